@@ -1,0 +1,162 @@
+#include "engine/Odometer.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kMillimetresToCentimetres = 0.1;
+// Centimetres per millisecond to metres per hour: 3600000 ms/h ÷ 100 cm/m.
+constexpr double kCmPerMsToMetresPerHour = 36000.0;
+
+double PixelsToFactor(int sizeMm, int resolutionPixels) {
+    // The capabilities are unsigned quantities; a driver that reports no resolution
+    // would turn every move into an infinite distance, so it counts nothing instead.
+    double pixels = static_cast<double>(static_cast<unsigned>(resolutionPixels));
+    if (pixels == 0) {
+        return 0;
+    }
+    return static_cast<double>(static_cast<unsigned>(sizeMm)) / pixels;
+}
+
+// The average since start. At the very tick of start there is no elapsed time to
+// divide by, so the previous value stands.
+void UpdateAverageSpeed(OdometerState& state, TickCount now) {
+    TickCount elapsed = TicksBetween(state.startTicks, now);
+    if (elapsed == 0) {
+        return;
+    }
+    state.averageSpeed =
+        (state.distanceCm - state.startDistanceCm) * kCmPerMsToMetresPerHour / static_cast<double>(elapsed);
+}
+
+void TakeIdleStep(OdometerState& state, TickCount now) {
+    state.currentSpeed = 0;
+    state.refTicks = now;
+    UpdateAverageSpeed(state, now);
+}
+
+void TakeSample(OdometerState& state, SpeedSampleWindow& window, TickCount now) {
+    double distance = state.distanceCm - state.refDistanceCm;
+    double time = static_cast<double>(TicksBetween(state.refTicks, now));
+    constexpr int last = SpeedSampleWindow::kSlots - 1;
+
+    // Warm-up: fill the window, all samples measured from the same reference.
+    if (window.sampleCount < SpeedSampleWindow::kSlots) {
+        window.distanceSamples[window.sampleCount] = distance;
+        window.timeSamples[window.sampleCount] = time;
+        ++window.sampleCount;
+        return;
+    }
+
+    for (int slot = 0; slot < last; ++slot) {
+        window.distanceSamples[slot] = window.distanceSamples[slot + 1];
+        window.timeSamples[slot] = window.timeSamples[slot + 1];
+    }
+    window.distanceSamples[last] = distance;
+    window.timeSamples[last] = time;
+
+    double distanceSum = distance;
+    double timeSum = time;
+    for (int slot = 0; slot < last; ++slot) {
+        distanceSum += window.distanceSamples[slot];
+        timeSum += window.timeSamples[slot];
+    }
+    // The tick count advances in steps of several milliseconds, so five quick moves can
+    // share one tick; the speed of such a window is unknown and the last one stands.
+    if (timeSum > 0) {
+        state.currentSpeed = distanceSum * kCmPerMsToMetresPerHour / timeSum;
+        if (state.currentSpeed >= state.maxSpeed) {
+            state.maxSpeed = state.currentSpeed;
+        }
+    }
+    state.refTicks = now;
+    state.refDistanceCm = state.distanceCm;
+    UpdateAverageSpeed(state, now);
+}
+
+} // namespace
+
+// Millimetres per pixel from the screen's physical size and resolution.
+void ApplyScreenCalibration(OdometerState& state, int horzSizeMm, int vertSizeMm, int horzResPixels,
+                            int vertResPixels) {
+    state.mmPerPixelX = PixelsToFactor(horzSizeMm, horzResPixels);
+    state.mmPerPixelY = PixelsToFactor(vertSizeMm, vertResPixels);
+}
+
+bool IsPointerMoveEvent(int code, unsigned message) {
+    return code == kHookActionCode && message == kMouseMoveMessage;
+}
+
+// One input event as a pointer hook sees it. Only pointer moves with a readable
+// position are measured; everything else leaves the state alone. Returns whether
+// the event was measured. Runs for every input event of the desktop, so it does a
+// fixed small amount of work and allocates nothing.
+bool MeasurePointerEvent(OdometerState& state, SpeedSampleWindow& window, int code, unsigned message,
+                         const PixelPoint* position, TickCount now) {
+    if (!IsPointerMoveEvent(code, message) || position == nullptr) {
+        return false;
+    }
+    double x = static_cast<double>(position->x) * state.mmPerPixelX;
+    double y = static_cast<double>(position->y) * state.mmPerPixelY;
+    bool hasPrevious = state.lastXmm != 0 || state.lastYmm != 0;
+    if (hasPrevious && (x != state.lastXmm || y != state.lastYmm)) {
+        double dx = x - state.lastXmm;
+        double dy = y - state.lastYmm;
+        state.distanceCm += std::sqrt(dx * dx + dy * dy) * kMillimetresToCentimetres;
+    }
+    state.lastXmm = x;
+    state.lastYmm = y;
+
+    if (state.refDistanceCm >= state.distanceCm) {
+        TakeIdleStep(state, now);
+    } else {
+        TakeSample(state, window, now);
+    }
+    state.movedSinceTick = 1;
+    return true;
+}
+
+// Measuring begins: the speed reference starts here too, so a distance loaded from
+// the settings is never taken for one giant move.
+void StartMeasuring(OdometerState& state, TickCount now) {
+    state.startTicks = now;
+    TakeSpeedReference(state, now);
+}
+
+void TakeSpeedReference(OdometerState& state, TickCount now) {
+    state.refDistanceCm = state.distanceCm;
+    state.refTicks = now;
+}
+
+// The dialog's one-second step: a second without pointer moves brings the current
+// speed to 0 and restarts the sample time from here.
+void IdleTick(OdometerState& state, TickCount now) {
+    if (state.movedSinceTick != 0) {
+        return;
+    }
+    TakeIdleStep(state, now);
+}
+
+// Sets the counter to 0 from today. The speed references move with the counter, so
+// the current speed keeps working and the average since start still measures the
+// distance moved since start.
+void ResetCounter(OdometerState& state, TextString& sinceDate, std::time_t now) {
+    sinceDate = FormatLocalDate(now);
+    state.startDistanceCm -= state.distanceCm;
+    state.refDistanceCm -= state.distanceCm;
+    state.distanceCm = 0;
+}
+
+// Milliseconds from one tick count to a later one, right across the wrap of the
+// 32-bit counter.
+TickCount TicksBetween(TickCount earlier, TickCount later) { return static_cast<TickCount>(later - earlier); }
+
+// The local calendar date as "dd.mm.yyyy"; empty when the time cannot be converted.
+TextString FormatLocalDate(std::time_t when) {
+    char text[256];
+    const std::tm* local = std::localtime(&when);
+    if (local == nullptr || std::strftime(text, sizeof text, "%d.%m.%Y", local) == 0) {
+        return TextString();
+    }
+    return TextString(text);
+}

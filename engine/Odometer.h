@@ -1,0 +1,37 @@
+// The measuring engine: calibration, the pointer-move measurement step that both
+// pointer hooks feed, and the speed steps of the properties dialog.
+#ifndef SKITTERA_ENGINE_ODOMETER_H
+#define SKITTERA_ENGINE_ODOMETER_H
+
+#include <ctime>
+
+#include "engine/OdometerState.h"
+#include "support/TextString.h"
+
+// The platform's hook code for an event to be processed (HC_ACTION) and the
+// pointer-move message (WM_MOUSEMOVE), spelled out so the engine needs no Windows header.
+constexpr int kHookActionCode = 0;
+constexpr unsigned kMouseMoveMessage = 0x0200;
+
+struct PixelPoint {
+    long x;
+    long y;
+};
+
+void ApplyScreenCalibration(OdometerState& state, int horzSizeMm, int vertSizeMm, int horzResPixels,
+                            int vertResPixels);
+
+bool IsPointerMoveEvent(int code, unsigned message);
+
+bool MeasurePointerEvent(OdometerState& state, SpeedSampleWindow& window, int code, unsigned message,
+                         const PixelPoint* position, TickCount now);
+
+void StartMeasuring(OdometerState& state, TickCount now);
+void TakeSpeedReference(OdometerState& state, TickCount now);
+void IdleTick(OdometerState& state, TickCount now);
+void ResetCounter(OdometerState& state, TextString& sinceDate, std::time_t now);
+
+TickCount TicksBetween(TickCount earlier, TickCount later);
+TextString FormatLocalDate(std::time_t when);
+
+#endif

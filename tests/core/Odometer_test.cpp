@@ -1,0 +1,335 @@
+#include "engine/Odometer.h"
+
+#include <cmath>
+#include <ctime>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr unsigned kKeyDown = 0x0100;    // WM_KEYDOWN
+constexpr unsigned kLeftButton = 0x0201; // WM_LBUTTONDOWN
+constexpr unsigned kMouseWheel = 0x020A; // WM_MOUSEWHEEL
+
+void ExpectSameState(const OdometerState& expected, const OdometerState& actual) {
+    EXPECT_EQ(expected.distanceCm, actual.distanceCm);
+    EXPECT_EQ(expected.mmPerPixelX, actual.mmPerPixelX);
+    EXPECT_EQ(expected.mmPerPixelY, actual.mmPerPixelY);
+    EXPECT_EQ(expected.maxSpeed, actual.maxSpeed);
+    EXPECT_EQ(expected.currentSpeed, actual.currentSpeed);
+    EXPECT_EQ(expected.averageSpeed, actual.averageSpeed);
+    EXPECT_EQ(expected.lastXmm, actual.lastXmm);
+    EXPECT_EQ(expected.lastYmm, actual.lastYmm);
+    EXPECT_EQ(expected.refDistanceCm, actual.refDistanceCm);
+    EXPECT_EQ(expected.startTicks, actual.startTicks);
+    EXPECT_EQ(expected.startDistanceCm, actual.startDistanceCm);
+    EXPECT_EQ(expected.refTicks, actual.refTicks);
+    EXPECT_EQ(expected.movedSinceTick, actual.movedSinceTick);
+}
+
+// A screen of 320 x 240 mm at 1280 x 960 pixels: 0.25 mm per pixel both ways.
+class OdometerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ApplyScreenCalibration(state, 320, 240, 1280, 960);
+        StartMeasuring(state, 1000);
+    }
+
+    bool Move(long x, long y, TickCount now) {
+        PixelPoint point{x, y};
+        return MeasurePointerEvent(state, window, kHookActionCode, kMouseMoveMessage, &point, now);
+    }
+
+    OdometerState state;
+    SpeedSampleWindow window;
+};
+
+TEST_F(OdometerTest, CalibrationFromTheScreenSize) {
+    EXPECT_EQ(state.mmPerPixelX, 0.25);
+    EXPECT_EQ(state.mmPerPixelY, 0.25);
+
+    OdometerState wine;
+    ApplyScreenCalibration(wine, 339, 254, 1280, 960);
+    EXPECT_DOUBLE_EQ(wine.mmPerPixelX, 339.0 / 1280.0);
+    EXPECT_DOUBLE_EQ(wine.mmPerPixelY, 254.0 / 960.0);
+}
+
+TEST_F(OdometerTest, CalibrationWithoutAResolutionCountsNothing) {
+    OdometerState blind;
+    ApplyScreenCalibration(blind, 320, 240, 0, 0);
+    EXPECT_EQ(blind.mmPerPixelX, 0);
+    EXPECT_EQ(blind.mmPerPixelY, 0);
+    SpeedSampleWindow samples;
+    PixelPoint from{100, 100}, to{400, 500};
+    MeasurePointerEvent(blind, samples, kHookActionCode, kMouseMoveMessage, &from, 10);
+    MeasurePointerEvent(blind, samples, kHookActionCode, kMouseMoveMessage, &to, 20);
+    EXPECT_EQ(blind.distanceCm, 0);
+}
+
+TEST_F(OdometerTest, WorkedExampleDistance) {
+    EXPECT_TRUE(Move(100, 100, 1010)); // first move: only recorded
+    EXPECT_EQ(state.distanceCm, 0);
+    EXPECT_EQ(state.lastXmm, 25);
+    EXPECT_EQ(state.lastYmm, 25);
+    Move(400, 500, 1020);
+    EXPECT_EQ(state.distanceCm, 12.5);
+}
+
+TEST_F(OdometerTest, HorizontalMoveOfAHundredPixels) {
+    Move(200, 300, 1010);
+    Move(300, 300, 1020);
+    EXPECT_EQ(state.distanceCm, 2.5);
+}
+
+TEST_F(OdometerTest, TopLeftPixelMeansNoPreviousPosition) {
+    Move(40, 0, 1010);
+    Move(0, 0, 1020); // a move that ends on (0, 0) counts
+    EXPECT_EQ(state.distanceCm, 1.0);
+    Move(40, 0, 1030); // but from there nothing is added
+    EXPECT_EQ(state.distanceCm, 1.0);
+    Move(80, 0, 1040);
+    EXPECT_EQ(state.distanceCm, 2.0);
+}
+
+TEST_F(OdometerTest, StandingStillAddsNothingAndIsIdle) {
+    Move(100, 100, 1010);
+    Move(200, 100, 1020);
+    state.currentSpeed = 55; // as if an earlier window had measured a speed
+    TakeSpeedReference(state, 1020);
+    Move(200, 100, 1500);
+    EXPECT_EQ(state.distanceCm, 2.5);
+    EXPECT_EQ(state.currentSpeed, 0);
+    EXPECT_EQ(state.refTicks, 1500u);
+    EXPECT_EQ(state.movedSinceTick, 1);
+}
+
+TEST_F(OdometerTest, OtherEventsArePassedOverUntouched) {
+    Move(100, 100, 1010);
+    state.movedSinceTick = 0;
+    OdometerState before = state;
+    PixelPoint elsewhere{900, 900};
+    EXPECT_FALSE(MeasurePointerEvent(state, window, kHookActionCode, kKeyDown, &elsewhere, 1100));
+    EXPECT_FALSE(MeasurePointerEvent(state, window, kHookActionCode, kLeftButton, &elsewhere, 1100));
+    EXPECT_FALSE(MeasurePointerEvent(state, window, kHookActionCode, kMouseWheel, &elsewhere, 1100));
+    EXPECT_FALSE(
+        MeasurePointerEvent(state, window, 3 /* HC_NOREMOVE */, kMouseMoveMessage, &elsewhere, 1100));
+    ExpectSameState(before, state);
+    EXPECT_EQ(window.sampleCount, 0);
+}
+
+TEST_F(OdometerTest, AnUnreadablePositionSkipsTheEvent) {
+    Move(100, 100, 1010);
+    state.movedSinceTick = 0;
+    OdometerState before = state;
+    EXPECT_FALSE(MeasurePointerEvent(state, window, kHookActionCode, kMouseMoveMessage, nullptr, 1100));
+    ExpectSameState(before, state);
+}
+
+TEST_F(OdometerTest, WorkedExampleSpeedOfAFullWindow) {
+    // Four earlier samples of 2 cm in 100 ms each; the fifth arrives with the next move.
+    window.sampleCount = 5;
+    for (int slot = 0; slot < 5; ++slot) {
+        window.distanceSamples[slot] = 2;
+        window.timeSamples[slot] = 100;
+    }
+    Move(100, 100, 1000);
+    TakeSpeedReference(state, 1000);
+    Move(180, 100, 1100); // 80 pixels = 2 cm in 100 ms
+    EXPECT_DOUBLE_EQ(state.currentSpeed, 720);
+    EXPECT_DOUBLE_EQ(state.maxSpeed, 720);
+    EXPECT_EQ(state.refTicks, 1100u);
+    EXPECT_EQ(state.refDistanceCm, state.distanceCm);
+}
+
+TEST_F(OdometerTest, WarmUpTakesFiveSamplesBeforeTheFirstSpeed) {
+    Move(0, 1, 1000);
+    for (int move = 1; move <= 5; ++move) {
+        Move(80 * move, 1, 1000 + 100 * move);
+        EXPECT_EQ(state.currentSpeed, 0) << "sample " << move;
+        EXPECT_EQ(state.maxSpeed, 0);
+        EXPECT_EQ(window.sampleCount, move);
+        EXPECT_EQ(state.refTicks, 1000u); // warm-up samples all measure from the start
+    }
+    // The warm-up samples are cumulative: 2, 4, 6, 8, 10 cm over 100 ... 500 ms.
+    Move(480, 1, 1600);
+    // Slots after the shift: 4, 6, 8, 10 cm and the new 12 cm; 200 ... 600 ms.
+    EXPECT_DOUBLE_EQ(state.currentSpeed, 40.0 * 36000 / 2000);
+    EXPECT_DOUBLE_EQ(state.maxSpeed, state.currentSpeed);
+    EXPECT_DOUBLE_EQ(state.averageSpeed, 12.0 * 36000 / 600);
+}
+
+TEST_F(OdometerTest, HighestSpeedKeepsTheHighest) {
+    Move(0, 1, 1000);
+    TickCount now = 1000;
+    long x = 0;
+    for (int move = 0; move < 5; ++move) {
+        x += 80;
+        now += 100;
+        Move(x, 1, now);
+    }
+    // Fast: 8 cm per 100 ms from now on.
+    for (int move = 0; move < 6; ++move) {
+        x += 320;
+        now += 100;
+        Move(x, 1, now);
+    }
+    double fast = state.maxSpeed;
+    EXPECT_DOUBLE_EQ(state.currentSpeed, 8.0 * 36000 / 100);
+    EXPECT_DOUBLE_EQ(fast, state.currentSpeed);
+    // Slower: the current speed falls, the highest stays.
+    for (int move = 0; move < 6; ++move) {
+        x += 40;
+        now += 100;
+        Move(x, 1, now);
+    }
+    EXPECT_LT(state.currentSpeed, fast);
+    EXPECT_DOUBLE_EQ(state.currentSpeed, 1.0 * 36000 / 100);
+    EXPECT_DOUBLE_EQ(state.maxSpeed, fast);
+}
+
+TEST_F(OdometerTest, AWindowWithoutElapsedTimeKeepsEverySpeedFinite) {
+    // Eleven moves inside one tick: the window's time sum is 0.
+    for (int move = 0; move <= 11; ++move) {
+        Move(10 + 40 * move, 7, 1000);
+    }
+    EXPECT_GT(state.distanceCm, 0);
+    EXPECT_TRUE(std::isfinite(state.currentSpeed));
+    EXPECT_TRUE(std::isfinite(state.maxSpeed));
+    EXPECT_TRUE(std::isfinite(state.averageSpeed));
+    EXPECT_EQ(state.currentSpeed, 0);
+    EXPECT_EQ(state.maxSpeed, 0);
+    EXPECT_EQ(state.averageSpeed, 0);
+    // Once time passes, the same window yields a real speed.
+    Move(600, 7, 1100);
+    EXPECT_GT(state.currentSpeed, 0);
+    EXPECT_TRUE(std::isfinite(state.currentSpeed));
+}
+
+TEST_F(OdometerTest, AnAverageAtTheTickOfStartKeepsItsValue) {
+    Move(100, 100, 1000);
+    Move(100, 100, 1000); // idle step at the very tick of start
+    EXPECT_EQ(state.averageSpeed, 0);
+    EXPECT_FALSE(std::isnan(state.averageSpeed));
+    state.movedSinceTick = 0;
+    IdleTick(state, 1000);
+    EXPECT_EQ(state.averageSpeed, 0);
+}
+
+TEST(OdometerStart, ALoadedDistanceIsNotTakenForOneGiantMove) {
+    OdometerState state;
+    SpeedSampleWindow window;
+    ApplyScreenCalibration(state, 320, 240, 1280, 960);
+    state.distanceCm = 5000000; // fifty kilometres from earlier runs
+    state.startDistanceCm = state.distanceCm;
+    StartMeasuring(state, 200000);
+    EXPECT_EQ(state.refDistanceCm, state.distanceCm);
+    EXPECT_EQ(state.refTicks, 200000u);
+    PixelPoint point{10, 10};
+    TickCount now = 200000;
+    for (int move = 0; move < 12; ++move) {
+        point.x += 40;
+        now += 50;
+        MeasurePointerEvent(state, window, kHookActionCode, kMouseMoveMessage, &point, now);
+    }
+    // 1 cm per 50 ms is 720 m/h; nothing near the loaded fifty kilometres enters the window.
+    EXPECT_LE(state.maxSpeed, 720 * 3);
+    EXPECT_DOUBLE_EQ(state.currentSpeed, 720);
+    for (double sample : window.distanceSamples) {
+        EXPECT_LT(sample, 100);
+    }
+}
+
+TEST_F(OdometerTest, IdleTickOnlyWhenThePointerRested) {
+    Move(100, 100, 1000);
+    for (int move = 1; move <= 7; ++move) {
+        Move(100 + 40 * move, 100, 1000 + 100 * move);
+    }
+    double current = state.currentSpeed;
+    ASSERT_GT(current, 0);
+
+    // A second with moves: nothing changes.
+    IdleTick(state, 2000);
+    EXPECT_EQ(state.currentSpeed, current);
+    EXPECT_EQ(state.refTicks, 1700u);
+
+    // A second without: the speed drops to 0 and the average is taken from the whole run.
+    state.movedSinceTick = 0;
+    IdleTick(state, 3000);
+    EXPECT_EQ(state.currentSpeed, 0);
+    EXPECT_EQ(state.refTicks, 3000u);
+    EXPECT_DOUBLE_EQ(state.averageSpeed, state.distanceCm * 36000 / 2000);
+}
+
+TEST_F(OdometerTest, ResetKeepsTheSpeedsWorking) {
+    Move(100, 100, 1000);
+    TickCount now = 1000;
+    long x = 100;
+    for (int move = 0; move < 8; ++move) {
+        x += 40;
+        now += 100;
+        Move(x, 100, now);
+    }
+    double movedBefore = state.distanceCm;
+    double highest = state.maxSpeed;
+    TextString since("01.01.2000");
+    ResetCounter(state, since, std::time(nullptr));
+    EXPECT_EQ(state.distanceCm, 0);
+    EXPECT_EQ(state.maxSpeed, highest);
+    EXPECT_EQ(since.length, 10);
+    EXPECT_EQ(since.CharAt(2), '.');
+    EXPECT_EQ(since.CharAt(5), '.');
+    EXPECT_FALSE(since == "01.01.2000");
+
+    // Moving on after the reset: the current speed is measured, not stuck at 0.
+    for (int move = 0; move < 6; ++move) {
+        x += 40;
+        now += 100;
+        Move(x, 100, now);
+    }
+    EXPECT_DOUBLE_EQ(state.currentSpeed, 1.0 * 36000 / 100);
+    EXPECT_DOUBLE_EQ(state.distanceCm, 6.0);
+    // The average since start covers everything moved since start, never negative.
+    EXPECT_DOUBLE_EQ(state.averageSpeed, (movedBefore + 6.0) * 36000 / (now - 1000));
+    state.movedSinceTick = 0;
+    IdleTick(state, now + 1000);
+    EXPECT_GT(state.averageSpeed, 0);
+    EXPECT_DOUBLE_EQ(state.averageSpeed, (movedBefore + 6.0) * 36000 / (now + 1000 - 1000));
+}
+
+TEST(OdometerWrap, TickDifferencesSurviveTheCounterWrap) {
+    EXPECT_EQ(TicksBetween(0xFFFFFF00u, 0x00000100u), 0x200u);
+    EXPECT_EQ(TicksBetween(5, 5), 0u);
+
+    OdometerState state;
+    SpeedSampleWindow window;
+    ApplyScreenCalibration(state, 320, 240, 1280, 960);
+    TickCount now = 0xFFFFFE00u; // 49.7 days of uptime, half a second before the wrap
+    StartMeasuring(state, now);
+    PixelPoint point{4, 4};
+    MeasurePointerEvent(state, window, kHookActionCode, kMouseMoveMessage, &point, now);
+    for (int move = 0; move < 10; ++move) {
+        point.x += 40;
+        now += 100; // wraps on the sixth move
+        MeasurePointerEvent(state, window, kHookActionCode, kMouseMoveMessage, &point, now);
+        EXPECT_GE(state.currentSpeed, 0);
+        EXPECT_GE(state.averageSpeed, 0);
+    }
+    EXPECT_DOUBLE_EQ(state.currentSpeed, 720 / 2.0);
+    EXPECT_DOUBLE_EQ(state.averageSpeed, 10.0 * 36000 / 1000);
+    state.movedSinceTick = 0;
+    IdleTick(state, now + 1000);
+    EXPECT_DOUBLE_EQ(state.averageSpeed, 10.0 * 36000 / 2000);
+}
+
+TEST(OdometerDate, LocalDateHasTwoDigitDayAndMonth) {
+    std::tm when = {};
+    when.tm_year = 97;
+    when.tm_mon = 11;
+    when.tm_mday = 7;
+    when.tm_hour = 12;
+    when.tm_isdst = -1;
+    TextString text = FormatLocalDate(std::mktime(&when));
+    EXPECT_TRUE(text == "07.12.1997") << text.buffer;
+}
+
+} // namespace

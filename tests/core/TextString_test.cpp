@@ -1,0 +1,191 @@
+#include "support/TextString.h"
+
+#include <cstdarg>
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The invariant every operation must keep: a valid buffer with the zero at length.
+void ExpectWellFormed(const TextString& text) {
+    ASSERT_NE(text.buffer, nullptr);
+    EXPECT_EQ(text.buffer[text.length], '\0');
+    EXPECT_EQ(std::strlen(text.buffer), static_cast<size_t>(text.length));
+}
+
+int Estimate(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    int total = EstimateFormattedLength(format, arguments);
+    va_end(arguments);
+    return total;
+}
+
+TEST(TextStringConstruction, EmptyAndFilledStringsOwnValidBuffers) {
+    TextString empty;
+    ExpectWellFormed(empty);
+    EXPECT_TRUE(empty.IsEmpty());
+    EXPECT_TRUE(empty == "");
+
+    TextString none('x', 0);
+    ExpectWellFormed(none);
+    EXPECT_TRUE(none.IsEmpty());
+
+    TextString tildes('~', 4);
+    ExpectWellFormed(tildes);
+    EXPECT_TRUE(tildes == "~~~~");
+}
+
+TEST(TextStringConstruction, CopiesAreDeep) {
+    TextString original("Metri");
+    TextString copy(original);
+    copy.buffer[0] = 'm';
+    EXPECT_TRUE(original == "Metri");
+    EXPECT_TRUE(copy == "metri");
+    EXPECT_NE(original.buffer, copy.buffer);
+
+    TextString assigned;
+    assigned = original;
+    EXPECT_TRUE(assigned == "Metri");
+    EXPECT_NE(assigned.buffer, original.buffer);
+}
+
+TEST(TextStringConstruction, SelfAssignmentKeepsTheText) {
+    TextString text("07.12.1997");
+    TextString& alias = text;
+    text = alias;
+    EXPECT_TRUE(text == "07.12.1997");
+    text = text.buffer + 3; // assigning a piece of its own buffer
+    EXPECT_TRUE(text == "12.1997");
+    ExpectWellFormed(text);
+}
+
+TEST(TextStringAccess, CharAtReachesTheTerminatingZero) {
+    TextString text("abc");
+    EXPECT_EQ(text.CharAt(0), 'a');
+    EXPECT_EQ(text.CharAt(2), 'c');
+    EXPECT_EQ(text.CharAt(3), '\0');
+}
+
+TEST(TextStringAccess, LeftAndRightAtTheirLimits) {
+    TextString text("184|Esci");
+    EXPECT_TRUE(text.Left(0) == "");
+    EXPECT_TRUE(text.Right(0) == "");
+    EXPECT_TRUE(text.Left(text.length) == "184|Esci");
+    EXPECT_TRUE(text.Right(text.length) == "184|Esci");
+    EXPECT_TRUE(text.Left(3) == "184");
+    EXPECT_TRUE(text.Right(4) == "Esci");
+    ExpectWellFormed(text.Left(3));
+    ExpectWellFormed(text.Right(0));
+}
+
+TEST(TextStringSearch, FindGivesTheFirstOccurrence) {
+    TextString text("183|Prop|ietà");
+    EXPECT_EQ(text.Find("|"), 3);
+    EXPECT_EQ(text.Find(""), 0);
+    EXPECT_EQ(text.Find("#"), -1);
+    EXPECT_EQ(TextString().Find("a"), -1);
+}
+
+TEST(TextStringSearch, EqualityIsExactAndCaseSensitive) {
+    TextString text("Metri");
+    EXPECT_TRUE(text == "Metri");
+    EXPECT_FALSE(text == "metri");
+    EXPECT_FALSE(text == "Metri ");
+    EXPECT_FALSE(text == "Metr");
+}
+
+TEST(TextStringJoin, AppendAndPlus) {
+    TextString text("Software");
+    text.Append("\\Skittera");
+    EXPECT_TRUE(text == "Software\\Skittera");
+    ExpectWellFormed(text);
+    text.Append("");
+    EXPECT_TRUE(text == "Software\\Skittera");
+    ExpectWellFormed(text);
+
+    TextString both = TextString() + TextString();
+    ExpectWellFormed(both);
+    EXPECT_TRUE(both.IsEmpty());
+
+    TextString a("~~"), b("7.20");
+    TextString joined = a + b;
+    EXPECT_TRUE(joined == "~~7.20");
+    EXPECT_TRUE(a == "~~");
+    EXPECT_TRUE(b == "7.20");
+}
+
+TEST(TextStringJoin, SetLengthGivesAFreshTerminatedBuffer) {
+    TextString text("abcdef");
+    char* fresh = text.SetLength(3);
+    EXPECT_EQ(fresh, text.buffer);
+    EXPECT_EQ(text.length, 3);
+    EXPECT_EQ(text.buffer[3], '\0');
+}
+
+TEST(TextStringFormat, PlainTextAndDoubledPercent) {
+    TextString text;
+    text.Format("100%% Skittera");
+    EXPECT_TRUE(text == "100% Skittera");
+    EXPECT_EQ(Estimate("100%% Skittera"), 13);
+}
+
+TEST(TextStringFormat, TenDecimalsOfZero) {
+    TextString text;
+    EXPECT_EQ(Estimate("%.10f", 0.0), 128);
+    text.Format("%.10f", 0.0);
+    EXPECT_TRUE(text == "0.0000000000");
+    EXPECT_EQ(text.length, 12);
+}
+
+TEST(TextStringFormat, StopsAtTheFirstZeroItProduces) {
+    TextString text;
+    text.Format("ab%cde", 0);
+    EXPECT_TRUE(text == "ab");
+    EXPECT_EQ(text.length, 2);
+}
+
+TEST(TextStringFormat, EstimateFollowsTheConversionRules) {
+    EXPECT_EQ(Estimate("%d", 5), 32);
+    EXPECT_EQ(Estimate("%40.10d", 5), 50);
+    EXPECT_EQ(Estimate("%s", "abc"), 3);
+    EXPECT_EQ(Estimate("%s", ""), 1);
+    EXPECT_EQ(Estimate("%s", static_cast<const char*>(nullptr)), 6);
+    EXPECT_EQ(Estimate("%10s", "abc"), 10);
+    EXPECT_EQ(Estimate("%.2s", "abcdef"), 2);
+    EXPECT_EQ(Estimate("%*s", 12, "abc"), 12);
+    EXPECT_EQ(Estimate("%c", 'x'), 2);
+    EXPECT_EQ(Estimate("%#x", 255), 34);
+    EXPECT_EQ(Estimate("x%"), 1); // a format that ends inside a conversion
+    EXPECT_EQ(Estimate("x%-0"), 1);
+    EXPECT_EQ(Estimate("%E|", 1.5), 1); // counted as 0: not an upper bound
+}
+
+TEST(TextStringFormat, OutputBeyondTheEstimateIsWrittenWhole) {
+    // 1e300 has 301 integer digits, far beyond the estimate of 128 for "%f".
+    TextString text;
+    text.Format("%.10f", 1e300);
+    ExpectWellFormed(text);
+    EXPECT_EQ(text.length, 301 + 1 + 10);
+    EXPECT_EQ(text.CharAt(0), '1');
+    EXPECT_EQ(text.Right(11).buffer, std::string(".0000000000"));
+
+    // "E" counts as nothing in the estimate, yet it prints a number.
+    text.Format("%E", 12345.0);
+    EXPECT_TRUE(text == "1.234500E+04");
+
+    std::string wide(1000, 'w');
+    text.Format("%.3s|%s", "abcdef", wide.c_str());
+    EXPECT_EQ(text.length, 3 + 1 + 1000);
+}
+
+TEST(TextStringFormat, ReformattingReplacesTheContent) {
+    TextString text("something long already here");
+    text.Format("%.2f", 7.2);
+    EXPECT_TRUE(text == "7.20");
+    ExpectWellFormed(text);
+}
+
+} // namespace

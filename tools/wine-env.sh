@@ -1,0 +1,96 @@
+# Sourced by the test and run scripts: a throwaway Wine prefix with a virtual desktop
+# on a private Xvfb display. Nothing here touches a real user's Wine or registry.
+#
+#   skittera_wine_start DIR   prefix under DIR (made once from a template), Xvfb and a
+#                             persistent wineserver; exports WINEPREFIX and DISPLAY
+#   skittera_wine_stop        ends the wineserver and the Xvfb that start began
+#   skittera_new_prefix DIR   a fresh copy of the template prefix, for one scenario
+
+export PATH="/usr/lib/wine:$PATH"
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="} # no Mono or Gecko prompts
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+
+SKITTERA_SCREEN=${SKITTERA_SCREEN:-1280x960}
+
+# Wine hands its own output on to the wineserver it starts; a pipe would then stay
+# open until that server exits. So every wine call here writes to files.
+skittera_quiet_wine() {
+    "$@" >/dev/null 2>&1 </dev/null
+}
+
+skittera_make_template() {
+    local template=$1
+    [ -f "$template/.skittera-ready" ] && return 0
+    rm -rf "$template"
+    mkdir -p "$template"
+    WINEPREFIX="$template" skittera_quiet_wine wine64 wineboot -i
+    WINEPREFIX="$template" skittera_quiet_wine wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
+    WINEPREFIX="$template" skittera_quiet_wine wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
+        /d "$SKITTERA_SCREEN" /f
+    # A crash ends the process instead of waiting for someone to close a dialog.
+    WINEPREFIX="$template" skittera_quiet_wine wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+        /t REG_DWORD /d 0 /f
+    WINEPREFIX="$template" skittera_quiet_wine wineserver -w
+    touch "$template/.skittera-ready"
+}
+
+skittera_new_prefix() {
+    local target=$1
+    rm -rf "$target"
+    cp -a "$SKITTERA_WINE_TEMPLATE" "$target"
+}
+
+skittera_free_display() {
+    local display=${SKITTERA_DISPLAY_BASE:-90}
+    while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
+        display=$((display + 1))
+    done
+    echo "$display"
+}
+
+# Starts an Xvfb on a free display and echoes "display pid".
+skittera_start_xvfb() {
+    local display attempt
+    for attempt in 1 2 3 4 5; do
+        display=$(skittera_free_display)
+        Xvfb ":$display" -screen 0 "${SKITTERA_SCREEN}x24" -nolisten tcp >/dev/null 2>&1 &
+        local pid=$!
+        for _ in $(seq 50); do
+            [ -e "/tmp/.X11-unix/X$display" ] && break
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        if kill -0 "$pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$display" ]; then
+            echo "$display $pid"
+            return 0
+        fi
+        SKITTERA_DISPLAY_BASE=$((display + 1))
+    done
+    return 1
+}
+
+skittera_wine_start() {
+    local root
+    root=$(mkdir -p "$1" && cd "$1" && pwd)
+    mkdir -p "$root"
+    export SKITTERA_WINE_TEMPLATE="$root/template"
+    skittera_make_template "$SKITTERA_WINE_TEMPLATE"
+    if [ ! -f "$root/prefix/.skittera-ready" ]; then
+        skittera_new_prefix "$root/prefix"
+    fi
+    export WINEPREFIX="$root/prefix"
+    local started
+    started=$(skittera_start_xvfb) || { echo "cannot start Xvfb" >&2; return 1; }
+    export DISPLAY=":${started% *}"
+    SKITTERA_XVFB_PID=${started#* }
+    wineserver -p >/dev/null 2>&1 </dev/null
+    export SKITTERA_WINE_READY=1
+}
+
+skittera_wine_stop() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 </dev/null
+    [ -n "${SKITTERA_XVFB_PID:-}" ] && kill "$SKITTERA_XVFB_PID" 2>/dev/null
+    unset SKITTERA_WINE_READY SKITTERA_XVFB_PID
+    return 0
+}
