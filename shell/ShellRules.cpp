@@ -1,0 +1,84 @@
+#include "shell/ShellRules.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr unsigned long kPlatformWindows9x = 1; // VER_PLATFORM_WIN32_WINDOWS
+constexpr unsigned long kPlatformWindowsNt = 2; // VER_PLATFORM_WIN32_NT
+
+long Clamp(long value, long low, long high) {
+    if (value < low) {
+        return low;
+    }
+    return value > high ? high : value;
+}
+
+} // namespace
+
+// Centred in the work area's size, measured from the screen's corner: a taskbar on the
+// top or left edge shifts the work area but not the splash. Integer division truncates
+// toward zero, so a work area narrower than the splash gives a negative origin.
+PixelPoint SplashOrigin(const ScreenRect& workArea) {
+    PixelPoint origin;
+    origin.x = (workArea.right - workArea.left - kSplashWidth) / 2;
+    origin.y = (workArea.bottom - workArea.top - kSplashHeight) / 2;
+    return origin;
+}
+
+bool IsSupportedPlatform(unsigned long platformId) {
+    return platformId == kPlatformWindows9x || platformId == kPlatformWindowsNt;
+}
+
+PixelPoint ClampToScreen(PixelPoint point, const ScreenRect& screen) {
+    if (screen.right <= screen.left || screen.bottom <= screen.top) {
+        return point;
+    }
+    point.x = Clamp(point.x, screen.left, screen.right - 1);
+    point.y = Clamp(point.y, screen.top, screen.bottom - 1);
+    return point;
+}
+
+// Called on each main-timer tick with the pointer position (null when it cannot be
+// read) and the number of hook events so far. The pointer moved between two ticks
+// while not one event reached the hook: the hook is gone. Either way the watch starts
+// over from this tick.
+bool HookNeedsReinstall(HookWatch& watch, const PixelPoint* cursor, unsigned long eventsSeen) {
+    bool moved = cursor != nullptr && watch.havePosition &&
+                 (cursor->x != watch.lastPosition.x || cursor->y != watch.lastPosition.y);
+    bool silent = eventsSeen == watch.eventsAtLastTick;
+    ResetHookWatch(watch, cursor, eventsSeen);
+    return moved && silent;
+}
+
+void ResetHookWatch(HookWatch& watch, const PixelPoint* cursor, unsigned long eventsSeen) {
+    watch.havePosition = cursor != nullptr;
+    if (cursor != nullptr) {
+        watch.lastPosition = *cursor;
+    }
+    watch.eventsAtLastTick = eventsSeen;
+}
+
+void RecordCheckpoint(CheckpointRecord& record, const OdometerState& state, const TextString& sinceDate,
+                      TickCount now) {
+    record.distanceCm = state.distanceCm;
+    record.unitDivisor = state.unitDivisor;
+    record.sinceDate = sinceDate;
+    record.savedAt = now;
+}
+
+// Something the registry does not hold yet: the distance grew, or the dialog changed
+// the unit or reset the counter.
+bool CheckpointPending(const CheckpointRecord& record, const OdometerState& state,
+                       const TextString& sinceDate) {
+    return state.distanceCm != record.distanceCm || state.unitDivisor != record.unitDivisor ||
+           std::strcmp(sinceDate.buffer, record.sinceDate.buffer) != 0;
+}
+
+// A change waits at most one checkpoint period before it is written; a counter that
+// stands still is never rewritten.
+bool CheckpointDue(const CheckpointRecord& record, const OdometerState& state, const TextString& sinceDate,
+                   TickCount now) {
+    return CheckpointPending(record, state, sinceDate) &&
+           TicksBetween(record.savedAt, now) >= kCheckpointPeriodMs;
+}

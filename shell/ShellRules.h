@@ -1,0 +1,60 @@
+// The shell's decisions that need no <windows.h>: where the splash stands, which
+// platforms run the program, where a pointer event's point is clamped to, when the
+// pointer hook has evidently been dropped, and when the counter is due for a checkpoint.
+#ifndef SKITTERA_SHELL_SHELLRULES_H
+#define SKITTERA_SHELL_SHELLRULES_H
+
+#include "engine/Odometer.h"
+#include "engine/OdometerState.h"
+#include "support/TextString.h"
+
+constexpr int kSplashWidth = 250;
+constexpr int kSplashHeight = 171;
+
+// The main timer: 3 s while the splash shows, 5 s from then on.
+constexpr unsigned kSplashTimerMs = 3000;
+constexpr unsigned kMainTimerMs = 5000;
+// The longest stretch of counting that a crash, a kill or a power cut may cost.
+constexpr TickCount kCheckpointPeriodMs = 5 * 60 * 1000;
+
+struct ScreenRect {
+    long left;
+    long top;
+    long right; // exclusive, as the platform's rectangles
+    long bottom;
+};
+
+PixelPoint SplashOrigin(const ScreenRect& workArea);
+
+bool IsSupportedPlatform(unsigned long platformId);
+
+// The point clamped into the rectangle; an empty rectangle leaves it unchanged.
+PixelPoint ClampToScreen(PixelPoint point, const ScreenRect& screen);
+
+// Tells a hook that the platform removed (it drops a low-level hook that once took too
+// long, without a word) from a pointer that simply rests.
+struct HookWatch {
+    bool havePosition = false;
+    PixelPoint lastPosition{0, 0};
+    unsigned long eventsAtLastTick = 0;
+};
+
+bool HookNeedsReinstall(HookWatch& watch, const PixelPoint* cursor, unsigned long eventsSeen);
+void ResetHookWatch(HookWatch& watch, const PixelPoint* cursor, unsigned long eventsSeen);
+
+// The three per-user values as last written, and when.
+struct CheckpointRecord {
+    double distanceCm = 0;
+    double unitDivisor = 0;
+    TextString sinceDate;
+    TickCount savedAt = 0;
+};
+
+void RecordCheckpoint(CheckpointRecord& record, const OdometerState& state, const TextString& sinceDate,
+                      TickCount now);
+bool CheckpointPending(const CheckpointRecord& record, const OdometerState& state,
+                       const TextString& sinceDate);
+bool CheckpointDue(const CheckpointRecord& record, const OdometerState& state, const TextString& sinceDate,
+                   TickCount now);
+
+#endif

@@ -1,0 +1,136 @@
+#include "shell/ShellRules.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SplashOriginTest, CentredInTheWorkAreaSize) {
+    PixelPoint origin = SplashOrigin(ScreenRect{0, 0, 800, 572});
+    EXPECT_EQ(origin.x, 275);
+    EXPECT_EQ(origin.y, 200);
+}
+
+TEST(SplashOriginTest, WorkAreaOffsetIsNotAdded) {
+    // The taskbar on top: the work area starts at 28 and the splash stays at 200.
+    PixelPoint origin = SplashOrigin(ScreenRect{0, 28, 800, 600});
+    EXPECT_EQ(origin.x, 275);
+    EXPECT_EQ(origin.y, 200);
+}
+
+TEST(SplashOriginTest, NarrowWorkAreaTruncatesTowardZero) {
+    EXPECT_EQ(SplashOrigin(ScreenRect{0, 0, 199, 600}).x, -25); // -51 / 2
+    EXPECT_EQ(SplashOrigin(ScreenRect{0, 0, 1280, 960}).x, 515);
+    EXPECT_EQ(SplashOrigin(ScreenRect{0, 0, 1280, 960}).y, 394);
+}
+
+TEST(PlatformTest, Windows9xAndNtFamiliesOnly) {
+    EXPECT_FALSE(IsSupportedPlatform(0)); // Win32s
+    EXPECT_TRUE(IsSupportedPlatform(1));
+    EXPECT_TRUE(IsSupportedPlatform(2));
+    EXPECT_FALSE(IsSupportedPlatform(3)); // Windows CE
+}
+
+TEST(ClampToScreenTest, PointsBeyondAnEdgeComeBackOntoTheScreen) {
+    ScreenRect screen{0, 0, 1280, 960};
+    PixelPoint inside = ClampToScreen(PixelPoint{640, 480}, screen);
+    EXPECT_EQ(inside.x, 640);
+    EXPECT_EQ(inside.y, 480);
+    PixelPoint beyond = ClampToScreen(PixelPoint{-40, 1000}, screen);
+    EXPECT_EQ(beyond.x, 0);
+    EXPECT_EQ(beyond.y, 959);
+    PixelPoint corner = ClampToScreen(PixelPoint{1280, -1}, screen);
+    EXPECT_EQ(corner.x, 1279);
+    EXPECT_EQ(corner.y, 0);
+}
+
+TEST(ClampToScreenTest, MonitorsLeftOfThePrimaryHaveNegativeCoordinates) {
+    ScreenRect screens{-1920, -200, 1280, 960};
+    PixelPoint left = ClampToScreen(PixelPoint{-1900, -150}, screens);
+    EXPECT_EQ(left.x, -1900);
+    EXPECT_EQ(left.y, -150);
+    EXPECT_EQ(ClampToScreen(PixelPoint{-3000, 0}, screens).x, -1920);
+}
+
+TEST(ClampToScreenTest, UnknownScreenLeavesThePoint) {
+    PixelPoint point = ClampToScreen(PixelPoint{-7, 5000}, ScreenRect{0, 0, 0, 0});
+    EXPECT_EQ(point.x, -7);
+    EXPECT_EQ(point.y, 5000);
+}
+
+TEST(HookWatchTest, MovedPointerWithoutEventsMeansTheHookIsGone) {
+    HookWatch watch;
+    PixelPoint start{100, 100};
+    ResetHookWatch(watch, &start, 7);
+    PixelPoint moved{300, 120};
+    EXPECT_TRUE(HookNeedsReinstall(watch, &moved, 7));
+    // The watch starts over from that tick: a pointer at rest is no evidence.
+    EXPECT_FALSE(HookNeedsReinstall(watch, &moved, 7));
+}
+
+TEST(HookWatchTest, EventsOrARestingPointerMeanTheHookWorks) {
+    HookWatch watch;
+    PixelPoint start{100, 100};
+    ResetHookWatch(watch, &start, 7);
+    PixelPoint moved{300, 120};
+    EXPECT_FALSE(HookNeedsReinstall(watch, &moved, 9)); // moved, and the hook heard it
+    EXPECT_FALSE(HookNeedsReinstall(watch, &moved, 9)); // resting
+    PixelPoint again{301, 120};
+    EXPECT_TRUE(HookNeedsReinstall(watch, &again, 9));
+}
+
+TEST(HookWatchTest, UnreadablePointerIsNoEvidence) {
+    HookWatch watch;
+    PixelPoint start{100, 100};
+    ResetHookWatch(watch, &start, 0);
+    EXPECT_FALSE(HookNeedsReinstall(watch, nullptr, 0));
+    PixelPoint later{500, 500};
+    // No position from the last tick to compare with.
+    EXPECT_FALSE(HookNeedsReinstall(watch, &later, 0));
+    PixelPoint moved{501, 500};
+    EXPECT_TRUE(HookNeedsReinstall(watch, &moved, 0));
+}
+
+class CheckpointTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        state.distanceCm = 1234.5;
+        state.unitDivisor = 100;
+        sinceDate = "07.12.1997";
+        RecordCheckpoint(record, state, sinceDate, 10000);
+    }
+
+    OdometerState state;
+    TextString sinceDate;
+    CheckpointRecord record;
+};
+
+TEST_F(CheckpointTest, NothingChangedNothingDue) {
+    EXPECT_FALSE(CheckpointPending(record, state, sinceDate));
+    EXPECT_FALSE(CheckpointDue(record, state, sinceDate, 10000 + 10 * kCheckpointPeriodMs));
+}
+
+TEST_F(CheckpointTest, GrownDistanceIsDueAfterThePeriod) {
+    state.distanceCm += 0.001;
+    EXPECT_TRUE(CheckpointPending(record, state, sinceDate));
+    EXPECT_FALSE(CheckpointDue(record, state, sinceDate, 10000 + kCheckpointPeriodMs - 1));
+    EXPECT_TRUE(CheckpointDue(record, state, sinceDate, 10000 + kCheckpointPeriodMs));
+    RecordCheckpoint(record, state, sinceDate, 10000 + kCheckpointPeriodMs);
+    EXPECT_FALSE(CheckpointDue(record, state, sinceDate, 10000 + 3 * kCheckpointPeriodMs));
+}
+
+TEST_F(CheckpointTest, UnitAndDateChangesAreSavedToo) {
+    state.unitDivisor = 100000;
+    EXPECT_TRUE(CheckpointPending(record, state, sinceDate));
+    state.unitDivisor = 100;
+    sinceDate = "08.12.1997";
+    EXPECT_TRUE(CheckpointPending(record, state, sinceDate));
+}
+
+TEST_F(CheckpointTest, PeriodCountsAcrossTheTickCounterWrap) {
+    RecordCheckpoint(record, state, sinceDate, 0xFFFFFF00u);
+    state.distanceCm += 1;
+    EXPECT_FALSE(CheckpointDue(record, state, sinceDate, 0x100u));
+    EXPECT_TRUE(CheckpointDue(record, state, sinceDate, kCheckpointPeriodMs));
+}
+
+} // namespace
