@@ -1,0 +1,115 @@
+#include "shell/PointerHook.h"
+
+#include "engine/Odometer.h"
+#include "shell/Globals.h"
+#include "shell/ShellRules.h"
+#include "support/GdiTally.h"
+
+SpeedSampleWindow hookSamples;
+
+namespace {
+
+HookKind hookKind = HookKind::None;
+unsigned long hookEvents = 0;
+// The virtual screen (every monitor), where a low-level event's point is clamped to.
+ScreenRect screenBounds{0, 0, 0, 0};
+
+void MeasureAt(int code, unsigned message, const PixelPoint* position) {
+    MeasurePointerEvent(appState, hookSamples, code, message, position, GetTickCount());
+}
+
+} // namespace
+
+// Millimetres per pixel from what the display driver reports of the screen's physical
+// size and its resolution. Taken once; a later change of resolution is not followed.
+void CalibrateScreen() {
+    HDC screen = TallyCreateCompatibleDC(nullptr);
+    int horzSize = GetDeviceCaps(screen, HORZSIZE);
+    int vertSize = GetDeviceCaps(screen, VERTSIZE);
+    int horzRes = GetDeviceCaps(screen, HORZRES);
+    int vertRes = GetDeviceCaps(screen, VERTRES);
+    TallyDeleteDC(screen);
+    ApplyScreenCalibration(appState, horzSize, vertSize, horzRes, vertRes);
+}
+
+// Journal-record hooks are refused since Windows Vista unless the program has
+// UIAccess, are gone in Windows 11, and Wine accepts one but never calls it: the
+// counter would stand still while everything looks fine. A low-level mouse hook works
+// everywhere from Windows 2000 on, so it comes first.
+void InstallHook() {
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    RefreshScreenBounds();
+    appState.hookHandle = SetWindowsHookExA(WH_MOUSE_LL, LowLevelMouseProc, module, 0);
+    if (appState.hookHandle != nullptr) {
+        hookKind = HookKind::LowLevelMouse;
+        return;
+    }
+    appState.hookHandle = SetWindowsHookExA(WH_JOURNALRECORD, JournalRecordProc, module, 0);
+    hookKind = appState.hookHandle != nullptr ? HookKind::JournalRecord : HookKind::None;
+}
+
+// The handle is cleared so that nothing passes a stale hook on.
+void RemoveHook() {
+    if (appState.hookHandle != nullptr) {
+        UnhookWindowsHookEx(appState.hookHandle);
+    }
+    appState.hookHandle = nullptr;
+    hookKind = HookKind::None;
+}
+
+void RefreshScreenBounds() {
+    screenBounds.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    screenBounds.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    screenBounds.right = screenBounds.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    screenBounds.bottom = screenBounds.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+}
+
+HookKind InstalledHookKind() { return hookKind; }
+
+unsigned long HookEventsSeen() { return hookEvents; }
+
+// Called for every pointer event of the desktop, on this thread, while it waits for
+// messages. The position comes from the event itself: inside the hook GetCursorPos
+// still holds the previous position. At a screen edge the event's point can lie
+// beyond the screen (the pointer is stopped there afterwards), so it is clamped to
+// where the pointer can really be. Nothing but the measuring step runs here.
+LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && hookSamples.hookBusy == 0 && lParam != 0) {
+        hookSamples.hookBusy = 1;
+        ++hookEvents;
+        const MSLLHOOKSTRUCT* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+        PixelPoint position = ClampToScreen(PixelPoint{event->pt.x, event->pt.y}, screenBounds);
+        MeasureAt(code, static_cast<unsigned>(wParam), &position);
+        hookSamples.hookBusy = 0;
+    }
+    return CallNextHookEx(appState.hookHandle, code, wParam, lParam);
+}
+
+// The fallback hook, for where no low-level hook is granted. The event goes on to the
+// next hook before the program looks at it, and the position is read with
+// GetCursorPos; a nested call while busy is not passed on.
+LRESULT CALLBACK JournalRecordProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (hookSamples.hookBusy != 0) {
+        return 0;
+    }
+    LRESULT result = CallNextHookEx(appState.hookHandle, code, wParam, lParam);
+    hookSamples.hookBusy = 1;
+    const EVENTMSG* event = reinterpret_cast<const EVENTMSG*>(lParam);
+    if (code == HC_ACTION && event != nullptr) {
+        ++hookEvents;
+        if (IsPointerMoveEvent(code, event->message)) {
+            POINT cursor;
+            PixelPoint position{0, 0};
+            const PixelPoint* read = nullptr;
+            // An event whose position cannot be read is skipped rather than measured
+            // from an undefined point.
+            if (GetCursorPos(&cursor)) {
+                position = PixelPoint{cursor.x, cursor.y};
+                read = &position;
+            }
+            MeasureAt(code, event->message, read);
+        }
+    }
+    hookSamples.hookBusy = 0;
+    return result;
+}
