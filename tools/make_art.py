@@ -1,13 +1,13 @@
 #!/usr/bin/python3
 """Draws every picture and the icon of Skittera and writes them into resources/.
 
-Pillow only rasterises shapes and text here; the BMP and ICO files are written by the small writers below, so
-that each picture has exactly the size, colour depth and palette the program loads it with. The output is the
-same bytes on every run. The build uses the committed files and never runs this script: run it after changing a
-drawing and commit what it writes.
+Pillow only rasterises shapes and text here; the BMP and ICO files are written by the small writers
+below, so that each picture has exactly the size, colour depth and palette the program loads it with. The
+output is the same bytes on every run. The build uses the committed files and never runs this script: run
+it after changing a drawing and commit what it writes.
 
     /usr/bin/python3 tools/make_art.py            # rewrite resources/
-    /usr/bin/python3 tools/make_art.py --out DIR  # write somewhere else (the tests compare against resources/)
+    /usr/bin/python3 tools/make_art.py --out DIR  # write elsewhere (the tests compare with resources/)
 """
 
 import argparse
@@ -39,7 +39,7 @@ GAUGE_CENTRE = 62
 GAUGE_RADIUS = 60.5
 
 
-# ---------------------------------------------------------------------------------------------------------------
+# ------------------------------------------------------------------------------------------------------------
 # File writers
 
 
@@ -90,7 +90,7 @@ def bmp_bytes(indices, palette, bpp):
 
 
 def ico_bytes(images):
-    """A Windows icon file of 16-colour images; each image is (indices, palette, transparent rows of booleans).
+    """A Windows icon file of 16-colour images, each given as (indices, palette, rows of transparency flags).
 
     Transparent pixels must use a black palette entry: the shell ANDs the mask and then XORs the colour.
     """
@@ -116,7 +116,7 @@ def ico_bytes(images):
     return header + entries + b"".join(blob for _, _, blob in blobs)
 
 
-# ---------------------------------------------------------------------------------------------------------------
+# ------------------------------------------------------------------------------------------------------------
 # Rasterising and colour reduction
 
 _fonts = {}
@@ -190,7 +190,11 @@ class Canvas:
 
     def text(self, x, y, text, face, size, fill, anchor="mm"):
         self.draw.text(
-            (x * self.scale, y * self.scale), text, font=font(face, int(round(size * self.scale))), fill=fill, anchor=anchor
+            (x * self.scale, y * self.scale),
+            text,
+            font=font(face, int(round(size * self.scale))),
+            fill=fill,
+            anchor=anchor,
         )
 
     def text_width(self, text, face, size):
@@ -275,7 +279,7 @@ def median_cut(colours, count):
     return palette
 
 
-# ---------------------------------------------------------------------------------------------------------------
+# ------------------------------------------------------------------------------------------------------------
 # Odometer drums: 20 x 27, 16 colours, one palette shared by all twelve
 
 DRUM_WIDTH, DRUM_HEIGHT = 20, 27
@@ -355,12 +359,14 @@ def drum_pictures():
     # Half the palette for the drum's shading, half for the digit's edges fading into it: a palette picked by
     # counting pixels would spend nearly everything on the drum and leave the digits jagged.
     palette = [mix(DRUM_DARK, DRUM_BODY, k / 7.0) for k in range(8)]
-    palette += [mix(mix(DRUM_DARK, DRUM_BODY, 0.75), DRUM_INK, t) for t in (0.2, 0.34, 0.48, 0.62, 0.75, 0.87)]
+    palette += [
+        mix(mix(DRUM_DARK, DRUM_BODY, 0.75), DRUM_INK, t) for t in (0.2, 0.34, 0.48, 0.62, 0.75, 0.87)
+    ]
     palette += [mix(DRUM_DARK, DRUM_INK, 0.7), DRUM_INK]
     return {name: bmp_bytes(map_to_palette(rows, palette), palette, 4) for name, rows in faces}
 
 
-# ---------------------------------------------------------------------------------------------------------------
+# ------------------------------------------------------------------------------------------------------------
 # Speedometer face (124 x 124, 256 colours) and its mask (monochrome)
 
 
@@ -457,12 +463,15 @@ def gauge_pictures():
     rows = gauge_rgb()
     disc = [rows[y][x] for y in range(GAUGE_SIZE) for x in range(GAUGE_SIZE) if inside_dial(x, y)]
     dial_palette = median_cut(disc, 255)
-    # The ground outside the disc has an entry of its own that no dial pixel may take, so the mask and the face
-    # can never disagree about where the dial ends.
+    # The ground outside the disc has an entry of its own that no dial pixel may take, so the mask and the
+    # face can never disagree about where the dial ends.
     dial_palette = [c if c != BUTTON_FACE else (191, 191, 191) for c in dial_palette]
     dial_palette.sort(key=lambda c: (sum(c), c))
     dial_indices = map_to_palette(
-        [[rows[y][x] if inside_dial(x, y) else (0, 0, 0) for x in range(GAUGE_SIZE)] for y in range(GAUGE_SIZE)],
+        [
+            [rows[y][x] if inside_dial(x, y) else (0, 0, 0) for x in range(GAUGE_SIZE)]
+            for y in range(GAUGE_SIZE)
+        ],
         dial_palette,
     )
     ground = len(dial_palette)
@@ -480,7 +489,7 @@ def gauge_pictures():
     }
 
 
-# ---------------------------------------------------------------------------------------------------------------
+# ------------------------------------------------------------------------------------------------------------
 # Menu pictures: 16 x 15, 16 colours, on the button face that the menu code treats as background
 
 MENU_WIDTH, MENU_HEIGHT = 16, 15
@@ -516,8 +525,9 @@ SHEET_COLOURS = {
 def red_cross_letters():
     """A bold red X with a dark rim, as rows of letters like the sheet of paper."""
     stroke = set()
-    for y in range(1, 14):
-        for x in range(1, 14):
+    # The strokes stay two pixels clear of the edges, so the rim around them still has ground beyond it.
+    for y in range(2, 13):
+        for x in range(2, 13):
             if abs(x - y) <= 1 or abs(x + y - 14) <= 1:
                 stroke.add((x, y))
     rows = []
@@ -526,7 +536,7 @@ def red_cross_letters():
         for x in range(MENU_WIDTH):
             if (x, y) in stroke:
                 # A glint along the middle of each stroke's upper half.
-                glint = (x - y == 0 and y < 5) or (x + y == 14 and y < 5)
+                glint = (x - y == 0 and y < 6) or (x + y == 14 and y < 6)
                 row += "h" if glint else "r"
             elif any((x + dx, y + dy) in stroke for dx in (-1, 0, 1) for dy in (-1, 0, 1)):
                 row += "d"
@@ -558,7 +568,7 @@ def menu_pictures():
     }
 
 
-# ---------------------------------------------------------------------------------------------------------------
+# ------------------------------------------------------------------------------------------------------------
 # The mascot: a cartoon mouse, drawn by the icon, the figure and the splash
 
 OUTLINE = (58, 36, 24)
@@ -608,7 +618,9 @@ def draw_mouse_head(canvas, cx, cy, k, line=1.2):
     canvas.ellipse(x, y, 2.9 * k, 2.2 * k, fill=NOSE, outline=OUTLINE, width=0.7 * k)
     x, y = p(-0.9, 3.3)
     canvas.circle(x, y, 0.8 * k, fill=WHITE)
-    smile = [p(4.6 * math.cos(math.radians(a)), 8.2 + 3.2 * math.sin(math.radians(a))) for a in range(20, 161, 10)]
+    smile = [
+        p(4.6 * math.cos(math.radians(a)), 8.2 + 3.2 * math.sin(math.radians(a))) for a in range(20, 161, 10)
+    ]
     canvas.line(smile, OUTLINE, 0.9 * k)
 
 
@@ -679,7 +691,7 @@ def figure_picture():
     return {"figure.bmp": bmp_bytes(map_to_palette(canvas.pixels(), FIGURE_PALETTE), FIGURE_PALETTE, 4)}
 
 
-# ---------------------------------------------------------------------------------------------------------------
+# ------------------------------------------------------------------------------------------------------------
 # The icon: the mascot's head, 32 x 32 and 16 x 16, 16 colours with a transparency mask
 
 ICON_PALETTE = [BLACK, OUTLINE, FUR, FUR_SHADE, CREAM, PINK, NOSE, WHITE, (120, 84, 56), (226, 184, 140)]
@@ -705,7 +717,9 @@ def large_icon():
     colour.line([(13.6, 25.4), (14.8, 26.6), (16, 26.2), (17.2, 26.6), (18.4, 25.4)], OUTLINE, 0.9)
     transparent = [[px[0] < 128 for px in row] for row in shape.pixels()]
     indices = map_to_palette(colour.pixels(), ICON_PALETTE)
-    indices = [[0 if clear else i for i, clear in zip(row, clears)] for row, clears in zip(indices, transparent)]
+    indices = [
+        [0 if clear else i for i, clear in zip(row, clears)] for row, clears in zip(indices, transparent)
+    ]
     return indices, transparent
 
 
@@ -745,7 +759,7 @@ def icon_file():
     return {"skittera.ico": ico_bytes([(indices, ICON_PALETTE, clear) for indices, clear in images])}
 
 
-# ---------------------------------------------------------------------------------------------------------------
+# ------------------------------------------------------------------------------------------------------------
 # The splash picture: 250 x 171, 16 colours
 
 SPLASH_WIDTH, SPLASH_HEIGHT = 250, 171
@@ -801,7 +815,9 @@ def draw_mini_odometer(canvas, x, y, digits):
 def splash_picture():
     canvas = Canvas(SPLASH_WIDTH, SPLASH_HEIGHT, SPLASH_PANEL)
     # The title band with a gently curved lower edge.
-    edge = [(x, 70 + 9 * math.sin(math.pi * x / SPLASH_WIDTH) - 0.06 * x) for x in range(0, SPLASH_WIDTH + 1, 5)]
+    edge = [
+        (x, 70 + 9 * math.sin(math.pi * x / SPLASH_WIDTH) - 0.06 * x) for x in range(0, SPLASH_WIDTH + 1, 5)
+    ]
     canvas.polygon([(0, 0), (SPLASH_WIDTH, 0)] + list(reversed(edge)), fill=SPLASH_BAND)
     canvas.line(edge, SPLASH_SKY, 1.2)
     draw_logo(canvas, 26, 28, 17)
@@ -810,14 +826,16 @@ def splash_picture():
     canvas.text(50, 56, "versione 1.0", "DejaVuSans-Bold", 10.5, YELLOW, anchor="ls")
     draw_mini_odometer(canvas, 14, 96, "001234")
     canvas.text(95, 110, "m", "DejaVuSans-Bold", 11, SPLASH_BAND, anchor="ls")
-    canvas.text(14, 136, "Quanta strada fa il tuo mouse?", "DejaVuSans-Oblique", 9.2, SPLASH_BAND, anchor="ls")
+    canvas.text(
+        14, 136, "Quanta strada fa il tuo mouse?", "DejaVuSans-Oblique", 9.2, SPLASH_BAND, anchor="ls"
+    )
     canvas.text(14, 161, "Realizzato da Studio Skittera", "DejaVuSans", 8.5, SPLASH_BAND, anchor="ls")
     draw_mascot(canvas, 168, 64, 1.1, (200, 206, 222))
     canvas.rectangle(0, 0, SPLASH_WIDTH, SPLASH_HEIGHT, outline=SPLASH_BAND, width=1.0)
     return {"splash.bmp": bmp_bytes(map_to_palette(canvas.pixels(), SPLASH_PALETTE), SPLASH_PALETTE, 4)}
 
 
-# ---------------------------------------------------------------------------------------------------------------
+# ------------------------------------------------------------------------------------------------------------
 # Output
 
 
