@@ -197,9 +197,6 @@ class Canvas:
             anchor=anchor,
         )
 
-    def text_width(self, text, face, size):
-        return self.draw.textlength(text, font=font(face, int(round(size * self.scale)))) / self.scale
-
     def pixels(self):
         """The picture at its real size: each pixel the average of its SUPERSAMPLE x SUPERSAMPLE samples."""
         small = self.image.reduce(self.scale)
@@ -467,13 +464,7 @@ def gauge_pictures():
     # face can never disagree about where the dial ends.
     dial_palette = [c if c != BUTTON_FACE else (191, 191, 191) for c in dial_palette]
     dial_palette.sort(key=lambda c: (sum(c), c))
-    dial_indices = map_to_palette(
-        [
-            [rows[y][x] if inside_dial(x, y) else (0, 0, 0) for x in range(GAUGE_SIZE)]
-            for y in range(GAUGE_SIZE)
-        ],
-        dial_palette,
-    )
+    dial_indices = map_to_palette(rows, dial_palette)
     ground = len(dial_palette)
     face = [
         [dial_indices[y][x] if inside_dial(x, y) else ground for x in range(GAUGE_SIZE)]
