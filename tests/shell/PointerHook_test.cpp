@@ -1,0 +1,274 @@
+// The pointer hook under Wine: both hook procedures fed with events directly, and the
+// low-level hook fed by real input that another thread sends while this one pumps.
+#include "shell/PointerHook.h"
+
+#include <atomic>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/Odometer.h"
+#include "shell/Globals.h"
+#include "support/GdiTally.h"
+
+namespace {
+
+constexpr double kMmPerPixel = 0.25;
+
+void PumpFor(DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+// Runs the sender on its own thread while this thread takes the hook calls.
+template <typename Sender> void SendWhilePumping(Sender sender) {
+    std::atomic<bool> done{false};
+    std::thread thread([&] {
+        sender();
+        done = true;
+    });
+    while (!done) {
+        PumpFor(20);
+    }
+    thread.join();
+    PumpFor(200);
+}
+
+void SendAbsoluteMove(long x, long y) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    // Normalised coordinates, aimed at the middle of the pixel.
+    input.mi.dx = static_cast<LONG>((x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN));
+    input.mi.dy = static_cast<LONG>((y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+    Sleep(40); // closer moves are merged into one event
+}
+
+void SendRelativeMove(long dx, long dy) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &input, sizeof input);
+    Sleep(40);
+}
+
+// What a low-level hook sees of each event: the event's point and, at the same
+// moment, what GetCursorPos says.
+struct SeenEvent {
+    POINT eventPoint;
+    POINT cursor;
+};
+std::vector<SeenEvent> seenEvents;
+HHOOK recorderHook = nullptr;
+
+LRESULT CALLBACK RecorderProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && wParam == WM_MOUSEMOVE) {
+        SeenEvent seen{};
+        seen.eventPoint = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)->pt;
+        GetCursorPos(&seen.cursor);
+        seenEvents.push_back(seen);
+    }
+    return CallNextHookEx(recorderHook, code, wParam, lParam);
+}
+
+class PointerHookTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetApplicationState(appState);
+        hookSamples = SpeedSampleWindow();
+        appState.mmPerPixelX = kMmPerPixel;
+        appState.mmPerPixelY = kMmPerPixel;
+        appState.unitDivisor = 1;
+        StartMeasuring(appState, GetTickCount());
+        RefreshScreenBounds();
+        seenEvents.clear();
+    }
+
+    void TearDown() override {
+        RemoveHook();
+        if (recorderHook != nullptr) {
+            UnhookWindowsHookEx(recorderHook);
+            recorderHook = nullptr;
+        }
+    }
+
+    static LRESULT LowLevel(WPARAM message, long x, long y, int code = HC_ACTION) {
+        MSLLHOOKSTRUCT event{};
+        event.pt.x = x;
+        event.pt.y = y;
+        return LowLevelMouseProc(code, message, reinterpret_cast<LPARAM>(&event));
+    }
+
+    static LRESULT Journal(UINT message, int code = HC_ACTION) {
+        EVENTMSG event{};
+        event.message = message;
+        return JournalRecordProc(code, 0, reinterpret_cast<LPARAM>(&event));
+    }
+};
+
+TEST_F(PointerHookTest, InstallPrefersTheLowLevelHook) {
+    InstallHook();
+    EXPECT_NE(appState.hookHandle, nullptr);
+    EXPECT_EQ(InstalledHookKind(), HookKind::LowLevelMouse);
+    RemoveHook();
+    EXPECT_EQ(appState.hookHandle, nullptr);
+    EXPECT_EQ(InstalledHookKind(), HookKind::None);
+    RemoveHook(); // removing twice is harmless
+}
+
+TEST_F(PointerHookTest, LowLevelMovesAddTheDistanceBetweenEventPoints) {
+    unsigned long before = HookEventsSeen();
+    LowLevel(WM_MOUSEMOVE, 100, 100);
+    EXPECT_EQ(appState.distanceCm, 0); // the first move only records the position
+    LowLevel(WM_MOUSEMOVE, 400, 500);
+    EXPECT_DOUBLE_EQ(appState.distanceCm, 12.5);
+    EXPECT_EQ(appState.movedSinceTick, 1);
+    EXPECT_EQ(HookEventsSeen(), before + 2);
+}
+
+TEST_F(PointerHookTest, EventPointBeyondTheScreenIsClampedToItsEdge) {
+    long right = GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    long bottom = GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    ASSERT_GT(right, 200);
+    LowLevel(WM_MOUSEMOVE, right - 1, 300);
+    LowLevel(WM_MOUSEMOVE, right + 250, 300); // pushed on against the edge
+    EXPECT_EQ(appState.distanceCm, 0);
+    EXPECT_EQ(appState.lastXmm, (right - 1) * kMmPerPixel);
+    LowLevel(WM_MOUSEMOVE, right - 101, 300);
+    EXPECT_DOUBLE_EQ(appState.distanceCm, 2.5);
+
+    LowLevel(WM_MOUSEMOVE, right - 101, bottom + 40);
+    EXPECT_EQ(appState.lastYmm, (bottom - 1) * kMmPerPixel);
+}
+
+TEST_F(PointerHookTest, ButtonsWheelAndOtherCodesChangeNothing) {
+    LowLevel(WM_MOUSEMOVE, 100, 100);
+    appState.movedSinceTick = 0;
+    double lastX = appState.lastXmm;
+    LowLevel(WM_LBUTTONDOWN, 500, 500);
+    LowLevel(WM_MOUSEWHEEL, 500, 500);
+    LowLevel(WM_MOUSEMOVE, 500, 500, -1); // a code below 0 is only passed on
+    EXPECT_EQ(appState.distanceCm, 0);
+    EXPECT_EQ(appState.lastXmm, lastX);
+    EXPECT_EQ(appState.movedSinceTick, 0);
+    EXPECT_EQ(LowLevelMouseProc(HC_ACTION, WM_MOUSEMOVE, 0), 0); // no event record at all
+}
+
+TEST_F(PointerHookTest, NestedCallsWhileBusyMeasureNothing) {
+    LowLevel(WM_MOUSEMOVE, 100, 100);
+    hookSamples.hookBusy = 1;
+    LowLevel(WM_MOUSEMOVE, 300, 100);
+    EXPECT_EQ(Journal(WM_MOUSEMOVE), 0);
+    EXPECT_EQ(appState.distanceCm, 0);
+    EXPECT_EQ(hookSamples.hookBusy, 1);
+    hookSamples.hookBusy = 0;
+    LowLevel(WM_MOUSEMOVE, 300, 100);
+    EXPECT_DOUBLE_EQ(appState.distanceCm, 5.0);
+    EXPECT_EQ(hookSamples.hookBusy, 0);
+}
+
+TEST_F(PointerHookTest, JournalHookMeasuresThePointerPosition) {
+    ASSERT_TRUE(SetCursorPos(200, 120));
+    Journal(WM_MOUSEMOVE);
+    EXPECT_EQ(appState.lastXmm, 200 * kMmPerPixel);
+    EXPECT_EQ(appState.lastYmm, 120 * kMmPerPixel);
+    ASSERT_TRUE(SetCursorPos(260, 200));
+    Journal(WM_MOUSEMOVE);
+    EXPECT_DOUBLE_EQ(appState.distanceCm, 2.5); // 60 x 80 pixels: 100 pixels, 25 mm
+    EXPECT_EQ(hookSamples.hookBusy, 0);
+}
+
+TEST_F(PointerHookTest, JournalKeysButtonsAndOtherCodesChangeNothing) {
+    ASSERT_TRUE(SetCursorPos(200, 120));
+    Journal(WM_MOUSEMOVE);
+    appState.movedSinceTick = 0;
+    ASSERT_TRUE(SetCursorPos(600, 400));
+    Journal(WM_KEYDOWN);
+    Journal(WM_LBUTTONDOWN);
+    Journal(WM_MOUSEMOVE, HC_SYSMODALON);
+    EXPECT_EQ(appState.distanceCm, 0);
+    EXPECT_EQ(appState.movedSinceTick, 0);
+}
+
+TEST_F(PointerHookTest, CalibrationFromTheScreenAndNoContextLeft) {
+    long before = GdiObjectsInUse();
+    CalibrateScreen();
+    HDC screen = GetDC(nullptr);
+    double expectedX = static_cast<double>(GetDeviceCaps(screen, HORZSIZE)) / GetDeviceCaps(screen, HORZRES);
+    double expectedY = static_cast<double>(GetDeviceCaps(screen, VERTSIZE)) / GetDeviceCaps(screen, VERTRES);
+    ReleaseDC(nullptr, screen);
+    EXPECT_GT(appState.mmPerPixelX, 0);
+    EXPECT_EQ(appState.mmPerPixelX, expectedX);
+    EXPECT_EQ(appState.mmPerPixelY, expectedY);
+    EXPECT_EQ(GdiObjectsInUse(), before);
+}
+
+// The two facts the low-level hook is built on, seen with real input: inside the hook
+// GetCursorPos still holds the previous position, and at a screen edge the event's
+// point lies beyond the screen.
+TEST_F(PointerHookTest, InsideTheHookTheCursorLagsAndEdgeEventsLieOffScreen) {
+    ASSERT_TRUE(SetCursorPos(100, 100));
+    PumpFor(100);
+    recorderHook = SetWindowsHookExA(WH_MOUSE_LL, RecorderProc, GetModuleHandleA(nullptr), 0);
+    ASSERT_NE(recorderHook, nullptr);
+    SendWhilePumping([] {
+        SendAbsoluteMove(300, 300);
+        SetCursorPos(5, 500);
+        Sleep(100);
+        SendRelativeMove(-50, 0);
+    });
+    ASSERT_EQ(seenEvents.size(), 2u);
+    EXPECT_EQ(seenEvents[0].eventPoint.x, 300);
+    EXPECT_EQ(seenEvents[0].eventPoint.y, 300);
+    EXPECT_EQ(seenEvents[0].cursor.x, 100);
+    EXPECT_EQ(seenEvents[0].cursor.y, 100);
+    EXPECT_LT(seenEvents[1].eventPoint.x, 0);
+    EXPECT_EQ(seenEvents[1].cursor.x, 5);
+}
+
+// Real pointer moves through the installed hook add up to the path the events describe,
+// with the point beyond the left edge counted as the edge itself.
+TEST_F(PointerHookTest, RealMovesAddUpToTheirPath) {
+    InstallHook();
+    ASSERT_EQ(InstalledHookKind(), HookKind::LowLevelMouse);
+    // The recorder comes after the program's hook and so sees each event first.
+    recorderHook = SetWindowsHookExA(WH_MOUSE_LL, RecorderProc, GetModuleHandleA(nullptr), 0);
+    ASSERT_NE(recorderHook, nullptr);
+    SendWhilePumping([] {
+        SendAbsoluteMove(100, 100);
+        SendAbsoluteMove(500, 100);
+        SendAbsoluteMove(500, 400);
+        SendAbsoluteMove(20, 400);
+        SendRelativeMove(-200, 0);
+        SendAbsoluteMove(300, 700);
+    });
+    ASSERT_EQ(seenEvents.size(), 6u);
+    double expected = 0;
+    double lastX = 0;
+    double lastY = 0;
+    for (const SeenEvent& seen : seenEvents) {
+        double x = (seen.eventPoint.x < 0 ? 0 : seen.eventPoint.x) * kMmPerPixel;
+        double y = seen.eventPoint.y * kMmPerPixel;
+        if (lastX != 0 || lastY != 0) {
+            expected += std::sqrt((x - lastX) * (x - lastX) + (y - lastY) * (y - lastY)) * 0.1;
+        }
+        lastX = x;
+        lastY = y;
+    }
+    EXPECT_LT(seenEvents[4].eventPoint.x, 0);
+    EXPECT_NEAR(appState.distanceCm, expected, 1e-9);
+    EXPECT_GT(appState.distanceCm, 30.0);
+}
+
+} // namespace
