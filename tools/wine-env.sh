@@ -35,10 +35,21 @@ skittera_make_template() {
     touch "$template/.skittera-ready"
 }
 
+# The prefix's DLL folders hold well over a gigabyte that Wine only reads, so the copy
+# hard-links them; every other file (the registry files above all) becomes a copy of
+# its own, so that no scenario can change the template.
 skittera_new_prefix() {
-    local target=$1
+    local target=$1 file
     rm -rf "$target"
-    cp -a "$SKITTERA_WINE_TEMPLATE" "$target"
+    if ! cp -al "$SKITTERA_WINE_TEMPLATE" "$target" 2>/dev/null; then
+        rm -rf "$target"
+        cp -a "$SKITTERA_WINE_TEMPLATE" "$target" # another file system: no hard links there
+        return
+    fi
+    find "$target" -type f ! -path "$target/drive_c/windows/system32/*" ! -path "$target/drive_c/windows/syswow64/*" \
+        ! -path "$target/drive_c/windows/winsxs/*" -print0 | while IFS= read -r -d '' file; do
+        cp -p "$file" "$file.copy" && mv -f "$file.copy" "$file"
+    done
 }
 
 skittera_free_display() {
