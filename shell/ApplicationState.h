@@ -35,7 +35,9 @@ struct ApplicationState : OdometerState {
     int runAtStartup = 0;
     HBITMAP__* gaugeFace = nullptr;
     HBITMAP__* gaugeMask = nullptr;
-    FrameRect gaugeFrame;
+    // Spelled with "struct": <windows.h> declares a function FrameRect, which hides the
+    // type's plain name wherever both are seen.
+    struct FrameRect gaugeFrame;
 };
 
 void ResetApplicationState(ApplicationState& state);

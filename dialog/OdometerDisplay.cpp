@@ -1,0 +1,82 @@
+// The drums of the properties dialog. Every cell owns the picture it shows: each
+// replacement deletes the picture it replaces, and the dialog takes the last ones
+// back before it closes, so no picture outlives the dialog.
+#include "dialog/OdometerDisplay.h"
+
+#include "dialog/DrumPictures.h"
+#include "engine/DisplayTexts.h"
+#include "resources/resource.h"
+#include "shell/Globals.h"
+#include "support/GdiTally.h"
+
+namespace {
+
+struct DrumRow {
+    int firstId;
+    int cells;
+};
+
+const DrumRow kDrumRows[] = {
+    {IDC_DISTANCE_CELL_FIRST, kDistanceCells},
+    {IDC_SPEED_CELL_FIRST, kSpeedCells},
+};
+
+// Hands a picture (or none) to a cell and deletes the one it showed before.
+void ReplaceCellPicture(HWND cell, HBITMAP picture) {
+    LRESULT previous = SendMessageA(cell, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+    if (previous != 0) {
+        TallyDeleteObject(reinterpret_cast<HGDIOBJ>(previous));
+    }
+}
+
+} // namespace
+
+// Both rows from the current state: the distance in the chosen unit and the highest
+// speed. Called at open, on every tick, after a unit change and after a reset.
+void ShowOdometer(HWND dialog) {
+    TextString distance = FormatDistanceDigits(appState);
+    ShowDigitRow(dialog, distance, kDistanceCells, IDC_DISTANCE_CELL_FIRST);
+    TextString maxSpeed = FormatMaxSpeedDigits(appState);
+    ShowDigitRow(dialog, maxSpeed, kSpeedCells, IDC_SPEED_CELL_FIRST);
+}
+
+// Character i of the text goes to cell firstId + i. Every cell gets a fresh picture,
+// changed or not: the drums are not cached. A picture that cannot be loaded leaves
+// its cell empty; a text shorter than the row shows empty drums after its end.
+void ShowDigitRow(HWND dialog, const TextString& digits, int count, int firstId) {
+    for (int cell = 0; cell < count; ++cell) {
+        HWND control = GetDlgItem(dialog, firstId + cell);
+        if (control == nullptr) {
+            continue;
+        }
+        HBITMAP picture = TallyLoadBitmap(appState.instanceHandle, DrumPictureAt(digits, cell));
+        ReplaceCellPicture(control, picture);
+    }
+}
+
+// The template loads the empty drum into every cell itself. The first ShowOdometer
+// replaces those pictures and deletes them like its own, so the program takes them
+// over here, before that happens.
+void AdoptTemplateDrums(HWND dialog) {
+    for (const DrumRow& row : kDrumRows) {
+        for (int cell = 0; cell < row.cells; ++cell) {
+            LRESULT picture = SendDlgItemMessageA(dialog, row.firstId + cell, STM_GETIMAGE, IMAGE_BITMAP, 0);
+            if (picture != 0) {
+                TallyAdopt(reinterpret_cast<HGDIOBJ>(picture));
+            }
+        }
+    }
+}
+
+// Empties every cell and deletes the pictures they showed: nothing replaces the last
+// pictures of a dialog that closes.
+void ReleaseDrums(HWND dialog) {
+    for (const DrumRow& row : kDrumRows) {
+        for (int cell = 0; cell < row.cells; ++cell) {
+            HWND control = GetDlgItem(dialog, row.firstId + cell);
+            if (control != nullptr) {
+                ReplaceCellPicture(control, nullptr);
+            }
+        }
+    }
+}
