@@ -1,6 +1,11 @@
 // The drums of the properties dialog. Every cell owns the picture it shows: each
 // replacement deletes the picture it replaces, and the dialog takes the last ones
 // back before it closes, so no picture outlives the dialog.
+//
+// A cell is given a new picture only when its character needs a different drum. Each
+// replacement costs a resource load, a resize and a repaint of the control (a third
+// of a millisecond under Wine), and a tick rewrites sixteen cells of which, with the
+// pointer resting, none changes; so every cell remembers which drum it shows.
 #include "dialog/OdometerDisplay.h"
 
 #include "dialog/DrumPictures.h"
@@ -21,12 +26,19 @@ const DrumRow kDrumRows[] = {
     {IDC_SPEED_CELL_FIRST, kSpeedCells},
 };
 
+// The cell's own user value holds the id of the drum it shows; 0 stands for a picture
+// the program did not choose (the template's, or none after a failed load).
+constexpr int kUnknownDrum = 0;
+
+int ShownDrum(HWND cell) { return static_cast<int>(GetWindowLongPtrA(cell, GWLP_USERDATA)); }
+
 // Hands a picture (or none) to a cell and deletes the one it showed before.
-void ReplaceCellPicture(HWND cell, HBITMAP picture) {
+void ReplaceCellPicture(HWND cell, HBITMAP picture, int drum) {
     LRESULT previous = SendMessageA(cell, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
     if (previous != 0) {
         TallyDeleteObject(reinterpret_cast<HGDIOBJ>(previous));
     }
+    SetWindowLongPtrA(cell, GWLP_USERDATA, picture != nullptr ? drum : kUnknownDrum);
 }
 
 } // namespace
@@ -40,17 +52,21 @@ void ShowOdometer(HWND dialog) {
     ShowDigitRow(dialog, maxSpeed, kSpeedCells, IDC_SPEED_CELL_FIRST);
 }
 
-// Character i of the text goes to cell firstId + i. Every cell gets a fresh picture,
-// changed or not: the drums are not cached. A picture that cannot be loaded leaves
-// its cell empty; a text shorter than the row shows empty drums after its end.
+// Character i of the text goes to cell firstId + i, as a fresh copy of its drum
+// picture loaded from the resources. A cell that already shows the right drum keeps
+// it. A picture that cannot be loaded leaves its cell empty, and the next call tries
+// again; a text shorter than the row shows empty drums after its end.
 void ShowDigitRow(HWND dialog, const TextString& digits, int count, int firstId) {
     for (int cell = 0; cell < count; ++cell) {
         HWND control = GetDlgItem(dialog, firstId + cell);
         if (control == nullptr) {
             continue;
         }
-        HBITMAP picture = TallyLoadBitmap(appState.instanceHandle, DrumPictureAt(digits, cell));
-        ReplaceCellPicture(control, picture);
+        int drum = DrumPictureAt(digits, cell);
+        if (ShownDrum(control) == drum) {
+            continue;
+        }
+        ReplaceCellPicture(control, TallyLoadBitmap(appState.instanceHandle, drum), drum);
     }
 }
 
@@ -75,7 +91,7 @@ void ReleaseDrums(HWND dialog) {
         for (int cell = 0; cell < row.cells; ++cell) {
             HWND control = GetDlgItem(dialog, row.firstId + cell);
             if (control != nullptr) {
-                ReplaceCellPicture(control, nullptr);
+                ReplaceCellPicture(control, nullptr, kUnknownDrum);
             }
         }
     }

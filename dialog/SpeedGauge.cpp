@@ -1,7 +1,11 @@
 // The speedometer. A full paint copies the dial and its mask; a needle update only
 // draws two short exclusive-or lines (the old needle again, which removes it, and the
-// new one), so the once-a-second update never redraws the dial.
+// new one), so the once-a-second update never redraws the dial and needs no memory
+// context.
 #include "dialog/SpeedGauge.h"
+
+#include <algorithm>
+#include <cstring>
 
 #include "dialog/GaugeGeometry.h"
 #include "engine/DisplayTexts.h"
@@ -34,10 +38,23 @@ void DrawNeedle(HDC target, POINT hub, int dx, int dy) {
 // frame's top-left corner unscaled; the frame only limits how much of it shows. A
 // picture that could not be loaded is left out rather than copying whatever the
 // memory context holds.
-void PaintDial(HDC target, HDC memory) {
+void PaintDial(HDC target) {
+    HDC memory = TallyCreateCompatibleDC(target);
+    if (memory == nullptr) {
+        return;
+    }
+    HGDIOBJ previousPicture = GetCurrentObject(memory, OBJ_BITMAP);
     RECT frame = GaugeRect();
-    int width = frame.right - frame.left;
-    int height = frame.bottom - frame.top;
+    // Where the frame is larger than the picture (a dialog font wider than the one the
+    // template was laid out with), the rest of it keeps the dialog's ground instead of
+    // whatever lies beyond the picture's edge.
+    BITMAP picture{};
+    if (appState.gaugeFace == nullptr || GetObjectA(appState.gaugeFace, sizeof picture, &picture) == 0) {
+        picture.bmWidth = kDialSize;
+        picture.bmHeight = kDialSize;
+    }
+    int width = std::min(static_cast<int>(frame.right - frame.left), static_cast<int>(picture.bmWidth));
+    int height = std::min(static_cast<int>(frame.bottom - frame.top), static_cast<int>(picture.bmHeight));
     if (appState.gaugeFace != nullptr) {
         SelectObject(memory, appState.gaugeFace);
         BitBlt(target, frame.left, frame.top, width, height, memory, 0, 0, SRCCOPY);
@@ -53,14 +70,21 @@ void PaintDial(HDC target, HDC memory) {
         SelectObject(target, previousBrush);
         TallyDeleteObject(ground);
     }
+    SelectObject(memory, previousPicture);
+    TallyDeleteDC(memory);
 }
 
-void ShowSpeedTexts(HWND dialog) {
+// Rewriting a label with the text it already shows would only make it repaint, which
+// is most of what a tick costs while the pointer rests.
+void ShowSpeedText(HWND dialog, int id, double speed) {
     char text[kSpeedTextCapacity];
-    FormatSpeedText(appState.currentSpeed, text, sizeof text);
-    SetWindowTextA(GetDlgItem(dialog, IDC_CURRENT_SPEED), text);
-    FormatSpeedText(appState.averageSpeed, text, sizeof text);
-    SetWindowTextA(GetDlgItem(dialog, IDC_AVERAGE_SPEED), text);
+    char shown[kSpeedTextCapacity];
+    FormatSpeedText(speed, text, sizeof text);
+    HWND label = GetDlgItem(dialog, id);
+    if (GetWindowTextA(label, shown, sizeof shown) > 0 && std::strcmp(shown, text) == 0) {
+        return;
+    }
+    SetWindowTextA(label, text);
 }
 
 } // namespace
@@ -79,15 +103,11 @@ void DrawSpeedGauge(HWND dialog, HDC target, bool fullPaint) {
     NeedleOffset tip = NeedleTipOffset(appState.currentSpeed);
     POINT hub = DialHub();
 
-    HDC memory = TallyCreateCompatibleDC(target);
-    HGDIOBJ previousPicture = memory != nullptr ? GetCurrentObject(memory, OBJ_BITMAP) : nullptr;
     int saved = SaveDC(target);
 
     if (fullPaint) {
         needleShown = false;
-        if (memory != nullptr) {
-            PaintDial(target, memory);
-        }
+        PaintDial(target);
     }
 
     // Without its pen the needle is neither erased nor drawn, so the remembered needle
@@ -105,14 +125,11 @@ void DrawSpeedGauge(HWND dialog, HDC target, bool fullPaint) {
         needleShown = true;
     }
 
-    ShowSpeedTexts(dialog);
+    ShowSpeedText(dialog, IDC_CURRENT_SPEED, appState.currentSpeed);
+    ShowSpeedText(dialog, IDC_AVERAGE_SPEED, appState.averageSpeed);
 
-    // Puts back the target's own pen and raster mode before the needle pen goes.
+    // Puts back the target's own pen, brush, colours and raster mode before the needle
+    // pen goes.
     RestoreDC(target, saved);
     TallyDeleteObject(needlePen);
-
-    if (memory != nullptr) {
-        SelectObject(memory, previousPicture);
-        TallyDeleteDC(memory);
-    }
 }
