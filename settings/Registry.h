@@ -1,0 +1,32 @@
+// The handful of registry primitives the settings store is written over. Windows builds
+// bind them to ADVAPI32 (Registry_win.cpp); a build for another platform provides its
+// own key-value store with the same behaviour: keys that may be missing, values that
+// are byte strings, reads that fail when the value does not fit the caller's buffer.
+#ifndef SKITTERA_SETTINGS_REGISTRY_H
+#define SKITTERA_SETTINGS_REGISTRY_H
+
+struct HKEY__; // the registry's root and key handles, as <windows.h> declares them
+
+using RegistryKey = HKEY__*;
+
+// The access a key is opened with: KEY_READ, KEY_WRITE or KEY_ALL_ACCESS.
+enum class KeyAccess { Read, Write, All };
+
+// HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE.
+RegistryKey CurrentUserRoot();
+RegistryKey LocalMachineRoot();
+
+// Each returns true on success. Sizes are byte counts, the terminating zero of a
+// text included.
+bool OpenRegistryKey(RegistryKey root, const char* path, KeyAccess access, RegistryKey* key);
+// Opens the key for writing, creating it and any missing key along the path.
+bool CreateRegistryKey(RegistryKey root, const char* path, RegistryKey* key);
+// On entry *size is the room in data; on return it is the value's size. A value larger
+// than the room fails and copies nothing.
+bool QueryRegistryValue(RegistryKey key, const char* name, unsigned char* data, unsigned long* size);
+// Stores the bytes as a REG_SZ value, all of them in one call.
+bool SetRegistryText(RegistryKey key, const char* name, const char* data, unsigned long size);
+bool DeleteRegistryValue(RegistryKey key, const char* name);
+void CloseRegistryKey(RegistryKey key);
+
+#endif

@@ -1,0 +1,169 @@
+#include "settings/Settings.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/DisplayTexts.h"
+#include "engine/Odometer.h"
+#include "settings/Registry.h"
+
+namespace {
+
+bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+
+// White space as the C library's conversions skip it.
+bool IsBlank(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+}
+
+const char* SkipDigits(const char* cursor) {
+    while (IsDigit(*cursor)) {
+        ++cursor;
+    }
+    return cursor;
+}
+
+// The end of the longest prefix that forms a decimal number: sign, digits with at most
+// one point, and an exponent only when digits follow its letter. Returns the start
+// when there is no such prefix.
+const char* EndOfDecimalNumber(const char* start) {
+    const char* cursor = start;
+    if (*cursor == '+' || *cursor == '-') {
+        ++cursor;
+    }
+    const char* integerEnd = SkipDigits(cursor);
+    bool digits = integerEnd != cursor;
+    cursor = integerEnd;
+    if (*cursor == '.') {
+        const char* fractionEnd = SkipDigits(cursor + 1);
+        digits = digits || fractionEnd != cursor + 1;
+        cursor = fractionEnd;
+    }
+    if (!digits) {
+        return start;
+    }
+    if (*cursor == 'e' || *cursor == 'E') {
+        const char* exponent = cursor + 1;
+        if (*exponent == '+' || *exponent == '-') {
+            ++exponent;
+        }
+        if (IsDigit(*exponent)) {
+            cursor = SkipDigits(exponent);
+        }
+    }
+    return cursor;
+}
+
+void SaveLogonEntry(SettingsStore& store, int runAtStartup, const char* programPath) {
+    if (runAtStartup == 0) {
+        // Off means off in every place the entry may be: a copy left under the user's
+        // key would still start the program.
+        store.DeleteValueFrom(LocalMachineRoot(), kRunKeyPath, kRunValueName);
+        store.DeleteValueFrom(CurrentUserRoot(), kRunKeyPath, kRunValueName);
+        return;
+    }
+    if (programPath == nullptr || programPath[0] == '\0') {
+        // Without the program's path there is nothing right to write; an entry that
+        // exists stays as it is rather than being replaced by a broken one.
+        return;
+    }
+    TextString command = LogonCommand(programPath);
+    // Since Windows Vista a standard user may not write under HKEY_LOCAL_MACHINE; the
+    // user's own Run key is then the place that works. Only one of the two may hold
+    // the entry, or the program would start twice at log-on.
+    if (store.WriteStringTo(LocalMachineRoot(), kRunKeyPath, kRunValueName, command) != 0) {
+        store.DeleteValueFrom(CurrentUserRoot(), kRunKeyPath, kRunValueName);
+    } else {
+        store.WriteStringTo(CurrentUserRoot(), kRunKeyPath, kRunValueName, command);
+    }
+}
+
+} // namespace
+
+// Like the C library's atof, except that the text must be decimal (no hexadecimal
+// forms, which some runtimes accept and others do not) and a result that is not a
+// finite number gives 0: "nan", "inf" and "1e999" can only come from an edited value,
+// and an infinite counter would never count again.
+double ParseStoredDistance(const char* text) {
+    while (IsBlank(*text)) {
+        ++text;
+    }
+    const char* end = EndOfDecimalNumber(text);
+    if (end == text) {
+        return 0;
+    }
+    TextString number;
+    std::memcpy(number.SetLength(static_cast<int>(end - text)), text, static_cast<size_t>(end - text));
+    double value = std::strtod(number.buffer, nullptr);
+    return std::isfinite(value) ? value : 0;
+}
+
+// The program's path, in quotes when it holds a blank: unquoted, the system would try
+// "C:\Program.exe" before "C:\Program Files\...".
+TextString LogonCommand(const char* programPath) {
+    if (std::strchr(programPath, ' ') == nullptr) {
+        return TextString(programPath);
+    }
+    TextString command("\"");
+    command.Append(programPath).Append("\"");
+    return command;
+}
+
+// Reads the registry once and writes nothing to it; a missing key stays missing. Every
+// value that is missing, empty, too large or not understood keeps its default:
+// distance 0, today's date, centimetres, no log-on entry.
+void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t now) {
+    store.SetBaseKey(kSettingsKeyPath);
+
+    state.distanceCm = 0;
+    TextString distance = store.ReadString(nullptr, kDistanceValueName);
+    if (!distance.IsEmpty()) {
+        state.distanceCm = ParseStoredDistance(distance.buffer);
+    }
+
+    state.sinceDate = store.ReadString(nullptr, kSinceDateValueName);
+    if (state.sinceDate.IsEmpty()) {
+        state.sinceDate = FormatLocalDate(now);
+    }
+
+    state.startDistanceCm = state.distanceCm;
+
+    TextString unitName = store.ReadString(nullptr, kUnitValueName);
+    const DistanceUnit* unit = FindUnitByName(unitName.buffer);
+    state.unitDivisor = unit != nullptr ? unit->divisor : kCentimetres;
+
+    TextString machineEntry = store.ReadStringFrom(LocalMachineRoot(), kRunKeyPath, kRunValueName);
+    TextString userEntry = store.ReadStringFrom(CurrentUserRoot(), kRunKeyPath, kRunValueName);
+    state.runAtStartup = !machineEntry.IsEmpty() || !userEntry.IsEmpty() ? 1 : 0;
+}
+
+// The three per-user values, each in one write. Saving again with the same state
+// leaves the registry as it was, so this may run as a checkpoint any number of times.
+void SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state) {
+    store.SetBaseKey(kSettingsKeyPath);
+
+    // A counter that is no longer a number would be stored as "nan" and read back as 0;
+    // the value of the previous save is worth more.
+    if (std::isfinite(state.distanceCm)) {
+        TextString distance;
+        distance.Format("%.10f", state.distanceCm);
+        store.WriteString(nullptr, kDistanceValueName, distance);
+    }
+
+    const DistanceUnit* unit = FindUnitByDivisor(state.unitDivisor);
+    if (unit == nullptr) {
+        // The displays show any other divisor as centimetres; so is it stored.
+        unit = FindUnitByDivisor(kCentimetres);
+    }
+    store.WriteString(nullptr, kUnitValueName, TextString(unit->name));
+
+    store.WriteString(nullptr, kSinceDateValueName, state.sinceDate);
+}
+
+// Everything, the log-on entry included. Each step runs whatever became of the ones
+// before it.
+void SaveSettingsTo(SettingsStore& store, const ApplicationState& state, const char* programPath) {
+    SaveUserSettingsTo(store, state);
+    SaveLogonEntry(store, state.runAtStartup, programPath);
+}

@@ -1,0 +1,39 @@
+// Loading and saving of the persisted state: the distance counter, the display unit,
+// the date the counter runs from, and the entry that starts the program at log-on.
+#ifndef SKITTERA_SETTINGS_SETTINGS_H
+#define SKITTERA_SETTINGS_SETTINGS_H
+
+#include <ctime>
+
+#include "settings/SettingsStore.h"
+#include "shell/ApplicationState.h"
+#include "support/TextString.h"
+
+// Per user, under HKEY_CURRENT_USER.
+constexpr char kSettingsKeyPath[] = "Software\\Skittera";
+constexpr char kDistanceValueName[] = "SkitDistanza";
+constexpr char kUnitValueName[] = "SkitCome";
+constexpr char kSinceDateValueName[] = "SkitData";
+// The log-on entry: under HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER where the machine's
+// key cannot be written.
+constexpr char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kRunValueName[] = "Skittera";
+
+// Over the process-wide store and state (shell/Globals.h). LoadSettings runs once at
+// start; SaveSettings at exit. SaveSettingsCheckpoint writes the three per-user values
+// only, and may run as often as wanted while the program runs.
+void LoadSettings();
+void SaveSettings();
+void SaveSettingsCheckpoint();
+
+// The same rules over an explicit store and state.
+void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t now);
+void SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state);
+void SaveSettingsTo(SettingsStore& store, const ApplicationState& state, const char* programPath);
+
+// The distance a stored text stands for, in centimetres.
+double ParseStoredDistance(const char* text);
+// The command line of the log-on entry that starts the program at programPath.
+TextString LogonCommand(const char* programPath);
+
+#endif

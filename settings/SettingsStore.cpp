@@ -1,0 +1,84 @@
+#include "settings/SettingsStore.h"
+
+#include <cstring>
+
+#include "settings/Registry.h"
+
+namespace {
+
+// Values larger than this read as missing. 511 characters and the terminating zero fit.
+constexpr unsigned long kReadBufferSize = 512;
+
+// The text of a value as the query left it in the buffer: up to the first zero byte,
+// and never past the bytes the query returned, because a value need not end in a zero
+// (a binary value, or a text stored without its terminator).
+TextString TextOfValue(const char* data, unsigned long size) {
+    const void* zero = std::memchr(data, '\0', size);
+    unsigned long length =
+        zero != nullptr ? static_cast<unsigned long>(static_cast<const char*>(zero) - data) : size;
+    TextString text;
+    std::memcpy(text.SetLength(static_cast<int>(length)), data, length);
+    return text;
+}
+
+// The base key, and below it the subkey when one is named.
+TextString KeyPathBelowBase(const TextString& base, const char* subkey) {
+    TextString path(base);
+    if (subkey != nullptr && subkey[0] != '\0') {
+        path.Append("\\").Append(subkey);
+    }
+    return path;
+}
+
+} // namespace
+
+void SettingsStore::SetBaseKey(TextString path) { baseKeyPath = path; }
+
+TextString SettingsStore::ReadString(const char* subkey, const char* valueName) {
+    TextString path = KeyPathBelowBase(baseKeyPath, subkey);
+    return ReadStringFrom(CurrentUserRoot(), path.buffer, valueName);
+}
+
+TextString SettingsStore::ReadStringFrom(HKEY__* root, const char* keyPath, const char* valueName) {
+    char data[kReadBufferSize] = {};
+    unsigned long size = kReadBufferSize;
+    RegistryKey key = nullptr;
+    if (!OpenRegistryKey(root, keyPath, KeyAccess::Read, &key)) {
+        return TextString();
+    }
+    bool found = QueryRegistryValue(key, valueName, reinterpret_cast<unsigned char*>(data), &size);
+    CloseRegistryKey(key);
+    if (!found || size > kReadBufferSize) {
+        return TextString();
+    }
+    return TextOfValue(data, size);
+}
+
+int SettingsStore::WriteString(const char* subkey, const char* valueName, const TextString& value) {
+    TextString path = KeyPathBelowBase(baseKeyPath, subkey);
+    return WriteStringTo(CurrentUserRoot(), path.buffer, valueName, value);
+}
+
+// The value goes in whole, text and terminating zero, in one call: a reader never sees
+// part of it.
+int SettingsStore::WriteStringTo(HKEY__* root, const char* keyPath, const char* valueName,
+                                 const TextString& value) {
+    RegistryKey key = nullptr;
+    if (!CreateRegistryKey(root, keyPath, &key)) {
+        return 0;
+    }
+    SetRegistryText(key, valueName, value.buffer, static_cast<unsigned long>(value.length) + 1);
+    CloseRegistryKey(key);
+    return 1;
+}
+
+// An absent value is no failure: the result says only whether the key could be opened.
+int SettingsStore::DeleteValueFrom(HKEY__* root, const char* keyPath, const char* valueName) {
+    RegistryKey key = nullptr;
+    if (!OpenRegistryKey(root, keyPath, KeyAccess::All, &key)) {
+        return 0;
+    }
+    DeleteRegistryValue(key, valueName);
+    CloseRegistryKey(key);
+    return 1;
+}

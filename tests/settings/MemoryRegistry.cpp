@@ -1,0 +1,292 @@
+#include "tests/settings/MemoryRegistry.h"
+
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <memory>
+
+namespace {
+
+std::string Folded(const std::string& name) {
+    std::string folded = name;
+    for (char& ch : folded) {
+        if (ch >= 'A' && ch <= 'Z') {
+            ch = static_cast<char>(ch - 'A' + 'a');
+        }
+    }
+    return folded;
+}
+
+struct Value {
+    std::string name; // as first written
+    std::string bytes;
+};
+
+struct Node {
+    std::string name;
+    std::string path;                                  // from the root, for the log
+    std::map<std::string, std::unique_ptr<Node>> keys; // by folded name
+    std::map<std::string, Value> values;               // by folded name
+};
+
+struct Handle {
+    Node* node;
+    bool machine;
+    bool writable;
+};
+
+struct Registry {
+    Node currentUser{"HKCU", "HKCU", {}, {}};
+    Node localMachine{"HKLM", "HKLM", {}, {}};
+    bool machineWritable = true;
+    std::map<std::uintptr_t, Handle> handles;
+    std::uintptr_t nextHandle = 0x1000;
+    std::vector<std::string> log;
+};
+
+Registry& TheRegistry() {
+    static Registry registry;
+    return registry;
+}
+
+// The roots carry the handle values that <windows.h> gives them.
+const std::uintptr_t kCurrentUserValue = static_cast<std::uintptr_t>(static_cast<std::intptr_t>(-0x7fffffff));
+const std::uintptr_t kLocalMachineValue =
+    static_cast<std::uintptr_t>(static_cast<std::intptr_t>(-0x7ffffffe));
+
+// The node and the root a handle stands for, or null for a handle that is not open.
+const Handle* Resolve(RegistryKey key, Handle* scratch) {
+    Registry& registry = TheRegistry();
+    std::uintptr_t value = reinterpret_cast<std::uintptr_t>(key);
+    if (value == kCurrentUserValue) {
+        *scratch = Handle{&registry.currentUser, false, true};
+        return scratch;
+    }
+    if (value == kLocalMachineValue) {
+        *scratch = Handle{&registry.localMachine, true, true};
+        return scratch;
+    }
+    auto found = registry.handles.find(value);
+    return found != registry.handles.end() ? &found->second : nullptr;
+}
+
+// Splits "a\b\c" into its names. An empty path names the key itself; an empty name
+// inside the path (a leading, doubled or trailing backslash) makes the path invalid.
+bool SplitPath(const char* path, std::vector<std::string>* names) {
+    names->clear();
+    if (path == nullptr || path[0] == '\0') {
+        return true;
+    }
+    std::string current;
+    for (const char* cursor = path;; ++cursor) {
+        if (*cursor == '\\' || *cursor == '\0') {
+            if (current.empty()) {
+                return false;
+            }
+            names->push_back(current);
+            current.clear();
+            if (*cursor == '\0') {
+                return true;
+            }
+        } else {
+            current += *cursor;
+        }
+    }
+}
+
+Node* Descend(Node* node, const std::vector<std::string>& names, bool create) {
+    for (const std::string& name : names) {
+        auto found = node->keys.find(Folded(name));
+        if (found == node->keys.end()) {
+            if (!create) {
+                return nullptr;
+            }
+            auto child = std::make_unique<Node>();
+            child->name = name;
+            child->path = node->path + "\\" + name;
+            TheRegistry().log.push_back("create " + child->path);
+            found = node->keys.emplace(Folded(name), std::move(child)).first;
+        }
+        node = found->second.get();
+    }
+    return node;
+}
+
+RegistryKey NewHandle(Node* node, bool machine, bool writable) {
+    Registry& registry = TheRegistry();
+    std::uintptr_t value = registry.nextHandle++;
+    registry.handles[value] = Handle{node, machine, writable};
+    return reinterpret_cast<RegistryKey>(value);
+}
+
+Node* FindNode(RegistryKey root, const std::string& keyPath, bool create) {
+    Handle scratch{};
+    const Handle* parent = Resolve(root, &scratch);
+    std::vector<std::string> names;
+    if (parent == nullptr || !SplitPath(keyPath.c_str(), &names)) {
+        return nullptr;
+    }
+    return Descend(parent->node, names, create);
+}
+
+void DumpNode(const Node& node, std::string* out) {
+    *out += node.path + "\n";
+    for (const auto& entry : node.values) {
+        *out += node.path + ":" + entry.second.name + "=" + entry.second.bytes + "|\n";
+    }
+    for (const auto& entry : node.keys) {
+        DumpNode(*entry.second, out);
+    }
+}
+
+} // namespace
+
+RegistryKey CurrentUserRoot() { return reinterpret_cast<RegistryKey>(kCurrentUserValue); }
+RegistryKey LocalMachineRoot() { return reinterpret_cast<RegistryKey>(kLocalMachineValue); }
+
+bool OpenRegistryKey(RegistryKey root, const char* path, KeyAccess access, RegistryKey* key) {
+    Handle scratch{};
+    const Handle* parent = Resolve(root, &scratch);
+    std::vector<std::string> names;
+    if (parent == nullptr || !SplitPath(path, &names)) {
+        return false;
+    }
+    bool writing = access != KeyAccess::Read;
+    if (writing && parent->machine && !TheRegistry().machineWritable) {
+        return false;
+    }
+    Node* node = Descend(parent->node, names, false);
+    if (node == nullptr) {
+        return false;
+    }
+    *key = NewHandle(node, parent->machine, writing);
+    return true;
+}
+
+bool CreateRegistryKey(RegistryKey root, const char* path, RegistryKey* key) {
+    Handle scratch{};
+    const Handle* parent = Resolve(root, &scratch);
+    std::vector<std::string> names;
+    if (parent == nullptr || !SplitPath(path, &names)) {
+        return false;
+    }
+    if (parent->machine && !TheRegistry().machineWritable) {
+        return false;
+    }
+    bool machine = parent->machine;
+    Node* node = Descend(parent->node, names, true);
+    *key = NewHandle(node, machine, true);
+    return true;
+}
+
+bool QueryRegistryValue(RegistryKey key, const char* name, unsigned char* data, unsigned long* size) {
+    Handle scratch{};
+    const Handle* handle = Resolve(key, &scratch);
+    if (handle == nullptr) {
+        return false;
+    }
+    auto found = handle->node->values.find(Folded(name != nullptr ? name : ""));
+    if (found == handle->node->values.end()) {
+        return false;
+    }
+    const std::string& bytes = found->second.bytes;
+    unsigned long room = *size;
+    *size = static_cast<unsigned long>(bytes.size());
+    if (data == nullptr) {
+        return true;
+    }
+    if (bytes.size() > room) {
+        return false;
+    }
+    std::memcpy(data, bytes.data(), bytes.size());
+    return true;
+}
+
+bool SetRegistryText(RegistryKey key, const char* name, const char* data, unsigned long size) {
+    Handle scratch{};
+    const Handle* handle = Resolve(key, &scratch);
+    if (handle == nullptr || !handle->writable) {
+        return false;
+    }
+    std::string valueName = name != nullptr ? name : "";
+    Value& value = handle->node->values[Folded(valueName)];
+    if (value.name.empty()) {
+        value.name = valueName;
+    }
+    value.bytes.assign(data, size);
+    TheRegistry().log.push_back("set " + handle->node->path + ":" + valueName + "=" + value.bytes);
+    return true;
+}
+
+bool DeleteRegistryValue(RegistryKey key, const char* name) {
+    Handle scratch{};
+    const Handle* handle = Resolve(key, &scratch);
+    if (handle == nullptr || !handle->writable) {
+        return false;
+    }
+    std::string valueName = name != nullptr ? name : "";
+    bool existed = handle->node->values.erase(Folded(valueName)) != 0;
+    TheRegistry().log.push_back("delete " + handle->node->path + ":" + valueName +
+                                (existed ? "" : " (absent)"));
+    return existed;
+}
+
+void CloseRegistryKey(RegistryKey key) { TheRegistry().handles.erase(reinterpret_cast<std::uintptr_t>(key)); }
+
+namespace memory_registry {
+
+void Reset() {
+    Registry& registry = TheRegistry();
+    registry.currentUser.keys.clear();
+    registry.currentUser.values.clear();
+    registry.localMachine.keys.clear();
+    registry.localMachine.values.clear();
+    registry.machineWritable = true;
+    registry.handles.clear();
+    registry.log.clear();
+}
+
+void SetMachineWritable(bool writable) { TheRegistry().machineWritable = writable; }
+
+void PutValue(RegistryKey root, const std::string& keyPath, const std::string& name,
+              const std::string& bytes) {
+    std::vector<std::string> saved = TheRegistry().log;
+    Node* node = FindNode(root, keyPath, true);
+    TheRegistry().log = saved;
+    if (node != nullptr) {
+        node->values[Folded(name)] = Value{name, bytes};
+    }
+}
+
+bool HasKey(RegistryKey root, const std::string& keyPath) {
+    return FindNode(root, keyPath, false) != nullptr;
+}
+
+bool HasValue(RegistryKey root, const std::string& keyPath, const std::string& name) {
+    Node* node = FindNode(root, keyPath, false);
+    return node != nullptr && node->values.count(Folded(name)) != 0;
+}
+
+std::string ValueBytes(RegistryKey root, const std::string& keyPath, const std::string& name) {
+    Node* node = FindNode(root, keyPath, false);
+    if (node == nullptr) {
+        return std::string();
+    }
+    auto found = node->values.find(Folded(name));
+    return found != node->values.end() ? found->second.bytes : std::string();
+}
+
+const std::vector<std::string>& Log() { return TheRegistry().log; }
+
+void ClearLog() { TheRegistry().log.clear(); }
+
+std::string Dump() {
+    std::string out;
+    DumpNode(TheRegistry().currentUser, &out);
+    DumpNode(TheRegistry().localMachine, &out);
+    return out;
+}
+
+int OpenKeyCount() { return static_cast<int>(TheRegistry().handles.size()); }
+
+} // namespace memory_registry
