@@ -26,6 +26,36 @@ const DrumRow kDrumRows[] = {
     {IDC_SPEED_CELL_FIRST, kSpeedCells},
 };
 
+// The cells of the open dialog, found once when it opens: under Wine every GetDlgItem
+// asks the window server for the dialog's whole list of controls, and sixteen of
+// those round trips were most of what a resting tick cost.
+struct DrumCells {
+    HWND dialog = nullptr;
+    HWND cells[kDistanceCells + kSpeedCells] = {};
+};
+
+DrumCells drumCells;
+
+// Where a cell's handle is kept in drumCells, or -1 for an id that is no drum.
+int CellSlot(int id) {
+    int slot = 0;
+    for (const DrumRow& row : kDrumRows) {
+        if (id >= row.firstId && id < row.firstId + row.cells) {
+            return slot + (id - row.firstId);
+        }
+        slot += row.cells;
+    }
+    return -1;
+}
+
+HWND DrumCell(HWND dialog, int id) {
+    int slot = CellSlot(id);
+    if (dialog == drumCells.dialog && slot >= 0) {
+        return drumCells.cells[slot];
+    }
+    return GetDlgItem(dialog, id);
+}
+
 // The cell's own user value holds the id of the drum it shows; 0 stands for a picture
 // the program did not choose (the template's, or none after a failed load).
 constexpr int kUnknownDrum = 0;
@@ -58,7 +88,7 @@ void ShowOdometer(HWND dialog) {
 // again; a text shorter than the row shows empty drums after its end.
 void ShowDigitRow(HWND dialog, const TextString& digits, int count, int firstId) {
     for (int cell = 0; cell < count; ++cell) {
-        HWND control = GetDlgItem(dialog, firstId + cell);
+        HWND control = DrumCell(dialog, firstId + cell);
         if (control == nullptr) {
             continue;
         }
@@ -70,18 +100,22 @@ void ShowDigitRow(HWND dialog, const TextString& digits, int count, int firstId)
     }
 }
 
-// The template loads the empty drum into every cell itself. The first ShowOdometer
-// replaces those pictures and deletes them like its own, so the program takes them
-// over here, before that happens.
-void AdoptTemplateDrums(HWND dialog) {
+// When the dialog opens: finds its cells, and takes over the pictures in them. The
+// template loads the empty drum into every cell itself; the first ShowOdometer
+// replaces those pictures and deletes them like its own, so they are counted from here.
+void TakeOverDrums(HWND dialog) {
+    drumCells = DrumCells();
     for (const DrumRow& row : kDrumRows) {
         for (int cell = 0; cell < row.cells; ++cell) {
-            LRESULT picture = SendDlgItemMessageA(dialog, row.firstId + cell, STM_GETIMAGE, IMAGE_BITMAP, 0);
+            HWND control = GetDlgItem(dialog, row.firstId + cell);
+            drumCells.cells[CellSlot(row.firstId + cell)] = control;
+            LRESULT picture = control != nullptr ? SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0) : 0;
             if (picture != 0) {
                 TallyAdopt(reinterpret_cast<HGDIOBJ>(picture));
             }
         }
     }
+    drumCells.dialog = dialog;
 }
 
 // Empties every cell and deletes the pictures they showed: nothing replaces the last
@@ -94,5 +128,8 @@ void ReleaseDrums(HWND dialog) {
                 ReplaceCellPicture(control, nullptr, kUnknownDrum);
             }
         }
+    }
+    if (dialog == drumCells.dialog) {
+        drumCells = DrumCells();
     }
 }

@@ -10,7 +10,7 @@
 void ShowOdometer(HWND dialog);
 void ShowDigitRow(HWND dialog, const TextString& digits, int count, int firstId);
 
-void AdoptTemplateDrums(HWND dialog);
+void TakeOverDrums(HWND dialog);
 void ReleaseDrums(HWND dialog);
 
 #endif

@@ -79,7 +79,7 @@ void MeasureGaugeFrame(HWND dialog) {
 void StartDialog(HWND dialog) {
     ShowUnit(dialog);
     TakeSpeedReference(appState, GetTickCount());
-    AdoptTemplateDrums(dialog);
+    TakeOverDrums(dialog);
     ShowOdometer(dialog);
     CheckDlgButton(dialog, IDC_RUN_AT_LOGON, appState.runAtStartup != 0 ? BST_CHECKED : BST_UNCHECKED);
     ShowSinceDate(dialog);
