@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/DisplayTexts.h"
+#include "resources/resource.h"
 #include "shell/Globals.h"
 #include "support/GdiTally.h"
 
@@ -110,10 +111,10 @@ TEST(DialogTick, MeasuredCost) {
         // The last worst-case tick left 2222222222 cm and 2222.22 on the drums.
         char expected[kSpeedTextCapacity];
         FormatSpeedText(appState.currentSpeed, expected, sizeof expected);
-        EXPECT_EQ(ControlText(dialog, 1042), expected);
-        auto last =
-            reinterpret_cast<HBITMAP>(SendDlgItemMessageA(dialog, 1014, STM_GETIMAGE, IMAGE_BITMAP, 0));
-        EXPECT_EQ(BitmapPixels(last).rgb, ResourcePixels(109).rgb);
+        EXPECT_EQ(ControlText(dialog, IDC_CURRENT_SPEED), expected);
+        auto last = reinterpret_cast<HBITMAP>(
+            SendDlgItemMessageA(dialog, IDC_DISTANCE_CELL_FIRST + 9, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        EXPECT_EQ(BitmapPixels(last).rgb, ResourcePixels(IDB_DIGIT_0 + 2).rgb);
     });
     EXPECT_EQ(GdiObjectsInUse(), baseline);
 }
