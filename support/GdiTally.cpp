@@ -38,6 +38,8 @@ HPEN TallyCreatePen(int style, int width, COLORREF colour) {
 
 HDC TallyCreateCompatibleDC(HDC dc) { return Counted(CreateCompatibleDC(dc)); }
 
+HGDIOBJ TallyAdopt(HGDIOBJ object) { return Counted(object); }
+
 // Deleting a null handle or one that is already gone fails and changes no count.
 BOOL TallyDeleteObject(HGDIOBJ object) { return object != nullptr ? Released(DeleteObject(object)) : FALSE; }
 

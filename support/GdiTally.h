@@ -15,6 +15,10 @@ HBRUSH TallyCreateSolidBrush(COLORREF colour);
 HPEN TallyCreatePen(int style, int width, COLORREF colour);
 HDC TallyCreateCompatibleDC(HDC dc);
 BOOL TallyDeleteObject(HGDIOBJ object);
+// Counts an object the system created on the program's behalf, such as a picture that
+// a dialog template put into a control, from the moment the program takes it over and
+// becomes the one to delete it.
+HGDIOBJ TallyAdopt(HGDIOBJ object);
 BOOL TallyDeleteDC(HDC dc);
 
 #endif

@@ -19,9 +19,22 @@ skittera_quiet_wine() {
     "$@" >/dev/null 2>&1 </dev/null
 }
 
+# Wine's own fonts (Debian's fonts-wine) into a prefix's Fonts folder, where the
+# prefix's font list looks for them: without them "MS Sans Serif", the dialog font, is
+# replaced by a wider face that changes every dialog's layout, and the caption buttons
+# lose their Marlett glyphs.
+skittera_add_wine_fonts() {
+    local fonts=/usr/share/wine/fonts
+    [ -d "$fonts" ] && [ -d "$1/drive_c/windows/Fonts" ] || return 0
+    cp -n "$fonts"/* "$1/drive_c/windows/Fonts/" 2>/dev/null || true
+}
+
 skittera_make_template() {
     local template=$1
-    [ -f "$template/.skittera-ready" ] && return 0
+    if [ -f "$template/.skittera-ready" ]; then
+        skittera_add_wine_fonts "$template"
+        return 0
+    fi
     rm -rf "$template"
     mkdir -p "$template"
     WINEPREFIX="$template" skittera_quiet_wine wine64 wineboot -i
@@ -32,6 +45,7 @@ skittera_make_template() {
     WINEPREFIX="$template" skittera_quiet_wine wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
         /t REG_DWORD /d 0 /f
     WINEPREFIX="$template" skittera_quiet_wine wineserver -w
+    skittera_add_wine_fonts "$template"
     touch "$template/.skittera-ready"
 }
 
@@ -90,6 +104,7 @@ skittera_wine_start() {
     if [ ! -f "$root/prefix/.skittera-ready" ]; then
         skittera_new_prefix "$root/prefix"
     fi
+    skittera_add_wine_fonts "$root/prefix"
     export WINEPREFIX="$root/prefix"
     local started
     started=$(skittera_start_xvfb) || { echo "cannot start Xvfb" >&2; return 1; }

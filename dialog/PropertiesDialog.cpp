@@ -1,0 +1,210 @@
+// The properties dialog. It keeps nothing of its own: everything it shows is read
+// from the application state when it is drawn, and everything it changes is written
+// there, to be saved at exit. While open it refreshes itself once a second.
+#include "dialog/PropertiesDialog.h"
+
+#include <ctime>
+
+#include "dialog/OdometerDisplay.h"
+#include "dialog/SpeedGauge.h"
+#include "engine/DisplayTexts.h"
+#include "engine/Odometer.h"
+#include "resources/resource.h"
+#include "shell/Globals.h"
+#include "support/GdiTally.h"
+
+namespace {
+
+constexpr UINT_PTR kTickTimer = 0;
+constexpr UINT kTickMilliseconds = 1000;
+
+struct UnitButton {
+    int id;
+    double divisor;
+};
+
+const UnitButton kUnitButtons[] = {
+    {IDC_UNIT_CM, kCentimetres},
+    {IDC_UNIT_M, kMetres},
+    {IDC_UNIT_KM, kKilometres},
+};
+
+// The unit shown: the one whose divisor matches exactly. A divisor that matches none
+// is shown as centimetres, as the odometer and the tooltip already show it.
+const DistanceUnit& ShownUnit() {
+    const DistanceUnit* unit = FindUnitByDivisor(appState.unitDivisor);
+    return unit != nullptr ? *unit : *FindUnitByDivisor(kCentimetres);
+}
+
+// The radio buttons and the label always name the unit the drums are in, also when
+// the command came from somewhere other than a click on the button.
+void ShowUnit(HWND dialog) {
+    const DistanceUnit& unit = ShownUnit();
+    for (const UnitButton& button : kUnitButtons) {
+        if (button.divisor == unit.divisor) {
+            CheckRadioButton(dialog, IDC_UNIT_CM, IDC_UNIT_KM, button.id);
+        }
+    }
+    SetDlgItemTextA(dialog, IDC_UNIT_LABEL, unit.abbreviation);
+}
+
+void ShowSinceDate(HWND dialog) { SetDlgItemTextA(dialog, IDC_SINCE_DATE, appState.sinceDate.buffer); }
+
+void ReleaseGaugePictures() {
+    TallyDeleteObject(appState.gaugeFace);
+    TallyDeleteObject(appState.gaugeMask);
+    appState.gaugeFace = nullptr;
+    appState.gaugeMask = nullptr;
+}
+
+// The gauge is drawn over the frame control, which only marks the place.
+void MeasureGaugeFrame(HWND dialog) {
+    HWND frameControl = GetDlgItem(dialog, IDC_GAUGE_FRAME);
+    RECT frame{0, 0, 0, 0};
+    if (frameControl != nullptr) {
+        GetWindowRect(frameControl, &frame);
+        POINT topLeft{frame.left, frame.top};
+        POINT bottomRight{frame.right, frame.bottom};
+        ScreenToClient(dialog, &topLeft);
+        ScreenToClient(dialog, &bottomRight);
+        frame = RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+        ShowWindow(frameControl, SW_HIDE);
+    }
+    appState.gaugeFrame.left = frame.left;
+    appState.gaugeFrame.top = frame.top;
+    appState.gaugeFrame.right = frame.right;
+    appState.gaugeFrame.bottom = frame.bottom;
+}
+
+void StartDialog(HWND dialog) {
+    ShowUnit(dialog);
+    TakeSpeedReference(appState, GetTickCount());
+    TakeOverDrums(dialog);
+    ShowOdometer(dialog);
+    CheckDlgButton(dialog, IDC_RUN_AT_LOGON, appState.runAtStartup != 0 ? BST_CHECKED : BST_UNCHECKED);
+    ShowSinceDate(dialog);
+    ReleaseGaugePictures(); // none are left from an earlier opening, but never lose one
+    appState.gaugeFace = TallyLoadBitmap(appState.instanceHandle, IDB_GAUGE_FACE);
+    appState.gaugeMask = TallyLoadBitmap(appState.instanceHandle, IDB_GAUGE_MASK);
+    MeasureGaugeFrame(dialog);
+    SetTimer(dialog, kTickTimer, kTickMilliseconds, nullptr);
+    appState.movedSinceTick = 0;
+}
+
+// Once a second: a second without pointer moves brings the current speed to 0; then
+// the drums, the needle and the speed texts show the state.
+void TickDialog(HWND dialog) {
+    IdleTick(appState, GetTickCount());
+    ShowOdometer(dialog);
+    HDC target = GetDC(dialog);
+    if (target != nullptr) {
+        DrawSpeedGauge(dialog, target, false);
+        ReleaseDC(dialog, target);
+    }
+    appState.movedSinceTick = 0;
+}
+
+// The counter starts again from today; the new date shows at once.
+void ResetFromDialog(HWND dialog) {
+    ResetCounter(appState, appState.sinceDate, std::time(nullptr));
+    ShowOdometer(dialog);
+    ShowSinceDate(dialog);
+}
+
+void ChooseUnit(HWND dialog, double divisor) {
+    appState.unitDivisor = divisor;
+    ShowUnit(dialog);
+    ShowOdometer(dialog);
+}
+
+// The choice is what the check box shows: an automatic check box has already changed
+// its own state when it reports the click, and a command that did not come from the
+// box leaves the choice as the user sees it.
+void TakeRunAtLogonChoice(HWND dialog) {
+    appState.runAtStartup = IsDlgButtonChecked(dialog, IDC_RUN_AT_LOGON) == BST_CHECKED ? 1 : 0;
+}
+
+void CloseDialog(HWND dialog) {
+    ReleaseGaugePictures();
+    KillTimer(dialog, kTickTimer);
+    EndDialog(dialog, 0);
+}
+
+// A full paint draws the dial afresh and forgets the needle for the whole dial, so a
+// paint that would cover only part of the gauge is widened to all of it: otherwise the
+// part left alone keeps the old needle while the new one is drawn, or loses it. A paint
+// that leaves the gauge alone does not draw it at all.
+void PaintDialog(HWND dialog) {
+    RECT gauge = GaugeRect();
+    RECT dirty;
+    RECT overlap;
+    if (GetUpdateRect(dialog, &dirty, FALSE) && IntersectRect(&overlap, &dirty, &gauge)) {
+        InvalidateRect(dialog, &gauge, TRUE);
+    }
+    PAINTSTRUCT paint;
+    HDC target = BeginPaint(dialog, &paint);
+    if (target != nullptr && RectVisible(target, &gauge)) {
+        DrawSpeedGauge(dialog, target, true);
+    }
+    EndPaint(dialog, &paint);
+}
+
+// The commands with a notification code of 0; TRUE for those the dialog knows.
+BOOL RunCommand(HWND dialog, int id) {
+    switch (id) {
+    case IDOK:
+    case IDCANCEL:
+    case IDC_CLOSE_ALT:
+        CloseDialog(dialog);
+        return TRUE;
+    case IDC_RESET:
+        ResetFromDialog(dialog);
+        return TRUE;
+    case IDC_UNIT_CM:
+        ChooseUnit(dialog, kCentimetres);
+        return TRUE;
+    case IDC_UNIT_M:
+        ChooseUnit(dialog, kMetres);
+        return TRUE;
+    case IDC_UNIT_KM:
+        ChooseUnit(dialog, kKilometres);
+        return TRUE;
+    case IDC_RUN_AT_LOGON:
+        TakeRunAtLogonChoice(dialog);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace
+
+INT_PTR CALLBACK PropertiesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+    switch (message) {
+    case WM_INITDIALOG:
+        StartDialog(dialog);
+        return FALSE; // the dialog manager is not asked to set the focus
+    case WM_COMMAND:
+        if (HIWORD(wParam) != 0) {
+            return FALSE;
+        }
+        return RunCommand(dialog, LOWORD(wParam));
+    case WM_TIMER:
+        TickDialog(dialog);
+        return FALSE;
+    case WM_PAINT:
+        PaintDialog(dialog);
+        return FALSE;
+    case WM_CLOSE:
+    case WM_ENDSESSION:
+        CloseDialog(dialog);
+        return TRUE;
+    case WM_DESTROY:
+        // However the dialog goes, the pictures it holds go with it.
+        ReleaseDrums(dialog);
+        ReleaseGaugePictures();
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}

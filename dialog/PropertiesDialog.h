@@ -1,0 +1,11 @@
+// The properties dialog (template IDD_PROPERTIES): the odometer, the speedometer, the
+// unit, the counter reset and the start at log-on. Opened modally by the main window
+// with DialogBoxParamA; its end result is always 0.
+#ifndef SKITTERA_DIALOG_PROPERTIESDIALOG_H
+#define SKITTERA_DIALOG_PROPERTIESDIALOG_H
+
+#include <windows.h>
+
+INT_PTR CALLBACK PropertiesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+#endif

@@ -1,0 +1,359 @@
+// The properties dialog as a person sees it: opened from the real resources with a
+// chosen state, driven through its buttons, read back from its controls and the screen.
+#include "DialogHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <ctime>
+#include <limits>
+#include <map>
+#include <string>
+
+#include "dialog/SpeedGauge.h"
+#include "engine/DisplayTexts.h"
+#include "resources/resource.h"
+#include "shell/Globals.h"
+#include "support/GdiTally.h"
+
+namespace {
+
+// The picture a drum must show for one character of the expected row.
+int PictureFor(char shown) {
+    if (shown == '.') {
+        return 118;
+    }
+    if (shown >= '0' && shown <= '9') {
+        return 107 + (shown - '0');
+    }
+    return 117; // "~": an empty drum
+}
+
+const Pixels& DrumPicture(int id) {
+    static std::map<int, Pixels> loaded;
+    auto found = loaded.find(id);
+    if (found == loaded.end()) {
+        found = loaded.emplace(id, ResourcePixels(id)).first;
+    }
+    return found->second;
+}
+
+// Each cell holds the expected picture, and the screen shows it.
+void ExpectDrums(HWND dialog, int firstId, const std::string& row) {
+    for (int cell = 0; cell < static_cast<int>(row.size()); ++cell) {
+        int id = firstId + cell;
+        const Pixels& expected = DrumPicture(PictureFor(row[static_cast<std::size_t>(cell)]));
+        ASSERT_GT(expected.width, 0);
+        auto shown =
+            reinterpret_cast<HBITMAP>(SendDlgItemMessageA(dialog, id, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        EXPECT_EQ(BitmapPixels(shown).rgb, expected.rgb) << "cell " << id << " of " << row;
+        HWND control = GetDlgItem(dialog, id);
+        Pixels onScreen = CaptureClient(control, RECT{0, 0, expected.width, expected.height});
+        EXPECT_EQ(onScreen.rgb, expected.rgb) << "screen of cell " << id << " of " << row;
+    }
+}
+
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+std::string Today() {
+    std::time_t now = std::time(nullptr);
+    char text[32];
+    std::strftime(text, sizeof text, "%d.%m.%Y", std::localtime(&now));
+    return text;
+}
+
+class PropertiesDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetDialogState();
+        baseline = GdiObjectsInUse();
+    }
+    void TearDown() override {
+        EXPECT_EQ(GdiObjectsInUse(), baseline);
+        EXPECT_EQ(appState.gaugeFace, nullptr);
+        EXPECT_EQ(appState.gaugeMask, nullptr);
+    }
+    long baseline = 0;
+};
+
+TEST_F(PropertiesDialogTest, TheDrumPicturesAreTwelveDifferentOnes) {
+    for (int a = 107; a <= 118; ++a) {
+        ASSERT_EQ(DrumPicture(a).width, 20) << a;
+        ASSERT_EQ(DrumPicture(a).height, 27) << a;
+        for (int b = a + 1; b <= 118; ++b) {
+            EXPECT_NE(DrumPicture(a).rgb, DrumPicture(b).rgb) << a << " and " << b;
+        }
+    }
+}
+
+TEST_F(PropertiesDialogTest, OpeningShowsTheStateOnDrumsAndTexts) {
+    appState.distanceCm = 12345.4;
+    appState.maxSpeed = 720;
+    appState.runAtStartup = 1;
+    appState.movedSinceTick = 1;
+    appState.refDistanceCm = 5;
+    INT_PTR result = RunPropertiesDialog([](HWND dialog) {
+        ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "~~~~~12345");
+        ExpectDrums(dialog, IDC_SPEED_CELL_FIRST, "~~7.20");
+        EXPECT_EQ(ControlText(dialog, IDC_UNIT_LABEL), "cm");
+        EXPECT_TRUE(Checked(dialog, IDC_UNIT_CM));
+        EXPECT_FALSE(Checked(dialog, IDC_UNIT_M));
+        EXPECT_FALSE(Checked(dialog, IDC_UNIT_KM));
+        EXPECT_TRUE(Checked(dialog, IDC_RUN_AT_LOGON));
+        EXPECT_EQ(ControlText(dialog, IDC_SINCE_DATE), "07.12.1997");
+        EXPECT_EQ(ControlText(dialog, IDC_CURRENT_SPEED), "0.00 m/h");
+        EXPECT_EQ(ControlText(dialog, IDC_AVERAGE_SPEED), "0.00 m/h");
+        // The frame only marks the gauge's place.
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_GAUGE_FRAME)));
+        EXPECT_NE(appState.gaugeFace, nullptr);
+        EXPECT_NE(appState.gaugeMask, nullptr);
+        // Opening takes a new speed reference and starts the first second afresh.
+        EXPECT_EQ(appState.refDistanceCm, 12345.4);
+        EXPECT_LE(GetTickCount() - appState.refTicks, 5000u);
+        EXPECT_EQ(appState.movedSinceTick, 0);
+    });
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(PropertiesDialogTest, DrumsInEveryUnit) {
+    appState.distanceCm = 12345.4;
+    appState.unitDivisor = kMetres;
+    RunPropertiesDialog([](HWND dialog) {
+        // Four empty drums, 1, 2, 3, the point drum, 4, 5.
+        ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "~~~~123.45");
+        EXPECT_EQ(ControlText(dialog, IDC_UNIT_LABEL), "m");
+        EXPECT_TRUE(Checked(dialog, IDC_UNIT_M));
+        EXPECT_FALSE(Checked(dialog, IDC_UNIT_CM));
+    });
+    appState.unitDivisor = kKilometres;
+    RunPropertiesDialog([](HWND dialog) {
+        ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "~~~0.12345");
+        EXPECT_EQ(ControlText(dialog, IDC_UNIT_LABEL), "km");
+        EXPECT_TRUE(Checked(dialog, IDC_UNIT_KM));
+    });
+    appState.distanceCm = 0;
+    appState.unitDivisor = kCentimetres;
+    RunPropertiesDialog([](HWND dialog) { ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "~~~~~~~~~0"); });
+    // Too many digits for the row: the first ten show. A minus sign is an empty drum.
+    appState.distanceCm = 12345678901;
+    appState.maxSpeed = -320;
+    RunPropertiesDialog([](HWND dialog) {
+        ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "1234567890");
+        ExpectDrums(dialog, IDC_SPEED_CELL_FIRST, "~~3.20");
+    });
+}
+
+TEST_F(PropertiesDialogTest, AnUnknownUnitIsShownAsCentimetres) {
+    appState.unitDivisor = 0;
+    appState.distanceCm = 250;
+    RunPropertiesDialog([](HWND dialog) {
+        ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "~~~~~~~250");
+        EXPECT_EQ(ControlText(dialog, IDC_UNIT_LABEL), "cm");
+        EXPECT_TRUE(Checked(dialog, IDC_UNIT_CM));
+    });
+    EXPECT_EQ(appState.unitDivisor, 0); // shown, not changed: only the user's choice changes it
+}
+
+TEST_F(PropertiesDialogTest, ChoosingAUnit) {
+    appState.distanceCm = 250;
+    RunPropertiesDialog([](HWND dialog) {
+        Click(dialog, IDC_UNIT_M);
+        EXPECT_EQ(appState.unitDivisor, 100);
+        EXPECT_EQ(ControlText(dialog, IDC_UNIT_LABEL), "m");
+        EXPECT_TRUE(Checked(dialog, IDC_UNIT_M));
+        EXPECT_FALSE(Checked(dialog, IDC_UNIT_CM));
+        ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "~~~~~~2.50");
+
+        Click(dialog, IDC_UNIT_KM);
+        EXPECT_EQ(appState.unitDivisor, 100000);
+        EXPECT_EQ(ControlText(dialog, IDC_UNIT_LABEL), "km");
+        ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "~~~0.00250");
+
+        // A unit command that does not come from a click still moves the buttons along.
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_UNIT_CM, BN_CLICKED), 0);
+        SettleDialog(dialog);
+        EXPECT_EQ(appState.unitDivisor, 1);
+        EXPECT_EQ(ControlText(dialog, IDC_UNIT_LABEL), "cm");
+        EXPECT_TRUE(Checked(dialog, IDC_UNIT_CM));
+        EXPECT_FALSE(Checked(dialog, IDC_UNIT_KM));
+        ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "~~~~~~~250");
+    });
+    EXPECT_EQ(appState.distanceCm, 250); // the unit changes the texts only
+}
+
+TEST_F(PropertiesDialogTest, ResetShowsZeroAndTodayAtOnce) {
+    appState.distanceCm = 12345.4;
+    appState.maxSpeed = 720;
+    RunPropertiesDialog([](HWND dialog) {
+        EXPECT_EQ(ControlText(dialog, IDC_SINCE_DATE), "07.12.1997");
+        // Only a plain click resets: another notification code from the button does not.
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_RESET, BN_DOUBLECLICKED), 0);
+        EXPECT_EQ(appState.distanceCm, 12345.4);
+        EXPECT_EQ(ControlText(dialog, IDC_SINCE_DATE), "07.12.1997");
+
+        Click(dialog, IDC_RESET);
+        EXPECT_EQ(appState.distanceCm, 0);
+        EXPECT_STREQ(appState.sinceDate.buffer, Today().c_str());
+        EXPECT_EQ(ControlText(dialog, IDC_SINCE_DATE), Today());
+        ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "~~~~~~~~~0");
+        ExpectDrums(dialog, IDC_SPEED_CELL_FIRST, "~~7.20");
+    });
+    EXPECT_EQ(appState.maxSpeed, 720);
+}
+
+TEST_F(PropertiesDialogTest, TheLogOnChoiceIsWhatTheBoxShows) {
+    appState.runAtStartup = 0;
+    RunPropertiesDialog([](HWND dialog) {
+        EXPECT_FALSE(Checked(dialog, IDC_RUN_AT_LOGON));
+        Click(dialog, IDC_RUN_AT_LOGON);
+        EXPECT_EQ(appState.runAtStartup, 1);
+        EXPECT_TRUE(Checked(dialog, IDC_RUN_AT_LOGON));
+        // A command that did not come from the box changes nothing the user sees.
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_RUN_AT_LOGON, BN_CLICKED), 0);
+        EXPECT_EQ(appState.runAtStartup, 1);
+        Click(dialog, IDC_RUN_AT_LOGON);
+        EXPECT_EQ(appState.runAtStartup, 0);
+        EXPECT_FALSE(Checked(dialog, IDC_RUN_AT_LOGON));
+    });
+    EXPECT_EQ(appState.runAtStartup, 0);
+}
+
+TEST_F(PropertiesDialogTest, SpeedTextsFollowTheTicks) {
+    appState.startTicks = GetTickCount() - 10000;
+    appState.distanceCm = 600;
+    appState.startDistanceCm = 500;
+    RunPropertiesDialog([](HWND dialog) {
+        // A second with pointer moves: the tick shows the speeds as the hook left them.
+        appState.currentSpeed = 720;
+        appState.averageSpeed = -320;
+        appState.movedSinceTick = 1;
+        Tick(dialog);
+        EXPECT_EQ(ControlText(dialog, IDC_CURRENT_SPEED), "7.20 m/h");
+        EXPECT_EQ(ControlText(dialog, IDC_AVERAGE_SPEED), "-3.20 m/h");
+        EXPECT_EQ(appState.currentSpeed, 720);
+        EXPECT_EQ(appState.movedSinceTick, 0);
+
+        // A second without: the current speed drops to 0 and the average is taken
+        // over the whole run, 100 cm in about ten seconds.
+        Tick(dialog);
+        EXPECT_EQ(appState.currentSpeed, 0);
+        EXPECT_NEAR(appState.averageSpeed, 360, 5);
+        EXPECT_EQ(ControlText(dialog, IDC_CURRENT_SPEED), "0.00 m/h");
+        char average[kSpeedTextCapacity];
+        FormatSpeedText(appState.averageSpeed, average, sizeof average);
+        EXPECT_EQ(ControlText(dialog, IDC_AVERAGE_SPEED), average);
+
+        // A speed that is no number shows as such, and the needle rests at zero.
+        appState.currentSpeed = std::numeric_limits<double>::quiet_NaN();
+        appState.movedSinceTick = 1;
+        Tick(dialog);
+        EXPECT_EQ(ControlText(dialog, IDC_CURRENT_SPEED), "n/d m/h");
+        EXPECT_EQ(needleDx, 35);
+        EXPECT_EQ(needleDy, -35);
+    });
+}
+
+TEST_F(PropertiesDialogTest, TheTimerTicksEverySecond) {
+    appState.distanceCm = 250;
+    RunPropertiesDialog([](HWND dialog) {
+        appState.currentSpeed = 5000;
+        appState.movedSinceTick = 0;
+        appState.distanceCm = 4321;
+        PumpMessagesFor(2500);
+        EXPECT_EQ(appState.currentSpeed, 0);
+        EXPECT_EQ(ControlText(dialog, IDC_CURRENT_SPEED), "0.00 m/h");
+        ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "~~~~~~4321");
+    });
+}
+
+TEST_F(PropertiesDialogTest, UnknownCommandsAreLeftToTheDialogManager) {
+    appState.distanceCm = 250;
+    RunPropertiesDialog([](HWND dialog) {
+        EXPECT_EQ(SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1016, BN_CLICKED), 0), FALSE);
+        EXPECT_EQ(SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_UNIT_M, BN_SETFOCUS), 0), FALSE);
+        EXPECT_EQ(appState.unitDivisor, 1);
+        EXPECT_TRUE(IsWindowVisible(dialog));
+    });
+}
+
+// Every way out releases the gauge pictures and the drums and ends with 0.
+TEST_F(PropertiesDialogTest, EveryWayToClose) {
+    struct Route {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+    };
+    const Route routes[] = {
+        {"OK", WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED)},
+        {"Cancel", WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)},
+        {"1004", WM_COMMAND, MAKEWPARAM(IDC_CLOSE_ALT, BN_CLICKED)},
+        {"close box", WM_CLOSE, 0},
+        {"end of session", WM_ENDSESSION, TRUE},
+        {"no end of session", WM_ENDSESSION, FALSE},
+    };
+    for (const Route& route : routes) {
+        HBITMAP shown[kDistanceCells + kSpeedCells] = {};
+        HBITMAP face = nullptr;
+        INT_PTR result = RunPropertiesDialog(
+            [&](HWND dialog) {
+                for (int cell = 0; cell < kDistanceCells; ++cell) {
+                    shown[cell] = reinterpret_cast<HBITMAP>(SendDlgItemMessageA(
+                        dialog, IDC_DISTANCE_CELL_FIRST + cell, STM_GETIMAGE, IMAGE_BITMAP, 0));
+                }
+                for (int cell = 0; cell < kSpeedCells; ++cell) {
+                    shown[kDistanceCells + cell] = reinterpret_cast<HBITMAP>(SendDlgItemMessageA(
+                        dialog, IDC_SPEED_CELL_FIRST + cell, STM_GETIMAGE, IMAGE_BITMAP, 0));
+                }
+                face = appState.gaugeFace;
+                PostMessageA(dialog, route.message, route.wParam, 0);
+            },
+            DialogEnd::kStepsClose);
+        EXPECT_EQ(result, 0) << route.name;
+        EXPECT_EQ(appState.gaugeFace, nullptr) << route.name;
+        EXPECT_EQ(appState.gaugeMask, nullptr) << route.name;
+        EXPECT_EQ(GdiObjectsInUse(), baseline) << route.name;
+        // The pictures are really gone, not just uncounted.
+        EXPECT_NE(face, nullptr) << route.name;
+        EXPECT_EQ(GetObjectType(face), 0u) << route.name;
+        for (HBITMAP picture : shown) {
+            EXPECT_NE(picture, nullptr) << route.name;
+            EXPECT_EQ(GetObjectType(picture), 0u) << route.name;
+        }
+    }
+}
+
+TEST_F(PropertiesDialogTest, EnterAndEscapeClose) {
+    for (WPARAM key : {static_cast<WPARAM>(VK_RETURN), static_cast<WPARAM>(VK_ESCAPE)}) {
+        INT_PTR result = RunPropertiesDialog(
+            [key](HWND dialog) {
+                // On a push button Enter would press that button; on a radio button it
+                // presses the default one, "Chiudi".
+                HWND radio = GetDlgItem(dialog, IDC_UNIT_CM);
+                SetFocus(radio);
+                PostMessageA(radio, WM_KEYDOWN, key, 1);
+            },
+            DialogEnd::kStepsClose);
+        EXPECT_EQ(result, 0) << key;
+        EXPECT_EQ(GdiObjectsInUse(), baseline) << key;
+    }
+}
+
+// Without its pictures the dialog still opens, counts and closes: the cells stay empty
+// and the gauge shows only its needle.
+TEST_F(PropertiesDialogTest, MissingPictures) {
+    appState.instanceHandle = GetModuleHandleA("kernel32.dll");
+    appState.distanceCm = 250;
+    RunPropertiesDialog([](HWND dialog) {
+        EXPECT_EQ(appState.gaugeFace, nullptr);
+        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_DISTANCE_CELL_FIRST + 9, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+        appState.currentSpeed = 2500;
+        appState.movedSinceTick = 1;
+        Tick(dialog);
+        EXPECT_EQ(ControlText(dialog, IDC_CURRENT_SPEED), "25.00 m/h");
+        EXPECT_EQ(needleDx, 46);
+        Click(dialog, IDC_UNIT_M);
+        EXPECT_EQ(ControlText(dialog, IDC_UNIT_LABEL), "m");
+    });
+}
+
+} // namespace
