@@ -1,0 +1,211 @@
+// WinMain and the steps around the message loop: the hand-over to a running instance,
+// the platform check, start-up (settings, calibration, window class, splash, tray icon,
+// pointer hook) and shut-down (icon, timer and hook removed, settings saved).
+#include "shell/Main.h"
+
+#include <shellapi.h>
+
+#include "engine/DisplayTexts.h"
+#include "engine/Odometer.h"
+#include "resources/resource.h"
+#include "settings/Settings.h"
+#include "shell/Globals.h"
+#include "shell/MainWindow.h"
+#include "shell/PointerHook.h"
+#include "shell/ShellRules.h"
+#include "support/GdiTally.h"
+
+#if defined(__i386__)
+// The ANSI version-1 tray record that every shell since Windows 95 accepts.
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the version-1 tray record is 88 bytes");
+#endif
+
+namespace {
+
+bool trayIconShown = false;
+bool shutdownDone = false;
+
+NOTIFYICONDATAA TrayRecord(UINT flags) {
+    NOTIFYICONDATAA record{};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = appState.mainWindow;
+    record.uID = 0;
+    record.uFlags = flags;
+    return record;
+}
+
+// The picture is copied onto the window once; it has no paint handling of its own.
+void PaintSplash() {
+    HBITMAP picture = TallyLoadBitmap(appState.instanceHandle, IDB_SPLASH);
+    HDC window = GetDC(appState.mainWindow);
+    HDC memory = TallyCreateCompatibleDC(window);
+    HGDIOBJ previous = SelectObject(memory, picture);
+    BitBlt(window, 0, 0, kSplashWidth, kSplashHeight, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+    TallyDeleteObject(picture);
+    TallyDeleteDC(memory);
+    ReleaseDC(appState.mainWindow, window);
+}
+
+// The primary screen's work area; the whole screen when it cannot be read.
+ScreenRect WorkArea() {
+    RECT area{0, 0, 0, 0};
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, sizeof area, &area, 0)) {
+        area.right = GetSystemMetrics(SM_CXSCREEN);
+        area.bottom = GetSystemMetrics(SM_CYSCREEN);
+    }
+    return ScreenRect{area.left, area.top, area.right, area.bottom};
+}
+
+} // namespace
+
+// Brings a running instance forward: its last active pop-up (the open dialog) or its
+// main window. Returns 1 when there is one.
+int ActivateRunningInstance() {
+    HWND running = FindWindowA(kMainWindowClass, nullptr);
+    if (running == nullptr) {
+        return 0;
+    }
+    HWND popup = GetLastActivePopup(running);
+    SetForegroundWindow(popup != nullptr ? popup : running);
+    return 1;
+}
+
+// Defaults, the stored settings, the calibration and the window class. Returns the
+// class atom, 0 when the class cannot be registered.
+int InitApplication(HINSTANCE instance) {
+    appState.runAtStartup = 0;
+    appState.distanceCm = 0;
+    appState.mmPerPixelY = 0;
+    appState.dialogOpen = 0;
+    appState.mmPerPixelX = 0;
+    appState.lastYmm = 0;
+    appState.lastXmm = 0;
+    appState.unitDivisor = kCentimetres;
+    appState.currentSpeed = 0;
+    appState.maxSpeed = 0;
+    LoadSettings();
+
+    WNDCLASSA windowClass{};
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = kMainWindowClass;
+
+    CalibrateScreen();
+    return RegisterClassA(&windowClass);
+}
+
+// The splash window (which later stays hidden as the main window), the tray icon and
+// the pointer hook. Returns 0 when the window cannot be created.
+int InitInstance(HINSTANCE instance) {
+    shutdownDone = false;
+    ScreenRect workArea = WorkArea();
+    appState.instanceHandle = instance;
+    PixelPoint origin = SplashOrigin(workArea);
+    appState.mainWindow =
+        CreateWindowExA(WS_EX_TOPMOST, kMainWindowClass, nullptr, WS_POPUP | WS_VISIBLE | WS_BORDER, origin.x,
+                        origin.y, kSplashWidth, kSplashHeight, nullptr, nullptr, instance, nullptr);
+    if (appState.mainWindow == nullptr) {
+        return 0;
+    }
+    PaintSplash();
+    AddTrayIcon();
+    TickCount now = GetTickCount();
+    StartMeasuring(appState, now);
+    InstallHook();
+    StartHousekeeping(now);
+    return 1;
+}
+
+// Adds the one tray icon with the tip "Skittera". At log-on the shell may not be ready
+// yet; the main timer then tries again on every tick until the icon is there.
+void AddTrayIcon() {
+    NOTIFYICONDATAA record = TrayRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    record.uCallbackMessage = trayMessage;
+    record.hIcon = LoadIconA(appState.instanceHandle, MAKEINTRESOURCEA(IDI_SKITTERA));
+    lstrcpynA(record.szTip, "Skittera", sizeof record.szTip);
+    BOOL shown = Shell_NotifyIconA(NIM_ADD, &record);
+    if (!shown) {
+        // A shell that kept its icons across its own restart refuses to add one that it
+        // still shows; bringing that one up to date is just as good.
+        shown = Shell_NotifyIconA(NIM_MODIFY, &record);
+    }
+    if (record.hIcon != nullptr) {
+        DestroyIcon(record.hIcon);
+    }
+    trayIconShown = shown != FALSE;
+}
+
+bool TrayIconShown() { return trayIconShown; }
+
+// Runs until the quit message. A quit posted from outside ends the loop without the
+// Exit command; the settings are saved all the same. Returns the exit code, 1.
+int RunMessageLoop() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // The program sets no timer with a callback. DispatchMessage would call the
+        // address in a WM_TIMER's lParam, so one posted from outside goes no further.
+        if (message.message == WM_TIMER && message.lParam != 0) {
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    ShutdownApplication();
+    return 1;
+}
+
+// Takes the program out of the tray and the input stream and saves the settings.
+// Runs once: Exit, the end of the session, a close from outside or the end of the
+// message loop may follow one another.
+void ShutdownApplication() {
+    if (shutdownDone) {
+        return;
+    }
+    shutdownDone = true;
+    NOTIFYICONDATAA record = TrayRecord(0);
+    Shell_NotifyIconA(NIM_DELETE, &record);
+    trayIconShown = false;
+    KillTimer(appState.mainWindow, kMainTimer);
+    RemoveHook();
+    SaveSettings();
+}
+
+bool ShutdownDone() { return shutdownDone; }
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (ActivateRunningInstance()) {
+        // The running instance takes this as a double click on its icon and opens its
+        // dialog, unless that is open already.
+        HWND running = FindWindowA(kMainWindowClass, nullptr);
+        if (running != nullptr) {
+            PostMessageA(running, trayMessage, 0, WM_LBUTTONDBLCLK);
+        }
+        return 0;
+    }
+
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) {
+        return 0;
+    }
+    if (!IsSupportedPlatform(version.dwPlatformId)) {
+        MessageBoxA(nullptr, "This program requires Windows 95.", "Error", MB_ICONERROR);
+        return 0;
+    }
+
+    ResetApplicationState(appState);
+    if (!InitApplication(instance)) {
+        return 0;
+    }
+    if (!InitInstance(instance)) {
+        return 0;
+    }
+    appState.splashShowing = 1;
+    SetTimer(appState.mainWindow, kMainTimer, kSplashTimerMs, nullptr);
+    return RunMessageLoop();
+}

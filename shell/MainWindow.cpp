@@ -1,0 +1,254 @@
+// The main window: the splash at first, then hidden for the rest of the run as the
+// target of the tray icon, the tray menu's commands and owner-draw requests, the main
+// timer, "TaskbarCreated", the end of the session and a second instance's hand-over.
+#include "shell/MainWindow.h"
+
+#include <shellapi.h>
+
+#include "dialog/PropertiesDialog.h"
+#include "engine/DisplayTexts.h"
+#include "resources/resource.h"
+#include "settings/Settings.h"
+#include "shell/Globals.h"
+#include "shell/Main.h"
+#include "shell/PointerHook.h"
+#include "shell/ShellRules.h"
+#include "shell/TrayMenu.h"
+
+namespace {
+
+HookWatch hookWatch;
+CheckpointRecord checkpoint;
+
+const PixelPoint* ReadCursor(PixelPoint& position) {
+    POINT cursor;
+    if (!GetCursorPos(&cursor)) {
+        return nullptr;
+    }
+    position = PixelPoint{cursor.x, cursor.y};
+    return &position;
+}
+
+void RestartMainTimer(UINT period) {
+    KillTimer(appState.mainWindow, kMainTimer);
+    SetTimer(appState.mainWindow, kMainTimer, period, nullptr);
+}
+
+// Windows removes a low-level hook that once took too long, and tells nobody. A
+// pointer that moved while the hook heard nothing gives it away.
+void WatchHook() {
+    PixelPoint position;
+    const PixelPoint* cursor = ReadCursor(position);
+    if (HookNeedsReinstall(hookWatch, cursor, HookEventsSeen())) {
+        ReinstallHook();
+    }
+}
+
+void HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
+    if (wParam != 0) {
+        return;
+    }
+    switch (lParam) {
+    case WM_LBUTTONDBLCLK:
+        DismissSplash();
+        OpenPropertiesDialog();
+        break;
+    case WM_RBUTTONUP:
+        DismissSplash();
+        ShowTrayMenu();
+        break;
+    default:
+        break;
+    }
+}
+
+// The shell has a new taskbar (it started again after a crash): the icon goes back
+// and the hook is renewed.
+void HandleTaskbarCreated() {
+    if (ShutdownDone()) {
+        return;
+    }
+    AddTrayIcon();
+    ReinstallHook();
+    RestartMainTimer(kMainTimerMs);
+}
+
+void HandleCommand(WPARAM wParam) {
+    DismissSplash();
+    switch (LOWORD(wParam)) {
+    case kExitCommand:
+        ShutdownApplication();
+        PostQuitMessage(0);
+        break;
+    case kPropertiesCommand:
+        OpenPropertiesDialog();
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+// Hides the splash and sets the main timer to its running period; does nothing once
+// the splash is gone, so every command, tick and tray click may call it.
+void DismissSplash() {
+    if (appState.splashShowing == 0) {
+        return;
+    }
+    if (!ShutdownDone()) {
+        RestartMainTimer(kMainTimerMs);
+    }
+    ShowWindow(appState.mainWindow, SW_HIDE);
+    appState.splashShowing = 0;
+}
+
+// The tray tip shows the distance in the chosen unit.
+void RefreshTooltip() {
+    NOTIFYICONDATAA record{};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = appState.mainWindow;
+    record.uID = 0;
+    record.uFlags = NIF_TIP;
+    FormatTooltipText(appState, record.szTip, sizeof record.szTip);
+    Shell_NotifyIconA(NIM_MODIFY, &record);
+}
+
+// The tray menu, loaded afresh, with "Propietà" as its default item, drawn by its
+// owner, and released as soon as it closes.
+void ShowTrayMenu() {
+    // Our window must be foreground before TrackPopupMenu, or the menu will not
+    // disappear when the user clicks away (and under Wine it ignores Escape).
+    SetForegroundWindow(appState.mainWindow);
+    POINT pointer{0, 0};
+    GetCursorPos(&pointer);
+    HMENU loaded = LoadMenuA(appState.instanceHandle, MAKEINTRESOURCEA(IDR_TRAYMENU));
+    HMENU menu = GetSubMenu(loaded, 0);
+
+    MENUITEMINFOA defaultItem{};
+    defaultItem.cbSize = sizeof defaultItem;
+    defaultItem.fMask = MIIM_STATE;
+    defaultItem.fState = MFS_DEFAULT;
+    SetMenuItemInfoA(menu, kPropertiesCommand, FALSE, &defaultItem);
+
+    ConvertMenuToOwnerDraw(menu);
+    TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pointer.x, pointer.y, 0, appState.mainWindow,
+                   nullptr);
+    // ... and a message must reach the window after it, or the menu may not close the
+    // next time the user clicks elsewhere.
+    PostMessageA(appState.mainWindow, WM_NULL, 0, 0);
+    FreeOwnerDrawMenu(menu);
+    if (loaded != nullptr) {
+        DestroyMenu(loaded);
+    }
+}
+
+// The modal properties dialog, once at a time. The hook is renewed first, which also
+// brings back one that the platform dropped.
+void OpenPropertiesDialog() {
+    if (appState.dialogOpen != 0) {
+        return;
+    }
+    appState.dialogOpen = 1;
+    ReinstallHook();
+    DialogBoxParamA(appState.instanceHandle, MAKEINTRESOURCEA(IDD_PROPERTIES), appState.mainWindow,
+                    PropertiesDialogProc, 0);
+    appState.dialogOpen = 0;
+}
+
+void ReinstallHook() {
+    RemoveHook();
+    InstallHook();
+}
+
+// Measuring begins: nothing needs saving yet, and the hook watch starts from here.
+void StartHousekeeping(TickCount now) {
+    RecordCheckpoint(checkpoint, appState, appState.sinceDate, now);
+    PixelPoint position;
+    ResetHookWatch(hookWatch, ReadCursor(position), HookEventsSeen());
+}
+
+// Every tick: the splash goes, a missing tray icon is tried again, the tip is
+// refreshed, a dropped hook is renewed and, at most every five minutes, the counter
+// is written down so that a crash, a kill or a power cut costs minutes, not a day.
+void MainTimerTick(TickCount now) {
+    DismissSplash();
+    if (ShutdownDone()) {
+        return;
+    }
+    if (!TrayIconShown()) {
+        AddTrayIcon();
+    }
+    RefreshTooltip();
+    RefreshScreenBounds();
+    WatchHook();
+    if (CheckpointDue(checkpoint, appState, appState.sinceDate, now)) {
+        SaveCheckpoint(now);
+    }
+}
+
+// Writes the distance, the unit and the since-date; the log-on entry is left to the
+// exit.
+void SaveCheckpoint(TickCount now) {
+    if (ShutdownDone()) {
+        return;
+    }
+    SaveSettingsCheckpoint();
+    RecordCheckpoint(checkpoint, appState, appState.sinceDate, now);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_QUIT:
+        ShutdownApplication();
+        return 0;
+    case WM_QUERYENDSESSION:
+        SaveCheckpoint(GetTickCount());
+        return TRUE;
+    case WM_ENDSESSION:
+        // Only when the session really ends; when it goes on after all, the program
+        // keeps counting rather than linger without icon, hook and a way to quit.
+        if (wParam != FALSE) {
+            ShutdownApplication();
+            PostQuitMessage(0);
+        }
+        return 0;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMSUSPEND) {
+            SaveCheckpoint(GetTickCount());
+            return TRUE;
+        }
+        break;
+    case WM_CLOSE:
+        // Closed from outside: end the way Exit does, rather than lose the window and
+        // leave a process with a hook that nothing can reach any more.
+        ShutdownApplication();
+        PostQuitMessage(0);
+        return 0;
+    case WM_DRAWITEM:
+        DrawMenuItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return 0;
+    case WM_MEASUREITEM:
+        MeasureMenuItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        return 0;
+    case WM_COMMAND:
+        HandleCommand(wParam);
+        return 0;
+    case WM_TIMER:
+        MainTimerTick(GetTickCount());
+        return 0;
+    default:
+        // Registered message numbers are never 0; a failed registration must not turn
+        // WM_NULL into a tray click.
+        if (trayMessage != 0 && message == trayMessage) {
+            HandleTrayMessage(wParam, lParam);
+            return 0;
+        }
+        if (taskbarCreatedMessage != 0 && message == taskbarCreatedMessage) {
+            HandleTaskbarCreated();
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
