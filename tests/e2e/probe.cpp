@@ -1,0 +1,399 @@
+// A small helper for the end-to-end tests: it looks at the running program from the
+// outside (its window, the tray, the screen) and sends it messages as the shell or
+// another program would. One command per call; prints what it found, and exits with 0
+// when the command succeeded, 1 when what it looked for is not there, 2 on misuse.
+//
+//   probe window                      "window L T R B visible|hidden" of the main window
+//   probe wait-window MS              until the main window exists
+//   probe wait-hidden MS              until the main window exists and is hidden
+//   probe wait-gone MS                until no main window exists
+//   probe wait-dialog MS              until the properties dialog is visible
+//   probe dialogs                     "dialogs N": how many properties dialogs are visible
+//   probe close-dialog                presses the dialog's "Chiudi"
+//   probe wait-menu MS                until a pop-up menu is visible; prints its rectangle
+//   probe wait-no-menu MS             until no pop-up menu is visible
+//   probe post|send NAME [W [L]]      a message to the main window (send prints the result)
+//   probe broadcast-taskbar           "TaskbarCreated" to every top-level window, as the shell does
+//   probe delete-icon                 removes the program's tray icon behind its back
+//   probe taskbar                     "taskbar visible|hidden WORKAREA-BOTTOM"
+//   probe refuse-tray MS              plays a shell that is not ready: refuses every icon for MS
+//   probe linger                      keeps the prefix's desktop up until it is ended
+//   probe calibration                 what the display reports: HORZSIZE VERTSIZE HORZRES VERTRES
+//   probe find-picture EXE ID L T R B where picture ID of EXE shows unchanged inside the rectangle
+//   probe splash-mismatch EXE         pixels of the splash window that differ from picture 102
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const char kClass[] = "Skittera";
+
+HWND MainWindow() { return FindWindowA(kClass, nullptr); }
+
+HWND VisiblePopupMenu() {
+    HWND menu = FindWindowA("#32768", nullptr);
+    return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+HWND VisibleDialog() {
+    HWND dialog = FindWindowA("#32770", "Skittera");
+    return dialog != nullptr && IsWindowVisible(dialog) ? dialog : nullptr;
+}
+
+BOOL CALLBACK CountDialog(HWND window, LPARAM count) {
+    char title[32] = "";
+    char className[32] = "";
+    GetWindowTextA(window, title, sizeof title);
+    GetClassNameA(window, className, sizeof className);
+    if (IsWindowVisible(window) && std::strcmp(title, "Skittera") == 0 &&
+        std::strcmp(className, "#32770") == 0) {
+        ++*reinterpret_cast<int*>(count);
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK RefusingTrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+        return FALSE;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The shell finds its tray window by class; a topmost one made later stands in front
+// of the real one, so every icon goes to this one and is refused.
+int RefuseTray(const char* milliseconds) {
+    WNDCLASSA trayClass{};
+    trayClass.lpfnWndProc = RefusingTrayProc;
+    trayClass.hInstance = GetModuleHandleA(nullptr);
+    trayClass.lpszClassName = "Shell_TrayWnd";
+    RegisterClassA(&trayClass);
+    HWND tray = CreateWindowExA(WS_EX_TOPMOST, "Shell_TrayWnd", nullptr, WS_POPUP, 0, 0, 1, 1, nullptr,
+                                nullptr, trayClass.hInstance, nullptr);
+    if (tray == nullptr || FindWindowA("Shell_TrayWnd", nullptr) != tray) {
+        std::printf("cannot stand in for the tray\n");
+        return 1;
+    }
+    std::printf("refusing\n");
+    std::fflush(stdout);
+    DWORD limit = static_cast<DWORD>(std::strtoul(milliseconds, nullptr, 10));
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < limit) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    DestroyWindow(tray);
+    return 0;
+}
+
+template <typename Condition> bool WaitFor(const char* milliseconds, Condition condition) {
+    DWORD limit = static_cast<DWORD>(std::strtoul(milliseconds, nullptr, 10));
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (GetTickCount() - start >= limit) {
+            return false;
+        }
+        Sleep(50);
+    }
+}
+
+UINT MessageNumber(const char* name) {
+    struct Named {
+        const char* name;
+        UINT number;
+    };
+    static const Named kNamed[] = {
+        {"close", WM_CLOSE},
+        {"quit", WM_QUIT},
+        {"command", WM_COMMAND},
+        {"timer", WM_TIMER},
+        {"endsession", WM_ENDSESSION},
+        {"queryendsession", WM_QUERYENDSESSION},
+        {"powerbroadcast", WM_POWERBROADCAST},
+        {"drawitem", WM_DRAWITEM},
+        {"measureitem", WM_MEASUREITEM},
+        {"null", WM_NULL},
+    };
+    if (std::strcmp(name, "tray") == 0) {
+        return RegisterWindowMessageA("VELTRAC_ICON");
+    }
+    if (std::strcmp(name, "taskbar") == 0) {
+        return RegisterWindowMessageA("TaskbarCreated");
+    }
+    for (const Named& named : kNamed) {
+        if (std::strcmp(name, named.name) == 0) {
+            return named.number;
+        }
+    }
+    return static_cast<UINT>(std::strtoul(name, nullptr, 0));
+}
+
+// The screen's pixels inside a rectangle, top row first, as 0x00RRGGBB.
+std::vector<COLORREF> GrabScreen(const RECT& area) {
+    int width = area.right - area.left;
+    int height = area.bottom - area.top;
+    std::vector<COLORREF> pixels;
+    if (width <= 0 || height <= 0) {
+        return pixels;
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP canvas = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, canvas);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const DWORD* source = static_cast<const DWORD*>(bits);
+    pixels.assign(source, source + static_cast<size_t>(width) * height);
+    SelectObject(memory, previous);
+    DeleteObject(canvas);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    for (COLORREF& pixel : pixels) {
+        pixel &= 0xFFFFFF;
+    }
+    return pixels;
+}
+
+// A picture from the program file's resources, as 0x00RRGGBB pixels.
+bool LoadPicture(const char* exe, int id, std::vector<COLORREF>& pixels, int& width, int& height) {
+    HMODULE module = LoadLibraryExA(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (module == nullptr) {
+        return false;
+    }
+    HBITMAP picture = LoadBitmapA(module, MAKEINTRESOURCEA(id));
+    if (picture == nullptr) {
+        FreeLibrary(module);
+        return false;
+    }
+    BITMAP shape{};
+    GetObjectA(picture, sizeof shape, &shape);
+    width = shape.bmWidth;
+    height = shape.bmHeight;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    pixels.assign(static_cast<size_t>(width) * height, 0);
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, picture, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(picture);
+    FreeLibrary(module);
+    for (COLORREF& pixel : pixels) {
+        pixel &= 0xFFFFFF;
+    }
+    return true;
+}
+
+int FindPicture(char** arguments) {
+    std::vector<COLORREF> picture;
+    int width = 0;
+    int height = 0;
+    if (!LoadPicture(arguments[0], std::atoi(arguments[1]), picture, width, height)) {
+        std::printf("no picture %s\n", arguments[1]);
+        return 2;
+    }
+    RECT area{std::atoi(arguments[2]), std::atoi(arguments[3]), std::atoi(arguments[4]),
+              std::atoi(arguments[5])};
+    std::vector<COLORREF> screen = GrabScreen(area);
+    int areaWidth = area.right - area.left;
+    int areaHeight = area.bottom - area.top;
+    for (int top = 0; top + height <= areaHeight; ++top) {
+        for (int left = 0; left + width <= areaWidth; ++left) {
+            bool same = true;
+            for (int y = 0; y < height && same; ++y) {
+                for (int x = 0; x < width && same; ++x) {
+                    same = screen[static_cast<size_t>(top + y) * areaWidth + left + x] ==
+                           picture[static_cast<size_t>(y) * width + x];
+                }
+            }
+            if (same) {
+                std::printf("found %ld %ld\n", area.left + left, area.top + top);
+                return 0;
+            }
+        }
+    }
+    std::printf("missing\n");
+    return 1;
+}
+
+// The splash window shows the picture from its client area's corner, clipped by the border.
+int SplashMismatch(const char* exe) {
+    HWND window = MainWindow();
+    if (window == nullptr) {
+        std::printf("absent\n");
+        return 1;
+    }
+    std::vector<COLORREF> picture;
+    int width = 0;
+    int height = 0;
+    if (!LoadPicture(exe, 102, picture, width, height)) {
+        std::printf("no picture 102\n");
+        return 2;
+    }
+    RECT client;
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    RECT area{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+    std::vector<COLORREF> screen = GrabScreen(area);
+    int differing = 0;
+    for (int y = 0; y < client.bottom && y < height; ++y) {
+        for (int x = 0; x < client.right && x < width; ++x) {
+            differing += screen[static_cast<size_t>(y) * client.right + x] !=
+                         picture[static_cast<size_t>(y) * width + x];
+        }
+    }
+    std::printf("mismatch %d of %ld\n", differing, client.right * client.bottom);
+    return differing == 0 ? 0 : 1;
+}
+
+int Deliver(bool send, int count, char** arguments) {
+    HWND window = MainWindow();
+    if (window == nullptr || count < 1) {
+        std::printf("absent\n");
+        return 1;
+    }
+    UINT message = MessageNumber(arguments[0]);
+    WPARAM wParam = count > 1 ? static_cast<WPARAM>(std::strtoull(arguments[1], nullptr, 0)) : 0;
+    LPARAM lParam = count > 2 ? static_cast<LPARAM>(std::strtoll(arguments[2], nullptr, 0)) : 0;
+    if (!send) {
+        return PostMessageA(window, message, wParam, lParam) ? 0 : 1;
+    }
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result)) {
+        std::printf("no answer\n");
+        return 1;
+    }
+    std::printf("result %lu\n", static_cast<unsigned long>(result));
+    return 0;
+}
+
+int PrintRect(const char* what, HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    std::printf("%s %ld %ld %ld %ld %s\n", what, rect.left, rect.top, rect.right, rect.bottom,
+                IsWindowVisible(window) ? "visible" : "hidden");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        return 2;
+    }
+    const char* command = argv[1];
+    const char* wait = argc > 2 ? argv[2] : "0";
+    if (std::strcmp(command, "window") == 0) {
+        HWND window = MainWindow();
+        if (window == nullptr) {
+            std::printf("absent\n");
+            return 1;
+        }
+        return PrintRect("window", window);
+    }
+    if (std::strcmp(command, "wait-window") == 0) {
+        return WaitFor(wait, [] { return MainWindow() != nullptr; }) ? 0 : 1;
+    }
+    if (std::strcmp(command, "wait-hidden") == 0) {
+        return WaitFor(wait, [] { return MainWindow() != nullptr && !IsWindowVisible(MainWindow()); }) ? 0
+                                                                                                       : 1;
+    }
+    if (std::strcmp(command, "wait-gone") == 0) {
+        return WaitFor(wait, [] { return MainWindow() == nullptr; }) ? 0 : 1;
+    }
+    if (std::strcmp(command, "wait-dialog") == 0) {
+        if (!WaitFor(wait, [] { return VisibleDialog() != nullptr; })) {
+            std::printf("no dialog\n");
+            return 1;
+        }
+        return PrintRect("dialog", VisibleDialog());
+    }
+    if (std::strcmp(command, "dialogs") == 0) {
+        int count = 0;
+        EnumWindows(CountDialog, reinterpret_cast<LPARAM>(&count));
+        std::printf("dialogs %d\n", count);
+        return 0;
+    }
+    if (std::strcmp(command, "close-dialog") == 0) {
+        HWND dialog = VisibleDialog();
+        return dialog != nullptr && PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0) ? 0 : 1;
+    }
+    if (std::strcmp(command, "wait-menu") == 0) {
+        if (!WaitFor(wait, [] { return VisiblePopupMenu() != nullptr; })) {
+            std::printf("no menu\n");
+            return 1;
+        }
+        return PrintRect("menu", VisiblePopupMenu());
+    }
+    if (std::strcmp(command, "wait-no-menu") == 0) {
+        return WaitFor(wait, [] { return VisiblePopupMenu() == nullptr; }) ? 0 : 1;
+    }
+    if (std::strcmp(command, "post") == 0 || std::strcmp(command, "send") == 0) {
+        return Deliver(command[0] == 's', argc - 2, argv + 2);
+    }
+    if (std::strcmp(command, "broadcast-taskbar") == 0) {
+        return SendNotifyMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0) ? 0 : 1;
+    }
+    if (std::strcmp(command, "delete-icon") == 0) {
+        NOTIFYICONDATAA record{};
+        record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        record.hWnd = MainWindow();
+        record.uID = 0;
+        return Shell_NotifyIconA(NIM_DELETE, &record) ? 0 : 1;
+    }
+    if (std::strcmp(command, "taskbar") == 0) {
+        HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+        RECT workArea{};
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+        std::printf("taskbar %s %ld\n", taskbar != nullptr && IsWindowVisible(taskbar) ? "visible" : "hidden",
+                    workArea.bottom);
+        return 0;
+    }
+    if (std::strcmp(command, "refuse-tray") == 0 && argc == 3) {
+        return RefuseTray(argv[2]);
+    }
+    if (std::strcmp(command, "linger") == 0) {
+        // Asking for the desktop window brings the prefix's desktop up; it then stays
+        // as long as this process does.
+        GetDesktopWindow();
+        Sleep(INFINITE);
+        return 0;
+    }
+    if (std::strcmp(command, "calibration") == 0) {
+        HDC screen = CreateCompatibleDC(nullptr);
+        std::printf("calibration %d %d %d %d\n", GetDeviceCaps(screen, HORZSIZE),
+                    GetDeviceCaps(screen, VERTSIZE), GetDeviceCaps(screen, HORZRES),
+                    GetDeviceCaps(screen, VERTRES));
+        DeleteDC(screen);
+        return 0;
+    }
+    if (std::strcmp(command, "find-picture") == 0 && argc == 8) {
+        return FindPicture(argv + 2);
+    }
+    if (std::strcmp(command, "splash-mismatch") == 0 && argc == 3) {
+        return SplashMismatch(argv[2]);
+    }
+    return 2;
+}

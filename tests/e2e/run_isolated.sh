@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs one Windows test program under Wine in a session of its own (tools/wine-session.sh): a fresh
+# prefix and display, so that what it does to the registry, the tray and the pointer
+# meets no other test. Passes on the program's output and exit code.
+#
+#   run_isolated.sh NAME PROGRAM.exe PROBE.exe WORKDIR [ARGUMENT...]
+set -u
+session_name=$1
+program=$2
+probe_program=$3
+work_root=$4
+shift 4
+# shellcheck source=tools/wine-session.sh
+. "$(dirname "$0")/../../tools/wine-session.sh"
+
+wine "$program" "$@" >"$work/program.out" 2>"$work/program.err" </dev/null
+code=$?
+cat "$work/program.out"
+cat "$work/program.err" >&2
+[ "$code" = 0 ] && session_passed=1
+exit "$code"

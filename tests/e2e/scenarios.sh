@@ -1,0 +1,339 @@
+#!/usr/bin/env bash
+# End-to-end scenarios: the real program under Wine, on an Xvfb display and in a Wine
+# prefix of its own, driven from outside the way a user and the system would: xdotool
+# moves and clicks the pointer, the probe program looks at windows and pixels and sends
+# messages, and `wine reg` reads and writes the registry.
+#
+#   scenarios.sh SCENARIO PROGRAM.exe PROBE.exe WORKDIR
+#
+# A failed scenario keeps its folder under WORKDIR (the program's output, a screenshot).
+set -u
+scenario=$1
+program=$2
+probe_program=$3
+work_root=$4
+session_name=$scenario
+# shellcheck source=tools/wine-session.sh
+. "$(dirname "$0")/../../tools/wine-session.sh"
+
+expect_exit_code() {
+    wait_program 15
+    [ "$exit_code" = "$1" ] || fail "exit code $exit_code, expected $1"
+}
+
+expect_value() {
+    local actual
+    actual=$(reg_get "$1" "$2") || fail "$1\\$2 is missing"
+    [ "$actual" = "$3" ] || fail "$1\\$2 is '$actual', expected '$3'"
+}
+
+expect_distance_near() {
+    python3 - "$1" "$2" <<'PYTHON' || fail "saved distance $1, expected $2"
+import sys
+saved, expected = float(sys.argv[1]), float(sys.argv[2])
+sys.exit(0 if abs(saved - expected) <= 1e-6 else 1)
+PYTHON
+}
+
+expect_window() {
+    local state
+    state=$(probe window) || fail "the main window is gone"
+    case "$state" in
+    *" $1") ;;
+    *) fail "main window: $state, expected $1" ;;
+    esac
+}
+
+taskbar_state() { probe taskbar | awk '{print $2}'; }
+
+wait_taskbar() {
+    local i
+    for i in $(seq 50); do
+        [ "$(taskbar_state)" = "$1" ] && return 0
+        sleep 0.2
+    done
+    fail "the taskbar is not $1 (the tray icon is $( [ "$1" = visible ] && echo missing || echo still there))"
+}
+
+# --- Scenarios ---------------------------------------------------------------------
+
+# The splash stands centred in the work area, shows picture 102 pixel for pixel, and
+# hides at the first tick, three seconds on; a command of no meaning hides it at once.
+scenario_splash() {
+    start_program
+    local shown=$SECONDS
+    local expected_x=$(((screen_width - 250) / 2)) expected_y=$(((screen_height - 171) / 2))
+    local place
+    place=$(probe window)
+    [ "$place" = "window $expected_x $expected_y $((expected_x + 250)) $((expected_y + 171)) visible" ] ||
+        fail "splash at '$place'"
+    probe splash-mismatch "$program" >/dev/null || fail "the splash does not show its picture: $(cat "$work/probe.out")"
+    wait_taskbar visible
+    probe wait-hidden 8000 >/dev/null || fail "the splash did not hide"
+    local took=$((SECONDS - shown))
+    [ "$took" -ge 2 ] || fail "the splash hid after $took s, before the first tick"
+    probe post command 0 0 >/dev/null
+    probe post close >/dev/null
+    expect_exit_code 1
+
+    start_program
+    probe post command 12345 >/dev/null
+    probe wait-hidden 1500 >/dev/null || fail "a command did not hide the splash"
+    probe window >/dev/null || fail "a command of no meaning ended the program"
+    probe post close >/dev/null
+    expect_exit_code 1
+}
+
+# Pointer moves along a known path; Exit saves exactly the distance of that path.
+scenario_path() {
+    local path=(700 100 700 600 150 650 1000 300 1000 900 5 5 640 480)
+    park_pointer 100 100
+    start_program
+    wait_until_counting
+    move_through "${path[@]}"
+    probe post command 40001 >/dev/null
+    expect_exit_code 1
+    local saved expected
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "no distance saved"
+    expected=$(expected_distance "${path[@]}")
+    note "saved $saved cm, path $expected cm"
+    expect_distance_near "$saved" "$expected"
+    expect_value "$user_key" SkitCome Centimetri
+    expect_value "$user_key" SkitData "$(today)"
+}
+
+# The tray menu: two owner-drawn items with their pictures, the right edge at the
+# pointer; a click elsewhere closes it; "Esci" saves and ends with 1.
+scenario_menu() {
+    start_program
+    wait_taskbar visible
+    xdotool mousemove "$icon_x" "$icon_y" sleep 0.2 click 3
+    local menu left top right bottom
+    menu=$(probe wait-menu 5000) || fail "no menu after a right click on the icon"
+    read -r _ left top right bottom _ <<<"$menu"
+    [ "$right" = "$icon_x" ] || fail "menu's right edge at $right, pointer at $icon_x"
+    local exit_picture properties_picture
+    exit_picture=$(probe find-picture "$program" 184 "$left" "$top" "$right" "$bottom") ||
+        fail "the menu does not show the exit picture"
+    properties_picture=$(probe find-picture "$program" 183 "$left" "$top" "$right" "$bottom") ||
+        fail "the menu does not show the properties picture"
+    local exit_x exit_y properties_x properties_y
+    read -r _ exit_x exit_y <<<"$exit_picture"
+    read -r _ properties_x properties_y <<<"$properties_picture"
+    [ "$exit_x" = "$properties_x" ] && [ "$properties_y" -gt "$exit_y" ] ||
+        fail "pictures at $exit_x,$exit_y and $properties_x,$properties_y"
+    probe window | grep -q hidden || fail "the menu left the splash up"
+
+    xdotool mousemove 300 300 sleep 0.2 click 1
+    probe wait-no-menu 3000 >/dev/null || fail "a click elsewhere did not close the menu"
+    probe window >/dev/null || fail "closing the menu ended the program"
+
+    xdotool mousemove "$icon_x" "$icon_y" sleep 0.2 click 3
+    probe wait-menu 5000 >/dev/null || fail "no menu at the second right click"
+    xdotool mousemove $((exit_x + 30)) $((exit_y + 7)) sleep 0.3 click 1
+    expect_exit_code 1
+    reg_get "$user_key" SkitDistanza >/dev/null || fail "Esci saved nothing"
+}
+
+# A second start hands over to the first, which hides its splash and opens its dialog,
+# and ends with 0; a third start while the dialog is open opens no second one.
+scenario_second_instance() {
+    start_program
+    local first_pid=$program_pid
+    wine "$program" >"$work/second.out" 2>&1 </dev/null
+    local code=$?
+    [ "$code" = 0 ] || fail "the second start ended with $code"
+    probe wait-dialog 10000 >/dev/null || fail "the first instance did not open its dialog"
+    expect_window hidden
+    wine "$program" >"$work/third.out" 2>&1 </dev/null
+    code=$?
+    [ "$code" = 0 ] || fail "the third start ended with $code"
+    sleep 1
+    [ "$(probe dialogs)" = "dialogs 1" ] || fail "$(cat "$work/probe.out") open"
+    program_pid=$first_pid
+    probe post close >/dev/null
+    expect_exit_code 1
+}
+
+# The end of the session: the query saves a checkpoint and the program goes on; an end
+# that does not happen changes nothing; the real end saves everything and ends.
+scenario_end_session() {
+    reg_set "$machine_run_key" Skittera 'C:\elsewhere\skittera.exe'
+    park_pointer 200 200
+    start_program
+    wait_until_counting
+    local path=(600 500 200 500)
+    move_through "${path[@]}"
+    local expected
+    expected=$(expected_distance "${path[@]}")
+    [ "$(probe send queryendsession 0 0)" = "result 1" ] || fail "the session end was refused"
+    local saved
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "no checkpoint at the session's end query"
+    expect_distance_near "$saved" "$expected"
+    expect_value "$machine_run_key" Skittera 'C:\elsewhere\skittera.exe'
+
+    probe send endsession 0 0 >/dev/null || fail "no answer to a cancelled session end"
+    sleep 0.5
+    probe window >/dev/null || fail "a cancelled session end ended the program"
+    [ "$(taskbar_state)" = visible ] || fail "a cancelled session end took the icon away"
+    move_through 600 100
+    expected=$(expected_distance "${path[@]}" 600 100)
+
+    probe send endsession 1 0 >/dev/null
+    expect_exit_code 1
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "nothing saved at the session's end"
+    expect_distance_near "$saved" "$expected"
+    local run_entry
+    run_entry=$(reg_get "$machine_run_key" Skittera) || fail "the log-on entry was deleted"
+    [ "$run_entry" != 'C:\elsewhere\skittera.exe' ] || fail "the log-on entry was not brought up to date"
+}
+
+# Suspend saves a checkpoint; a kill after it keeps the checkpoint, and the next start
+# counts on from there.
+scenario_checkpoint() {
+    park_pointer 300 300
+    start_program
+    wait_until_counting
+    local path=(300 700 900 700 900 300)
+    move_through "${path[@]}"
+    local expected
+    expected=$(expected_distance "${path[@]}")
+    [ "$(probe send powerbroadcast 4 0)" = "result 1" ] || fail "suspend was refused"
+    kill_program
+    local saved
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "no checkpoint at suspend"
+    expect_distance_near "$saved" "$expected"
+    reg_get "$machine_run_key" Skittera >/dev/null && fail "a checkpoint wrote the log-on entry"
+
+    park_pointer 900 100
+    start_program
+    wait_until_counting
+    move_through 100 100 100 400
+    probe post command 40001 >/dev/null
+    expect_exit_code 1
+    local total more
+    total=$(reg_get "$user_key" SkitDistanza) || fail "nothing saved"
+    more=$(expected_distance 100 100 100 400)
+    expect_distance_near "$total" "$(python3 -c "print(repr($saved + $more))")"
+}
+
+# A new taskbar: the icon that the shell lost comes back, and the renewed hook counts.
+scenario_taskbar_created() {
+    park_pointer 400 400
+    start_program
+    wait_until_counting
+    wait_taskbar visible
+    probe delete-icon >/dev/null || fail "cannot take the icon away"
+    wait_taskbar hidden
+    probe broadcast-taskbar >/dev/null || fail "cannot announce a new taskbar"
+    wait_taskbar visible
+    # Answered only after the announcement before it has been handled.
+    probe send null >/dev/null || fail "the program ended"
+    local path=(800 400 800 100 400 100)
+    move_through "${path[@]}"
+    probe post command 40001 >/dev/null
+    expect_exit_code 1
+    local saved
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "nothing saved"
+    expect_distance_near "$saved" "$(expected_distance "${path[@]}")"
+}
+
+# At log-on the shell may not take icons yet: the icon comes at a later tick.
+scenario_late_shell() {
+    wine "$probe_program" refuse-tray 5000 >"$work/refuse.out" 2>&1 </dev/null &
+    local refusing=$!
+    for _ in $(seq 50); do
+        grep -q refusing "$work/refuse.out" 2>/dev/null && break
+        sleep 0.1
+    done
+    grep -q refusing "$work/refuse.out" || fail "cannot play a shell that is not ready: $(cat "$work/refuse.out")"
+    start_program
+    sleep 1
+    [ "$(taskbar_state)" = hidden ] || fail "the icon was added although the shell refused it"
+    wait "$refusing"
+    wait_taskbar visible
+    probe post close >/dev/null
+    expect_exit_code 1
+}
+
+# Odd stored values: the program starts, runs its ticks and saves sound values.
+scenario_odd_registry() {
+    reg_set "$user_key" SkitDistanza nan
+    reg_set "$user_key" SkitCome metri
+    reg_set "$user_key" SkitData ""
+    reg_set "$machine_run_key" Skittera ""
+    start_program
+    probe wait-hidden 8000 >/dev/null || fail "no first tick"
+    sleep 5.5 # a tooltip refresh at the running period too
+    probe post command 40001 >/dev/null
+    expect_exit_code 1
+    expect_value "$user_key" SkitDistanza 0.0000000000
+    expect_value "$user_key" SkitCome Centimetri
+    expect_value "$user_key" SkitData "$(today)"
+    reg_get "$machine_run_key" Skittera >/dev/null && fail "an empty log-on entry was kept"
+
+    local long_date
+    long_date=$(printf 'x%.0s' $(seq 511))
+    reg_set "$user_key" SkitDistanza 1e300
+    reg_set "$user_key" SkitCome Chilometri
+    reg_set "$user_key" SkitData "$long_date"
+    reg_set "$machine_run_key" Skittera 'C:\old\skittera.exe'
+    start_program
+    probe wait-hidden 8000 >/dev/null || fail "no first tick with a huge distance"
+    probe post command 40001 >/dev/null
+    expect_exit_code 1
+    local saved
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "nothing saved"
+    case "$saved" in
+    "$(python3 -c 'print("%.10f" % 1e300)')") ;;
+    *) fail "huge distance saved as $saved" ;;
+    esac
+    expect_value "$user_key" SkitCome Chilometri
+    expect_value "$user_key" SkitData "$long_date"
+    local run_entry
+    run_entry=$(reg_get "$machine_run_key" Skittera)
+    case "$run_entry" in
+    *skittera.exe | *SKITTERA.EXE) [ "$run_entry" != 'C:\old\skittera.exe' ] || fail "log-on entry not renewed" ;;
+    *) fail "log-on entry '$run_entry'" ;;
+    esac
+}
+
+# Messages from outside: nonsense is ignored, a quit or a close ends the program the
+# way Exit does.
+scenario_outside_messages() {
+    park_pointer 100 500
+    start_program
+    wait_until_counting
+    probe post tray 1 515 >/dev/null    # another icon's double click
+    probe post tray 0 12345 >/dev/null  # no mouse message at all
+    probe post timer 0 0x12345678 >/dev/null # a timer with someone's callback address
+    probe post command 40003 >/dev/null
+    sleep 1
+    [ "$(probe dialogs)" = "dialogs 0" ] || fail "a foreign tray message opened the dialog"
+    probe window >/dev/null || fail "a foreign message ended the program"
+    local path=(500 500 500 200)
+    move_through "${path[@]}"
+    probe post quit >/dev/null
+    expect_exit_code 1
+    local saved
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "a quit from outside saved nothing"
+    expect_distance_near "$saved" "$(expected_distance "${path[@]}")"
+
+    start_program
+    probe post close >/dev/null
+    expect_exit_code 1
+    probe wait-gone 3000 >/dev/null || fail "a close left the window behind"
+}
+
+case "$scenario" in
+splash | path | menu | second_instance | end_session | checkpoint | taskbar_created | late_shell | odd_registry | \
+    outside_messages)
+    note "display $DISPLAY, prefix $WINEPREFIX"
+    "scenario_$scenario"
+    ;;
+*)
+    fail "no scenario $scenario"
+    ;;
+esac
+session_passed=1
+note "passed"

@@ -1,0 +1,163 @@
+#!/usr/bin/env bash
+# Sourced by the end-to-end tests and the headless demonstration: a Wine session of
+# one's own, and the helpers that drive the program from outside. Set session_name,
+# work_root, program and probe_program first.
+#
+# Makes a fresh prefix (from the test run's template, or from one made under work_root),
+# starts an Xvfb display and brings the prefix's desktop up; everything is ended again
+# when the script exits, and the session's folder is removed unless the script failed
+# (set session_passed=1 at the end).
+# shellcheck source=tools/wine-env.sh
+. "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+
+work="$work_root/$session_name"
+rm -rf "$work"
+mkdir -p "$work"
+program_pid=""
+xvfb_pid=""
+session_passed=0
+
+note() { echo "[$session_name] $*"; }
+
+fail() {
+    echo "FAIL [$session_name]: $*"
+    [ -n "${DISPLAY:-}" ] && import -window root "$work/failure.png" >/dev/null 2>&1
+    exit 1
+}
+
+cleanup() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 </dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    if [ "$session_passed" = 1 ]; then
+        rm -rf "$work"
+    fi
+}
+trap cleanup EXIT
+
+# The template prefix: the one tools/test.sh made, or one made here once for all scenarios.
+if [ -z "${SKITTERA_WINE_TEMPLATE:-}" ] || [ ! -f "$SKITTERA_WINE_TEMPLATE/.skittera-ready" ]; then
+    export SKITTERA_WINE_TEMPLATE="$work_root/template"
+    (
+        flock 9
+        skittera_make_template "$SKITTERA_WINE_TEMPLATE"
+    ) 9>"$work_root/template.lock"
+fi
+skittera_new_prefix "$work/prefix"
+export WINEPREFIX="$work/prefix"
+started=$(skittera_start_xvfb) || fail "cannot start Xvfb"
+export DISPLAY=":${started% *}"
+xvfb_pid=${started#* }
+
+# The desktop comes up first and stays for the whole scenario: while Wine builds it, it
+# moves the pointer to the screen's centre and back, which the program would count.
+wine "$probe_program" linger >"$work/linger.out" 2>&1 </dev/null &
+sleep 0.5
+for _ in $(seq 100); do
+    wine "$probe_program" taskbar >"$work/probe.out" 2>&1 </dev/null && break
+    sleep 0.1
+done
+
+screen_width=${SKITTERA_SCREEN%x*}
+screen_height=${SKITTERA_SCREEN#*x}
+# Wine's tray puts the newest icon at the right end of the taskbar, 16 x 16 about 10
+# pixels in from the corner.
+icon_x=$((screen_width - 10))
+icon_y=$((screen_height - 10))
+
+# Runs the probe; prints its output without carriage returns and passes on its status.
+probe() {
+    wine "$probe_program" "$@" >"$work/probe.out" 2>"$work/probe.err" </dev/null
+    local status=$?
+    tr -d '\r' <"$work/probe.out"
+    return "$status"
+}
+
+start_program() {
+    wine "$program" >"$work/program.out" 2>"$work/program.err" </dev/null &
+    program_pid=$!
+    probe wait-window 30000 >/dev/null || fail "the main window did not appear"
+}
+
+# Waits until the program runs its message loop, and so counts: a posted command is
+# only taken there, after start-up has installed the hook. A command of no meaning only
+# hides the splash.
+wait_until_counting() {
+    probe post command 0 >/dev/null || fail "cannot reach the program"
+    probe wait-hidden 10000 >/dev/null || fail "the program does not take its messages"
+}
+
+# Waits for the program to end (at most $1 seconds) and sets exit_code ("running"
+# when it has not ended). Not in a subshell: only this shell can wait for its child.
+wait_program() {
+    local tenths=$(($1 * 10)) i
+    for ((i = 0; i < tenths; i++)); do
+        kill -0 "$program_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$program_pid" 2>/dev/null; then
+        exit_code=running
+        return
+    fi
+    exit_code=0
+    wait "$program_pid" || exit_code=$?
+}
+
+# Ends the program the hard way, as a crash or the task manager would.
+kill_program() {
+    wine taskkill /f /im "$(basename "$program")" >/dev/null 2>&1 </dev/null
+    wait_program 15
+}
+
+user_key='HKCU\Software\Skittera'
+machine_run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+
+# Prints the text of a string value; status 1 when it does not exist.
+reg_get() {
+    wine reg query "$1" /v "$2" >"$work/reg.out" 2>"$work/reg.err" </dev/null || return 1
+    tr -d '\r' <"$work/reg.out" | sed -n "s/^ *$2 *REG_SZ *//p"
+}
+
+reg_set() {
+    wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1 </dev/null || fail "cannot write $1\\$2"
+}
+
+today() { date +%d.%m.%Y; }
+
+# Puts the pointer where a path starts, before the program runs. Wine reports the
+# pointer's position to the hook when windows appear under it, so a path that began
+# somewhere else would gain a leg from wherever the pointer stood.
+park_pointer() {
+    xdotool mousemove "$1" "$2"
+    sleep 0.1
+}
+
+# Moves the pointer through the given points, one event each. The program counts from
+# the first of them: the first move after its start only records where the pointer is.
+move_through() {
+    while [ $# -ge 2 ]; do
+        xdotool mousemove "$1" "$2"
+        sleep 0.12
+        shift 2
+    done
+}
+
+# The distance in centimetres that the program counts for a pointer path, with the
+# calibration the display reports, computed the way the program computes it.
+expected_distance() {
+    local calibration
+    calibration=$(probe calibration) || fail "no calibration"
+    python3 - ${calibration#calibration } "$@" <<'PYTHON'
+import math, sys
+horz_size, vert_size, horz_res, vert_res = (float(v) for v in sys.argv[1:5])
+points = [int(v) for v in sys.argv[5:]]
+mm_x, mm_y = horz_size / horz_res, vert_size / vert_res
+distance, last_x, last_y = 0.0, 0.0, 0.0
+for i in range(0, len(points), 2):
+    x, y = points[i] * mm_x, points[i + 1] * mm_y
+    if (last_x != 0 or last_y != 0) and (x != last_x or y != last_y):
+        distance += math.sqrt((x - last_x) ** 2 + (y - last_y) ** 2) * 0.1
+    last_x, last_y = x, y
+print(repr(distance))
+PYTHON
+}
+
