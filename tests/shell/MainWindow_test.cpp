@@ -1,0 +1,464 @@
+// The main window under Wine, started the way the program starts it, in a Wine prefix
+// and on a display of its own (the registry, the tray and the pointer are real): the
+// splash, the tray messages, the menu and the dialog, the end of the session, the
+// checkpoint, a new taskbar, a shell that is not ready, a dropped hook, and messages
+// from outside.
+#include "shell/MainWindow.h"
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "resources/resource.h"
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
+#include "shell/Globals.h"
+#include "shell/Main.h"
+#include "shell/PointerHook.h"
+#include "shell/ShellRules.h"
+#include "shell/TrayMenu.h"
+#include "support/GdiTally.h"
+
+namespace {
+
+HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+
+void Pump(DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message != WM_QUIT) {
+                DispatchMessageA(&message);
+            }
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+bool TakeQuit() {
+    MSG message;
+    return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+}
+
+LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return SendMessageA(appState.mainWindow, message, wParam, lParam);
+}
+
+// Whether the shell shows the program's icon: only an icon that exists can be changed.
+bool IconShown() {
+    NOTIFYICONDATAA record{};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = appState.mainWindow;
+    record.uFlags = NIF_TIP;
+    lstrcpynA(record.szTip, "Skittera", sizeof record.szTip);
+    return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+}
+
+void RemoveIconBehindItsBack() {
+    NOTIFYICONDATAA record{};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = appState.mainWindow;
+    Shell_NotifyIconA(NIM_DELETE, &record);
+}
+
+std::string Stored(const char* valueName) { return settingsStore.ReadString(nullptr, valueName).buffer; }
+
+std::string RunEntry(HKEY root) {
+    return settingsStore.ReadStringFrom(root, kRunKeyPath, kRunValueName).buffer;
+}
+
+void ForgetStoredSettings() {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath);
+    settingsStore.DeleteValueFrom(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValueName);
+    settingsStore.DeleteValueFrom(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName);
+}
+
+void SendAbsoluteMove(long x, long y) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = static_cast<LONG>((x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN));
+    input.mi.dy = static_cast<LONG>((y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+    Sleep(40);
+}
+
+// Moves the pointer from another thread while this one takes the hook calls.
+void MovePointerThrough(std::initializer_list<POINT> points) {
+    std::atomic<bool> done{false};
+    std::thread mover([&] {
+        for (const POINT& point : points) {
+            SendAbsoluteMove(point.x, point.y);
+        }
+        done = true;
+    });
+    while (!done) {
+        Pump(20);
+    }
+    mover.join();
+    Pump(200);
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    // Start-up as WinMain does it, from no stored settings.
+    void SetUp() override {
+        ForgetStoredSettings();
+        ResetApplicationState(appState);
+        InitApplication(Instance()); // the class stays registered from the first test on
+        ASSERT_EQ(InitInstance(Instance()), 1);
+        appState.splashShowing = 1;
+        SetTimer(appState.mainWindow, kMainTimer, kSplashTimerMs, nullptr);
+        gdiBefore = GdiObjectsInUse();
+    }
+
+    void TearDown() override {
+        ShutdownApplication();
+        DestroyWindow(appState.mainWindow);
+        while (TakeQuit()) {
+        }
+        ForgetStoredSettings();
+        EXPECT_EQ(GdiObjectsInUse(), gdiBefore);
+        EXPECT_EQ(OwnerDrawRecordsInUse(), 0);
+    }
+
+    long gdiBefore = 0;
+};
+
+TEST_F(MainWindowTest, StartUpShowsTheSplashAddsTheIconAndHooksThePointer) {
+    EXPECT_TRUE(IsWindowVisible(appState.mainWindow));
+    RECT place;
+    GetWindowRect(appState.mainWindow, &place);
+    EXPECT_EQ(place.right - place.left, 250);
+    EXPECT_EQ(place.bottom - place.top, 171);
+    EXPECT_TRUE(TrayIconShown());
+    EXPECT_TRUE(IconShown());
+    EXPECT_EQ(InstalledHookKind(), HookKind::LowLevelMouse);
+    EXPECT_GT(appState.mmPerPixelX, 0);
+    EXPECT_EQ(appState.unitDivisor, 1);
+    EXPECT_EQ(Stored(kDistanceValueName), ""); // nothing is written at start
+}
+
+TEST_F(MainWindowTest, TheFirstTickHidesTheSplash) {
+    Send(WM_TIMER);
+    EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
+    EXPECT_EQ(appState.splashShowing, 0);
+    Send(WM_TIMER);
+    EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
+}
+
+TEST_F(MainWindowTest, ACommandOfNoMeaningOnlyHidesTheSplash) {
+    Send(WM_COMMAND, 12345);
+    EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
+    EXPECT_FALSE(ShutdownDone());
+    EXPECT_FALSE(TakeQuit());
+    EXPECT_EQ(appState.dialogOpen, 0);
+}
+
+TEST_F(MainWindowTest, TrayMessagesOfOtherIconsOrOtherEventsAreIgnored) {
+    Send(trayMessage, 1, WM_LBUTTONDBLCLK);
+    Send(trayMessage, 0, WM_LBUTTONDOWN);
+    Send(trayMessage, 0, WM_MOUSEMOVE);
+    Send(trayMessage, 0, 12345);
+    EXPECT_TRUE(IsWindowVisible(appState.mainWindow));
+    EXPECT_EQ(appState.splashShowing, 1);
+    EXPECT_EQ(appState.dialogOpen, 0);
+}
+
+TEST_F(MainWindowTest, ExitSavesRemovesIconAndHookAndQuits) {
+    appState.distanceCm = 42.5;
+    Send(WM_COMMAND, MAKEWPARAM(kExitCommand, 0));
+    EXPECT_TRUE(ShutdownDone());
+    EXPECT_TRUE(TakeQuit());
+    EXPECT_EQ(Stored(kDistanceValueName), "42.5000000000");
+    EXPECT_EQ(Stored(kUnitValueName), "Centimetri");
+    EXPECT_EQ(appState.hookHandle, nullptr);
+    EXPECT_FALSE(IconShown());
+    EXPECT_TRUE(IsWindow(appState.mainWindow));
+}
+
+TEST_F(MainWindowTest, ACloseFromOutsideEndsTheWayExitDoes) {
+    appState.distanceCm = 3;
+    Send(WM_CLOSE);
+    EXPECT_TRUE(IsWindow(appState.mainWindow)); // not destroyed: the loop ends instead
+    EXPECT_TRUE(ShutdownDone());
+    EXPECT_TRUE(TakeQuit());
+    EXPECT_EQ(Stored(kDistanceValueName), "3.0000000000");
+    EXPECT_EQ(appState.hookHandle, nullptr);
+}
+
+TEST_F(MainWindowTest, ShutDownRunsOnceAndLaterMessagesBringNothingBack) {
+    Send(WM_COMMAND, MAKEWPARAM(kExitCommand, 0));
+    ForgetStoredSettings();
+    Send(WM_CLOSE);
+    Send(WM_ENDSESSION, TRUE);
+    EXPECT_EQ(Stored(kDistanceValueName), ""); // saved once, not again
+    Send(taskbarCreatedMessage);
+    Send(WM_TIMER);
+    EXPECT_FALSE(IconShown());
+    EXPECT_EQ(appState.hookHandle, nullptr);
+}
+
+TEST_F(MainWindowTest, ASessionEndThatDoesNotHappenChangesNothing) {
+    Send(WM_ENDSESSION, FALSE);
+    EXPECT_FALSE(ShutdownDone());
+    EXPECT_FALSE(TakeQuit());
+    EXPECT_TRUE(IconShown());
+    EXPECT_NE(appState.hookHandle, nullptr);
+
+    appState.distanceCm = 8;
+    Send(WM_ENDSESSION, TRUE);
+    EXPECT_TRUE(ShutdownDone());
+    EXPECT_TRUE(TakeQuit());
+    EXPECT_EQ(Stored(kDistanceValueName), "8.0000000000");
+}
+
+TEST_F(MainWindowTest, TheSessionEndQueryAndSuspendSaveACheckpoint) {
+    appState.runAtStartup = 1;
+    appState.distanceCm = 12;
+    EXPECT_EQ(Send(WM_QUERYENDSESSION), TRUE);
+    EXPECT_EQ(Stored(kDistanceValueName), "12.0000000000");
+    EXPECT_EQ(Stored(kSinceDateValueName), appState.sinceDate.buffer);
+    EXPECT_FALSE(ShutdownDone());
+    EXPECT_EQ(RunEntry(HKEY_LOCAL_MACHINE), ""); // the log-on entry waits for the exit
+    EXPECT_EQ(RunEntry(HKEY_CURRENT_USER), "");
+
+    appState.distanceCm = 13;
+    EXPECT_EQ(Send(WM_POWERBROADCAST, PBT_APMSUSPEND), TRUE);
+    EXPECT_EQ(Stored(kDistanceValueName), "13.0000000000");
+    appState.distanceCm = 14;
+    Send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC);
+    EXPECT_EQ(Stored(kDistanceValueName), "13.0000000000");
+    EXPECT_TRUE(IconShown());
+}
+
+TEST_F(MainWindowTest, TheMainTimerSavesAChangedCounterEveryFiveMinutes) {
+    TickCount now = GetTickCount();
+    StartHousekeeping(now);
+    MainTimerTick(now + kCheckpointPeriodMs);
+    EXPECT_EQ(Stored(kDistanceValueName), ""); // nothing changed, nothing written
+
+    appState.distanceCm = 250.25;
+    MainTimerTick(now + kCheckpointPeriodMs + 5000);
+    EXPECT_EQ(Stored(kDistanceValueName), "250.2500000000");
+    appState.distanceCm = 260;
+    MainTimerTick(now + 2 * kCheckpointPeriodMs);
+    EXPECT_EQ(Stored(kDistanceValueName), "250.2500000000"); // less than five minutes later
+    MainTimerTick(now + 2 * kCheckpointPeriodMs + 5000);
+    EXPECT_EQ(Stored(kDistanceValueName), "260.0000000000");
+
+    appState.unitDivisor = 100000;
+    MainTimerTick(now + 4 * kCheckpointPeriodMs);
+    EXPECT_EQ(Stored(kUnitValueName), "Chilometri");
+    EXPECT_FALSE(ShutdownDone());
+}
+
+TEST_F(MainWindowTest, ANewTaskbarGetsTheIconBackAndTheHookRenewed) {
+    RemoveIconBehindItsBack();
+    ASSERT_FALSE(IconShown());
+    RemoveHook();
+    Send(taskbarCreatedMessage);
+    EXPECT_TRUE(IconShown());
+    EXPECT_NE(appState.hookHandle, nullptr);
+    // During the splash the timer changes, the splash stays until the next tick.
+    EXPECT_TRUE(IsWindowVisible(appState.mainWindow));
+    // Where the shell kept the icon, announcing a new taskbar again does no harm.
+    Send(taskbarCreatedMessage);
+    EXPECT_TRUE(TrayIconShown());
+}
+
+// A shell that is not ready yet: a tray window that refuses every icon.
+LRESULT CALLBACK RefusingTrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+        return FALSE;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(MainWindowTest, AnIconTheShellRefusedIsAddedAtALaterTick) {
+    RemoveIconBehindItsBack();
+    WNDCLASSA refusing{};
+    refusing.lpfnWndProc = RefusingTrayProc;
+    refusing.hInstance = Instance();
+    refusing.lpszClassName = "Shell_TrayWnd";
+    RegisterClassA(&refusing);
+    HWND notReady = CreateWindowExA(WS_EX_TOPMOST, "Shell_TrayWnd", nullptr, WS_POPUP, 0, 0, 1, 1, nullptr,
+                                    nullptr, Instance(), nullptr);
+    ASSERT_NE(notReady, nullptr);
+    ASSERT_EQ(FindWindowA("Shell_TrayWnd", nullptr), notReady);
+
+    AddTrayIcon();
+    EXPECT_FALSE(TrayIconShown());
+    TickCount now = GetTickCount();
+    MainTimerTick(now);
+    EXPECT_FALSE(TrayIconShown());
+    DestroyWindow(notReady);
+    UnregisterClassA("Shell_TrayWnd", Instance());
+
+    MainTimerTick(now + kMainTimerMs);
+    EXPECT_TRUE(TrayIconShown());
+    EXPECT_TRUE(IconShown());
+}
+
+TEST_F(MainWindowTest, AHookTheSystemDroppedIsRenewedAtTheNextTick) {
+    MovePointerThrough({{100, 100}, {300, 100}});
+    double counted = appState.distanceCm;
+    ASSERT_GT(counted, 0);
+
+    // Windows drops a hook that took too long without telling the program.
+    UnhookWindowsHookEx(appState.hookHandle);
+    StartHousekeeping(GetTickCount());
+    MovePointerThrough({{300, 400}, {600, 400}});
+    EXPECT_EQ(appState.distanceCm, counted);
+
+    MainTimerTick(GetTickCount());
+    MovePointerThrough({{600, 100}, {600, 300}});
+    EXPECT_GT(appState.distanceCm, counted);
+}
+
+TEST_F(MainWindowTest, AHookThatHearsThePointerIsLeftAlone) {
+    StartHousekeeping(GetTickCount());
+    MovePointerThrough({{100, 100}, {300, 100}});
+    HHOOK hook = appState.hookHandle;
+    MainTimerTick(GetTickCount());
+    EXPECT_EQ(appState.hookHandle, hook);
+}
+
+// Runs inside the dialog's modal loop: looks at what is open, tries to open a second
+// dialog, and closes the first.
+int dialogsSeen = 0;
+int dialogOpenSeen = 0;
+bool hookSeen = false;
+
+BOOL CALLBACK CountOurDialogs(HWND window, LPARAM) {
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    dialogsSeen += IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0;
+    return TRUE;
+}
+
+void CALLBACK CloseTheDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = FindWindowA("#32770", "Skittera");
+    if (dialog == nullptr) {
+        return;
+    }
+    KillTimer(nullptr, timer);
+    dialogOpenSeen = appState.dialogOpen;
+    hookSeen = appState.hookHandle != nullptr;
+    Send(trayMessage, 0, WM_LBUTTONDBLCLK);              // a second double click
+    Send(WM_COMMAND, MAKEWPARAM(kPropertiesCommand, 0)); // and "Propietà"
+    dialogsSeen = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountOurDialogs, 0);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(MainWindowTest, ADoubleClickOpensTheDialogOnceWithTheHookRenewed) {
+    RemoveHook();
+    dialogsSeen = 0;
+    dialogOpenSeen = 0;
+    hookSeen = false;
+    SetTimer(nullptr, 0, 50, CloseTheDialog);
+    Send(trayMessage, 0, WM_LBUTTONDBLCLK); // returns when the dialog has closed
+    EXPECT_EQ(dialogOpenSeen, 1);
+    EXPECT_EQ(dialogsSeen, 1);
+    EXPECT_TRUE(hookSeen);
+    EXPECT_EQ(appState.dialogOpen, 0);
+    EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
+}
+
+// Runs inside the menu's modal loop: looks at the tracked menu once its items have
+// been drawn, then ends it.
+struct MenuLook {
+    int items = 0;
+    UINT defaultItem = 0;
+    int ownerDrawn = 0;
+    int drawn = 0;
+};
+MenuLook menuLook;
+int menuTicks = 0;
+
+void CALLBACK LookAtTheMenu(HWND, UINT, UINT_PTR, DWORD) {
+    ++menuTicks;
+    HWND popup = FindWindowA("#32768", nullptr);
+    if (popup == nullptr || !IsWindowVisible(popup)) {
+        if (menuTicks > 100) {
+            EndMenu();
+        }
+        return;
+    }
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+    menuLook.items = GetMenuItemCount(menu);
+    menuLook.defaultItem = GetMenuDefaultItem(menu, FALSE, 0);
+    menuLook.ownerDrawn = 0;
+    for (int position = 0; position < menuLook.items; ++position) {
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE;
+        GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info);
+        menuLook.ownerDrawn += info.fType == MFT_OWNERDRAW;
+    }
+    EndMenu();
+}
+
+TEST_F(MainWindowTest, TheMenuShowsItsItemsAndLeavesNothingBehindHundredsOfTimes) {
+    long gdiAtStart = GdiObjectsInUse();
+    for (int round = 0; round < 150; ++round) {
+        menuLook = MenuLook();
+        menuTicks = 0;
+        UINT_PTR timer = SetTimer(nullptr, 0, 20, LookAtTheMenu);
+        Send(trayMessage, 0, WM_RBUTTONUP);
+        KillTimer(nullptr, timer);
+        ASSERT_EQ(menuLook.items, 2) << "round " << round;
+        ASSERT_EQ(menuLook.defaultItem, kPropertiesCommand);
+        ASSERT_EQ(menuLook.ownerDrawn, 2);
+        ASSERT_EQ(GdiObjectsInUse(), gdiAtStart) << "round " << round;
+        ASSERT_EQ(OwnerDrawRecordsInUse(), 0);
+        // After the menu a message was posted to the window, so that a later click
+        // away closes the next menu.
+        MSG message;
+        ASSERT_TRUE(PeekMessageA(&message, appState.mainWindow, WM_NULL, WM_NULL, PM_REMOVE));
+    }
+    EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
+}
+
+TEST_F(MainWindowTest, ForeignOwnerDrawRequestsAreHarmless) {
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_MENU;
+    draw.itemAction = ODA_DRAWENTIRE;
+    draw.itemData = 0xDEAD;
+    EXPECT_EQ(Send(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)), 0);
+    EXPECT_EQ(Send(WM_DRAWITEM, 0, 0), 0);
+    MEASUREITEMSTRUCT measure{};
+    measure.CtlType = ODT_MENU;
+    measure.itemData = 0xDEAD;
+    Send(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_EQ(measure.itemWidth, 22u);
+    Send(WM_MEASUREITEM, 0, 0);
+    EXPECT_FALSE(ShutdownDone());
+}
+
+bool strangerCalled = false;
+void CALLBACK Stranger(HWND, UINT, UINT_PTR, DWORD) { strangerCalled = true; }
+
+TEST_F(MainWindowTest, AQuitFromOutsideEndsTheLoopWithTheSettingsSaved) {
+    appState.distanceCm = 7;
+    strangerCalled = false;
+    // A timer message carrying someone's callback address is not followed.
+    PostMessageA(appState.mainWindow, WM_TIMER, 99, reinterpret_cast<LPARAM>(Stranger));
+    PostMessageA(appState.mainWindow, WM_QUIT, 0, 0);
+    EXPECT_EQ(RunMessageLoop(), 1);
+    EXPECT_FALSE(strangerCalled);
+    EXPECT_TRUE(ShutdownDone());
+    EXPECT_EQ(Stored(kDistanceValueName), "7.0000000000");
+}
+
+TEST_F(MainWindowTest, AQuitMessageHandedToTheWindowShutsDown) {
+    Send(WM_QUIT);
+    EXPECT_TRUE(ShutdownDone());
+    EXPECT_FALSE(IconShown());
+}
+
+} // namespace
