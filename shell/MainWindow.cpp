@@ -180,7 +180,6 @@ void MainTimerTick(TickCount now) {
         AddTrayIcon();
     }
     RefreshTooltip();
-    RefreshScreenBounds();
     WatchHook();
     if (CheckpointDue(checkpoint, appState, appState.sinceDate, now)) {
         SaveCheckpoint(now);
@@ -237,6 +236,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
         MainTimerTick(GetTickCount());
         return 0;
+    case WM_DISPLAYCHANGE:
+        // Screens added, removed or rearranged: the hook clamps to the new virtual
+        // screen. The calibration stays as it was taken at start.
+        RefreshScreenBounds();
+        break;
     default:
         // Registered message numbers are never 0; a failed registration must not turn
         // WM_NULL into a tray click.

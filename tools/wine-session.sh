@@ -10,6 +10,8 @@
 # shellcheck source=tools/wine-env.sh
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
+mkdir -p "$work_root"
+work_root=$(cd "$work_root" && pwd) # Wine takes absolute prefix paths only
 work="$work_root/$session_name"
 rm -rf "$work"
 mkdir -p "$work"

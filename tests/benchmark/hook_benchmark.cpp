@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kEvents = 1000000;
+constexpr int kEvents = 100000;
 
 double Nanoseconds(LARGE_INTEGER start, LARGE_INTEGER end, LARGE_INTEGER frequency, int events) {
     return static_cast<double>(end.QuadPart - start.QuadPart) * 1e9 /
