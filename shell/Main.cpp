@@ -35,8 +35,12 @@ NOTIFYICONDATAA TrayRecord(UINT flags) {
 }
 
 // The picture is copied onto the window once; it has no paint handling of its own.
+// Without the picture the splash shows the window's white background.
 void PaintSplash() {
     HBITMAP picture = TallyLoadBitmap(appState.instanceHandle, IDB_SPLASH);
+    if (picture == nullptr) {
+        return;
+    }
     HDC window = GetDC(appState.mainWindow);
     HDC memory = TallyCreateCompatibleDC(window);
     HGDIOBJ previous = SelectObject(memory, picture);

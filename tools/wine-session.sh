@@ -104,23 +104,30 @@ wait_program() {
     wait "$program_pid" || exit_code=$?
 }
 
-# Ends the program the hard way, as a crash or the task manager would.
+# Ends the program the hard way, as a crash or a power cut would: its process is
+# killed, with no chance to save anything.
 kill_program() {
-    wine taskkill /f /im "$(basename "$program")" >/dev/null 2>&1 </dev/null
+    kill -KILL "$program_pid" 2>/dev/null
     wait_program 15
+    probe wait-gone 10000 >/dev/null || fail "the killed program's window is still there"
 }
 
 user_key='HKCU\Software\Skittera'
 machine_run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 
+# The registry as the program sees it: a 64-bit program's HKLM\Software is not the one a
+# 32-bit program (and a plain `wine reg`) sees. SKITTERA_PROGRAM_BITS says which.
+reg_view="/reg:${SKITTERA_PROGRAM_BITS:-32}"
+
 # Prints the text of a string value; status 1 when it does not exist.
 reg_get() {
-    wine reg query "$1" /v "$2" >"$work/reg.out" 2>"$work/reg.err" </dev/null || return 1
+    wine reg query "$1" /v "$2" "$reg_view" >"$work/reg.out" 2>"$work/reg.err" </dev/null || return 1
     tr -d '\r' <"$work/reg.out" | sed -n "s/^ *$2 *REG_SZ *//p"
 }
 
 reg_set() {
-    wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1 </dev/null || fail "cannot write $1\\$2"
+    wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f "$reg_view" >/dev/null 2>&1 </dev/null ||
+        fail "cannot write $1\\$2"
 }
 
 today() { date +%d.%m.%Y; }
