@@ -342,7 +342,8 @@ BOOL CALLBACK CountOurDialogs(HWND window, LPARAM) {
 
 void CALLBACK CloseTheDialog(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND dialog = FindWindowA("#32770", "Skittera");
-    if (dialog == nullptr) {
+    // The dialog exists before the modal loop shows it; wait until a person could see it.
+    if (dialog == nullptr || !IsWindowVisible(dialog)) {
         return;
     }
     KillTimer(nullptr, timer);
