@@ -14,7 +14,11 @@ unsigned long hookEvents = 0;
 // The virtual screen (every monitor), where a low-level event's point is clamped to.
 ScreenRect screenBounds{0, 0, 0, 0};
 
+// Keys, buttons and the wheel pass straight on: only a pointer move needs the clock.
 void MeasureAt(int code, unsigned message, const PixelPoint* position) {
+    if (!IsPointerMoveEvent(code, message)) {
+        return;
+    }
     MeasurePointerEvent(appState, hookSamples, code, message, position, GetTickCount());
 }
 
