@@ -176,15 +176,18 @@ void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t
 
 // The three per-user values, each in one write. Saving again with the same state
 // leaves the registry as it was, so this may run as a checkpoint any number of times.
-void SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state) {
+// Returns 1 when every value was written (a distance that is kept back counts as
+// written: the registry holds the last good one), 0 when any write failed.
+int SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state) {
     store.SetBaseKey(kSettingsKeyPath);
+    int written = 1;
 
     // A counter that is no longer a number would be stored as "nan" and read back as 0;
     // the value of the previous save is worth more.
     if (std::isfinite(state.distanceCm)) {
         TextString distance;
         distance.Format("%.10f", state.distanceCm);
-        store.WriteString(nullptr, kDistanceValueName, distance);
+        written &= store.WriteString(nullptr, kDistanceValueName, distance);
     }
 
     const DistanceUnit* unit = FindUnitByDivisor(state.unitDivisor);
@@ -192,9 +195,10 @@ void SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state) {
         // The displays show any other divisor as centimetres; so is it stored.
         unit = FindUnitByDivisor(kCentimetres);
     }
-    store.WriteString(nullptr, kUnitValueName, TextString(unit->name));
+    written &= store.WriteString(nullptr, kUnitValueName, TextString(unit->name));
 
-    store.WriteString(nullptr, kSinceDateValueName, state.sinceDate);
+    written &= store.WriteString(nullptr, kSinceDateValueName, state.sinceDate);
+    return written;
 }
 
 // Everything, the log-on entry included. Each step runs whatever became of the ones

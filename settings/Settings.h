@@ -21,14 +21,15 @@ constexpr char kRunValueName[] = "Skittera";
 
 // Over the process-wide store and state (shell/Globals.h). LoadSettings runs once at
 // start; SaveSettings at exit. SaveSettingsCheckpoint writes the three per-user values
-// only, and may run as often as wanted while the program runs.
+// only, and may run as often as wanted while the program runs; it returns 1 when the
+// registry holds them all afterwards.
 void LoadSettings();
 void SaveSettings();
-void SaveSettingsCheckpoint();
+int SaveSettingsCheckpoint();
 
 // The same rules over an explicit store and state.
 void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t now);
-void SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state);
+int SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state);
 void SaveSettingsTo(SettingsStore& store, const ApplicationState& state, const char* programPath);
 
 // The distance a stored text stands for, in centimetres.

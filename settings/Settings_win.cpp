@@ -36,4 +36,4 @@ void SaveSettings() {
     SaveSettingsTo(settingsStore, appState, path.buffer);
 }
 
-void SaveSettingsCheckpoint() { SaveUserSettingsTo(settingsStore, appState); }
+int SaveSettingsCheckpoint() { return SaveUserSettingsTo(settingsStore, appState); }

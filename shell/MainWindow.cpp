@@ -232,8 +232,10 @@ void SaveCheckpoint(TickCount now) {
     if (ShutdownDone()) {
         return;
     }
-    SaveSettingsCheckpoint();
-    RecordCheckpoint(checkpoint, appState, appState.sinceDate, now);
+    // A checkpoint the registry refused is not one: it is tried again at the next tick.
+    if (SaveSettingsCheckpoint() != 0) {
+        RecordCheckpoint(checkpoint, appState, appState.sinceDate, now);
+    }
 }
 
 // Takes the program out of the tray and the input stream and saves the settings.

@@ -311,13 +311,26 @@ TEST_F(SettingsTest, CheckpointWritesThePerUserValuesOnly) {
     state.runAtStartup = 0; // at exit this would delete the entry
     state.distanceCm = 5;
     memory_registry::ClearLog();
-    SaveUserSettingsTo(store, state);
+    EXPECT_EQ(SaveUserSettingsTo(store, state), 1);
 
     for (const std::string& line : memory_registry::Log()) {
         EXPECT_EQ(line.find("Run"), std::string::npos) << line;
     }
     EXPECT_EQ(StoredBytes("SkitDistanza"), "5.0000000000\0"s);
     EXPECT_EQ(memory_registry::ValueBytes(LocalMachineRoot(), kRun, "Skittera"), "D:\\vecchio.exe\0"s);
+}
+
+// The main window records a checkpoint only when it was written, and tries again at
+// the next tick otherwise.
+TEST_F(SettingsTest, ACheckpointTheRegistryRefusesIsReportedAsSuch) {
+    state.distanceCm = 5;
+    memory_registry::SetValueChangesRefused(CurrentUserRoot(), true);
+    EXPECT_EQ(SaveUserSettingsTo(store, state), 0);
+    EXPECT_FALSE(memory_registry::HasValue(CurrentUserRoot(), kKey, "SkitDistanza"));
+
+    memory_registry::SetValueChangesRefused(CurrentUserRoot(), false);
+    state.distanceCm = std::numeric_limits<double>::quiet_NaN(); // kept back, not failed
+    EXPECT_EQ(SaveUserSettingsTo(store, state), 1);
 }
 
 TEST_F(SettingsTest, SavingWithoutALoadStillWritesBelowTheProgramsKey) {
