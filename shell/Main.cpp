@@ -11,6 +11,7 @@
 #include "settings/Settings.h"
 #include "shell/Globals.h"
 #include "shell/MainWindow.h"
+#include "shell/MeasurementLock.h"
 #include "shell/PointerHook.h"
 #include "shell/ShellRules.h"
 #include "support/GdiTally.h"
@@ -79,15 +80,17 @@ int ActivateRunningInstance() {
 // class atom, 0 when the class cannot be registered.
 int InitApplication(HINSTANCE instance) {
     appState.runAtStartup = 0;
-    appState.distanceCm = 0;
-    appState.mmPerPixelY = 0;
     appState.dialogOpen = 0;
-    appState.mmPerPixelX = 0;
-    appState.lastYmm = 0;
-    appState.lastXmm = 0;
-    appState.unitDivisor = kCentimetres;
-    appState.currentSpeed = 0;
-    appState.maxSpeed = 0;
+    ModifyMeasurement([](OdometerState& measurement) {
+        measurement.distanceCm = 0;
+        measurement.mmPerPixelY = 0;
+        measurement.mmPerPixelX = 0;
+        measurement.lastYmm = 0;
+        measurement.lastXmm = 0;
+        measurement.unitDivisor = kCentimetres;
+        measurement.currentSpeed = 0;
+        measurement.maxSpeed = 0;
+    });
     LoadSettings();
 
     WNDCLASSA windowClass{};
@@ -119,7 +122,7 @@ int InitInstance(HINSTANCE instance) {
     PaintSplash();
     AddTrayIcon();
     TickCount now = GetTickCount();
-    StartMeasuring(appState, now);
+    ModifyMeasurement([now](OdometerState& measurement) { StartMeasuring(measurement, now); });
     InstallHook();
     StartHousekeeping(now);
     return 1;

@@ -11,6 +11,7 @@
 #include "settings/Settings.h"
 #include "shell/Globals.h"
 #include "shell/Main.h"
+#include "shell/MeasurementLock.h"
 #include "shell/PointerHook.h"
 #include "shell/ShellRules.h"
 #include "shell/TrayMenu.h"
@@ -110,7 +111,7 @@ void RefreshTooltip() {
     record.hWnd = appState.mainWindow;
     record.uID = 0;
     record.uFlags = NIF_TIP;
-    FormatTooltipText(appState, record.szTip, sizeof record.szTip);
+    FormatTooltipText(SnapshotMeasurement(), record.szTip, sizeof record.szTip);
     Shell_NotifyIconA(NIM_MODIFY, &record);
 }
 
@@ -156,14 +157,13 @@ void OpenPropertiesDialog() {
     appState.dialogOpen = 0;
 }
 
-void ReinstallHook() {
-    RemoveHook();
-    InstallHook();
-}
+// The hook thread takes the hook out of the input stream and puts it in again; the
+// thread itself keeps running.
+void ReinstallHook() { InstallHook(); }
 
 // Measuring begins: nothing needs saving yet, and the hook watch starts from here.
 void StartHousekeeping(TickCount now) {
-    RecordCheckpoint(checkpoint, appState, appState.sinceDate, now);
+    RecordCheckpoint(checkpoint, SnapshotMeasurement(), appState.sinceDate, now);
     PixelPoint position;
     ResetHookWatch(hookWatch, ReadCursor(position), HookEventsSeen());
 }
@@ -181,7 +181,7 @@ void MainTimerTick(TickCount now) {
     }
     RefreshTooltip();
     WatchHook();
-    if (CheckpointDue(checkpoint, appState, appState.sinceDate, now)) {
+    if (CheckpointDue(checkpoint, SnapshotMeasurement(), appState.sinceDate, now)) {
         SaveCheckpoint(now);
     }
 }
@@ -192,8 +192,11 @@ void SaveCheckpoint(TickCount now) {
     if (ShutdownDone()) {
         return;
     }
+    // What is recorded as saved is taken before the save: a move measured during the
+    // registry writes then makes the next checkpoint due rather than go unsaved.
+    OdometerState saved = SnapshotMeasurement();
     SaveSettingsCheckpoint();
-    RecordCheckpoint(checkpoint, appState, appState.sinceDate, now);
+    RecordCheckpoint(checkpoint, saved, appState.sinceDate, now);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -94,6 +94,25 @@ int RefuseTray(const char* milliseconds) {
     return 0;
 }
 
+// Without a virtual desktop Wine calls a low-level hook only for moves over its own
+// windows: a plain window over the whole X screen, under the program's topmost splash,
+// makes every move reach it. Stays until it is killed.
+int CoverScreen() {
+    HWND cover =
+        CreateWindowExA(0, "STATIC", "cover", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                        GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
+    if (cover == nullptr) {
+        return 1;
+    }
+    std::printf("covering\n");
+    std::fflush(stdout);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
 template <typename Condition> bool WaitFor(const char* milliseconds, Condition condition) {
     DWORD limit = static_cast<DWORD>(std::strtoul(milliseconds, nullptr, 10));
     DWORD start = GetTickCount();
@@ -380,6 +399,9 @@ int main(int argc, char** argv) {
         GetDesktopWindow();
         Sleep(INFINITE);
         return 0;
+    }
+    if (std::strcmp(command, "cover") == 0) {
+        return CoverScreen();
     }
     if (std::strcmp(command, "calibration") == 0) {
         HDC screen = CreateCompatibleDC(nullptr);

@@ -325,9 +325,42 @@ scenario_outside_messages() {
     probe wait-gone 3000 >/dev/null || fail "a close left the window behind"
 }
 
+# Pointer moves made right after the splash hides are all counted, whatever the main
+# thread does then. Without a virtual desktop, as most users run Wine programs: the X
+# screen is covered by a plain Wine window, so that every move reaches the hook.
+scenario_moves_after_splash() {
+    # The session's desktop goes; from here on the prefix runs without one.
+    wineserver -k >/dev/null 2>&1 </dev/null
+    wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 </dev/null ||
+        fail "cannot switch the virtual desktop off"
+    wine "$probe_program" cover >"$work/cover.out" 2>&1 </dev/null &
+    local i
+    for i in $(seq 100); do
+        grep -q covering "$work/cover.out" 2>/dev/null && break
+        sleep 0.1
+    done
+    grep -q covering "$work/cover.out" || fail "cannot cover the screen: $(cat "$work/cover.out")"
+    local calibration
+    calibration=$(probe calibration)
+    [ "$calibration" = "calibration 339 254 1280 960" ] || fail "the screen reports '$calibration'"
+    park_pointer 200 200
+    start_program
+    probe wait-hidden 10000 >/dev/null || fail "the splash did not hide"
+    move_through 200 200 840 200 840 680 200 680 200 200 840 200
+    probe post command 40001 >/dev/null
+    expect_exit_code 1
+    local saved
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "nothing saved"
+    note "saved $saved cm"
+    # 339 mm over 1280 pixels and 254 mm over 960: a leg of 640 pixels across is
+    # 169.5 mm, one of 480 pixels down 127 mm. Three across and two down:
+    # 3 x 16.95 + 2 x 12.7 = 76.25 cm.
+    expect_distance_near "$saved" 76.25
+}
+
 case "$scenario" in
 splash | path | menu | second_instance | end_session | checkpoint | taskbar_created | late_shell | odd_registry | \
-    outside_messages)
+    outside_messages | moves_after_splash)
     note "display $DISPLAY, prefix $WINEPREFIX"
     "scenario_$scenario"
     ;;
