@@ -89,6 +89,13 @@ std::vector<double> MovesWhileTheDialogRepaints() {
                 measurement.distanceCm = distance;
                 measurement.maxSpeed = distance / 10000;
             });
+            // Between two repaints the messages are taken, as the dialog's modal loop
+            // takes them: a hook on this thread is answered there.
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
             SendMessageA(dialog, WM_TIMER, 0, 0);
             RedrawWindow(dialog, nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -114,7 +121,8 @@ TEST(HookAnswer, MeasuredWhileTheDialogRepaints) {
     ASSERT_TRUE(HookRunsOnItsOwnThread());
     unsigned long before = HookEventsSeen();
     Report("the program's hook, on its own thread", MovesWhileTheDialogRepaints());
-    EXPECT_EQ(HookEventsSeen() - before, static_cast<unsigned long>(kMoves));
+    // Every move reached it (Wine may add one of its own as the dialog comes and goes).
+    EXPECT_GE(HookEventsSeen() - before, static_cast<unsigned long>(kMoves));
     RemoveHook();
 
     paintingThreadHook = SetWindowsHookExA(WH_MOUSE_LL, PaintingThreadHookProc, GetModuleHandleA(nullptr), 0);
