@@ -16,11 +16,12 @@
 #include <thread>
 #include <vector>
 
-#include "../dialog/DialogHarness.h"
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
 #include "shell/MeasurementLock.h"
 #include "shell/PointerHook.h"
+#include "tests/dialog/DialogHarness.h"
+#include "tests/support/WinTestSupport.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ std::vector<double> SendMoves() {
         SendInput(1, &input, sizeof input);
         QueryPerformanceCounter(&end);
         waits.push_back(Microseconds(end.QuadPart - start.QuadPart));
-        Sleep(40);
+        Sleep(kInputGapMilliseconds);
     }
     return waits;
 }
@@ -91,11 +92,7 @@ std::vector<double> MovesWhileTheDialogRepaints() {
             });
             // Between two repaints the messages are taken, as the dialog's modal loop
             // takes them: a hook on this thread is answered there.
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            }
+            PumpMessages();
             SendMessageA(dialog, WM_TIMER, 0, 0);
             RedrawWindow(dialog, nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
