@@ -125,6 +125,12 @@ void CalibrateScreen() {
 // the running one to renew its hook (which brings back one that the platform
 // dropped); either way it returns once the hook thread has answered.
 void InstallHook() {
+    if (hookThread != nullptr && WaitForSingleObject(hookThread, 0) == WAIT_OBJECT_0) {
+        // The thread has ended (it never should): a new one takes over.
+        CloseHandle(hookThread);
+        hookThread = nullptr;
+        hookThreadId = 0;
+    }
     if (hookThread != nullptr) {
         ResetEvent(hookAnswered);
         if (PostThreadMessageA(hookThreadId, kRenewHookMessage, 0, 0)) {

@@ -2,7 +2,9 @@
 // low-level hook fed by real input that another thread sends while this one pumps.
 #include "shell/PointerHook.h"
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -239,7 +241,7 @@ TEST_F(PointerHookTest, RealMovesAddUpToTheirPath) {
 // under Wine they came late, merged, or not at all.
 TEST_F(PointerHookTest, CountsEveryMoveWhileTheInstallingThreadIsBusy) {
     ASSERT_TRUE(SetCursorPos(100, 100));
-    PumpFor(100);
+    PumpMessagesFor(100);
     InstallHook();
     ASSERT_NE(InstalledHookKind(), HookKind::None);
     unsigned long before = HookEventsSeen();
@@ -273,7 +275,7 @@ TEST_F(PointerHookTest, CountsEveryMoveWhileTheInstallingThreadIsBusy) {
 // really passed through, and the changes lose no move.
 TEST_F(PointerHookTest, MainThreadReadsAndChangesLoseNoMove) {
     ASSERT_TRUE(SetCursorPos(100, 100));
-    PumpFor(100);
+    PumpMessagesFor(100);
     InstallHook();
     ASSERT_NE(InstalledHookKind(), HookKind::None);
     std::atomic<bool> done{false};
@@ -296,7 +298,7 @@ TEST_F(PointerHookTest, MainThreadReadsAndChangesLoseNoMove) {
         ++snapshots;
     }
     mover.join();
-    PumpFor(300);
+    PumpMessagesFor(300);
     OdometerState measured = SnapshotMeasurement();
     EXPECT_GT(snapshots, 100);
     EXPECT_TRUE(onlyWholeMoves);
