@@ -64,10 +64,7 @@ int InitApplication(HINSTANCE instance) {
     appState.dialogOpen = 0;
     ModifyMeasurement([](OdometerState& measurement) {
         measurement.distanceCm = 0;
-        measurement.mmPerPixelY = 0;
-        measurement.mmPerPixelX = 0;
-        measurement.lastYmm = 0;
-        measurement.lastXmm = 0;
+        measurement.hasPrevious = false;
         measurement.unitDivisor = kCentimetres;
         measurement.currentSpeed = 0;
         measurement.maxSpeed = 0;

@@ -4,10 +4,11 @@
 
 #include <atomic>
 
+#include "engine/Edid.h"
+#include "engine/Monitors.h"
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
 #include "shell/MeasurementLock.h"
-#include "shell/ShellRules.h"
 #include "support/GdiTally.h"
 
 SpeedSampleWindow hookSamples;
@@ -22,9 +23,6 @@ constexpr DWORD kHookThreadAnswerMs = 5000;
 
 std::atomic<HookKind> hookKind{HookKind::None};
 std::atomic<unsigned long> hookEvents{0};
-// The virtual screen (every monitor), where a low-level event's point is clamped to.
-// Read by the hook thread, replaced by the main thread: under the measurement lock.
-ScreenRect screenBounds{0, 0, 0, 0};
 
 // The hook thread and the event by which it answers the main thread. Only the main
 // thread starts and stops it.
@@ -42,7 +40,6 @@ bool hookOnMainThread = false;
 // thread that installs them, while it waits for messages.
 void InstallOnThisThread() {
     HINSTANCE module = GetModuleHandleA(nullptr);
-    RefreshScreenBounds();
     appState.hookHandle = SetWindowsHookExA(WH_MOUSE_LL, LowLevelMouseProc, module, 0);
     if (appState.hookHandle != nullptr) {
         hookKind = HookKind::LowLevelMouse;
@@ -107,18 +104,25 @@ bool StartHookThread() {
 
 } // namespace
 
-// Millimetres per pixel from what the display driver reports of the screen's physical
-// size and its resolution. Taken once; a later change of resolution is not followed.
+// The whole virtual screen as one monitor, at the millimetres per pixel of what the
+// display driver reports of the screen's physical size and its resolution. Everything
+// is read first; the hook waits only for the new table to be put in place.
 void CalibrateScreen() {
     HDC screen = TallyCreateCompatibleDC(nullptr);
-    int horzSize = GetDeviceCaps(screen, HORZSIZE);
-    int vertSize = GetDeviceCaps(screen, VERTSIZE);
-    int horzRes = GetDeviceCaps(screen, HORZRES);
-    int vertRes = GetDeviceCaps(screen, VERTRES);
+    MonitorFacts facts{};
+    facts.fallbackWidthMm = GetDeviceCaps(screen, HORZSIZE);
+    facts.fallbackHeightMm = GetDeviceCaps(screen, VERTSIZE);
+    facts.fallbackWidthPixels = GetDeviceCaps(screen, HORZRES);
+    facts.fallbackHeightPixels = GetDeviceCaps(screen, VERTRES);
     TallyDeleteDC(screen);
-    ModifyMeasurement([&](OdometerState& measurement) {
-        ApplyScreenCalibration(measurement, horzSize, vertSize, horzRes, vertRes);
-    });
+    facts.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    facts.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    facts.right = facts.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    facts.bottom = facts.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    MonitorLayout layout;
+    layout.count = 1;
+    layout.monitors[0] = CalibrateMonitor(facts);
+    ModifyMeasurement([&layout](OdometerState& measurement) { SetMonitorLayout(measurement, layout); });
 }
 
 // Called by the main thread. Starts the hook thread, which installs the hook, or asks
@@ -169,17 +173,6 @@ void RemoveHook() {
     hookThreadId = 0;
 }
 
-// The virtual screen, read outside the lock and replaced under it.
-void RefreshScreenBounds() {
-    ScreenRect bounds;
-    bounds.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    bounds.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    bounds.right = bounds.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    bounds.bottom = bounds.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    MeasurementGuard guard;
-    screenBounds = bounds;
-}
-
 HookKind InstalledHookKind() { return hookKind; }
 
 bool HookRunsOnItsOwnThread() { return hookThread != nullptr; }
@@ -189,9 +182,9 @@ unsigned long HookEventsSeen() { return hookEvents.load(std::memory_order_relaxe
 // Called for every pointer event of the desktop, on the hook thread, while it waits
 // for messages. The position comes from the event itself: inside the hook
 // GetCursorPos still holds the previous position. At a screen edge the event's point
-// can lie beyond the screen (the pointer is stopped there afterwards), so it is
-// clamped to where the pointer can really be. Nothing but the measuring step runs
-// under the lock.
+// can lie beyond the screen (the pointer is stopped there afterwards); the measuring
+// step takes it to where the pointer can really be. Nothing but the measuring step
+// runs under the lock.
 LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && hookSamples.hookBusy == 0 && lParam != 0) {
         hookSamples.hookBusy = 1;
@@ -202,8 +195,8 @@ LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
         // clock and the lock.
         if (IsPointerMoveEvent(code, message)) {
             TickCount now = GetTickCount();
+            PixelPoint position{event->pt.x, event->pt.y};
             MeasurementGuard guard;
-            PixelPoint position = ClampToScreen(PixelPoint{event->pt.x, event->pt.y}, screenBounds);
             MeasurePointerEvent(appState, hookSamples, code, message, &position, now);
         }
         hookSamples.hookBusy = 0;

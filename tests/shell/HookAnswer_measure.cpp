@@ -106,11 +106,8 @@ std::vector<double> MovesWhileTheDialogRepaints() {
 
 TEST(HookAnswer, MeasuredWhileTheDialogRepaints) {
     ResetDialogState();
-    ModifyMeasurement([](OdometerState& measurement) {
-        measurement.mmPerPixelX = 0.25;
-        measurement.mmPerPixelY = 0.25;
-        StartMeasuring(measurement, GetTickCount());
-    });
+    CalibrateScreen();
+    ModifyMeasurement([](OdometerState& measurement) { StartMeasuring(measurement, GetTickCount()); });
 
     Report("no hook", MovesWhileTheDialogRepaints());
 
