@@ -36,4 +36,8 @@ void SaveSettings() {
     SaveSettingsTo(settingsStore, appState, path.buffer);
 }
 
+TextString ReadMonitorOverride(const char* valueName) {
+    return ReadMonitorOverrideFrom(settingsStore, valueName);
+}
+
 void SaveSettingsCheckpoint() { SaveUserSettingsTo(settingsStore, appState); }

@@ -9,6 +9,7 @@
 #include "engine/Odometer.h"
 #include "resources/resource.h"
 #include "settings/Settings.h"
+#include "shell/Displays.h"
 #include "shell/Globals.h"
 #include "shell/MainWindow.h"
 #include "shell/PointerHook.h"
@@ -99,7 +100,7 @@ int InitApplication(HINSTANCE instance) {
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszClassName = kMainWindowClass;
 
-    CalibrateScreen();
+    CalibrateDisplays();
     return RegisterClassA(&windowClass);
 }
 

@@ -1,5 +1,6 @@
 #include "shell/PointerHook.h"
 
+#include "engine/Monitors.h"
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
 #include "shell/ShellRules.h"
@@ -11,8 +12,6 @@ namespace {
 
 HookKind hookKind = HookKind::None;
 unsigned long hookEvents = 0;
-// The virtual screen (every monitor), where a low-level event's point is clamped to.
-ScreenRect screenBounds{0, 0, 0, 0};
 
 // Keys, buttons and the wheel pass straight on: only a pointer move needs the clock.
 void MeasureAt(int code, unsigned message, const PixelPoint* position) {
@@ -36,13 +35,16 @@ void CalibrateScreen() {
     ApplyScreenCalibration(appState, horzSize, vertSize, horzRes, vertRes);
 }
 
+// The monitors as calibration found them (shell/Displays.cpp), in the hook's physical
+// pixels. The measuring step starts afresh with the next pointer move.
+void ApplyMonitorLayout(const MonitorLayout& layout) { SetMonitorLayout(appState, layout); }
+
 // Journal-record hooks are refused since Windows Vista unless the program has
 // UIAccess, are gone in Windows 11, and Wine accepts one but never calls it: the
 // counter would stand still while everything looks fine. A low-level mouse hook works
 // everywhere from Windows 2000 on, so it comes first.
 void InstallHook() {
     HINSTANCE module = GetModuleHandleA(nullptr);
-    RefreshScreenBounds();
     appState.hookHandle = SetWindowsHookExA(WH_MOUSE_LL, LowLevelMouseProc, module, 0);
     if (appState.hookHandle != nullptr) {
         hookKind = HookKind::LowLevelMouse;
@@ -61,13 +63,6 @@ void RemoveHook() {
     hookKind = HookKind::None;
 }
 
-void RefreshScreenBounds() {
-    screenBounds.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    screenBounds.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    screenBounds.right = screenBounds.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    screenBounds.bottom = screenBounds.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
-}
-
 HookKind InstalledHookKind() { return hookKind; }
 
 unsigned long HookEventsSeen() { return hookEvents; }
@@ -75,14 +70,14 @@ unsigned long HookEventsSeen() { return hookEvents; }
 // Called for every pointer event of the desktop, on this thread, while it waits for
 // messages. The position comes from the event itself: inside the hook GetCursorPos
 // still holds the previous position. At a screen edge the event's point can lie
-// beyond the screen (the pointer is stopped there afterwards), so it is clamped to
-// where the pointer can really be. Nothing but the measuring step runs here.
+// beyond every monitor (the pointer is stopped there afterwards); the measuring step
+// takes it to the nearest monitor. Nothing but the measuring step runs here.
 LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && hookSamples.hookBusy == 0 && lParam != 0) {
         hookSamples.hookBusy = 1;
         ++hookEvents;
         const MSLLHOOKSTRUCT* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
-        PixelPoint position = ClampToScreen(PixelPoint{event->pt.x, event->pt.y}, screenBounds);
+        PixelPoint position{event->pt.x, event->pt.y};
         MeasureAt(code, static_cast<unsigned>(wParam), &position);
         hookSamples.hookBusy = 0;
     }

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "engine/Monitors.h"
 #include "engine/OdometerState.h"
 
 // The hook's own working variables (the busy flag and the speed sample window). No
@@ -16,9 +17,9 @@ extern SpeedSampleWindow hookSamples;
 enum class HookKind { None, LowLevelMouse, JournalRecord };
 
 void CalibrateScreen();
+void ApplyMonitorLayout(const MonitorLayout& layout);
 void InstallHook();
 void RemoveHook();
-void RefreshScreenBounds();
 HookKind InstalledHookKind();
 // Input events that have reached either hook since start; the main timer compares
 // it between ticks to notice a hook that the platform dropped.
