@@ -7,6 +7,17 @@
 # starts an Xvfb display and brings the prefix's desktop up; everything is ended again
 # when the script exits, and the session's folder is removed unless the script failed
 # (set session_passed=1 at the end).
+#
+# SKITTERA_SESSION_DISPLAYS chooses what the session's Windows programs see as displays:
+#   desktop (the default)  one 1280 x 960 virtual desktop, whose monitor has no EDID
+#   edid                   no virtual desktop; one 1280 x 960 screen whose monitor's EDID
+#                          states 400 x 300 mm (tests/e2e/set_edid.c)
+#   two-monitors           no virtual desktop; a 2304 x 1024 screen split into two
+#                          monitors, 1280 x 1024 and the primary 1024 x 768 to its right,
+#                          which Windows places at x -1280 and 0; nothing lies below the
+#                          primary one (a dead corner of 1024 x 256)
+# Without a virtual desktop a low-level hook hears only the moves over Wine windows:
+# run `probe cover` first.
 # shellcheck source=tools/wine-env.sh
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
@@ -46,9 +57,42 @@ if [ -z "${SKITTERA_WINE_TEMPLATE:-}" ] || [ ! -f "$SKITTERA_WINE_TEMPLATE/.skit
 fi
 skittera_new_prefix "$work/prefix"
 export WINEPREFIX="$work/prefix"
+session_displays=${SKITTERA_SESSION_DISPLAYS:-desktop}
+case "$session_displays" in
+desktop) ;;
+# -noreset: the server forgets the EDID property and the monitors when its last client
+# leaves, which it does between the preparation and the session.
+edid) export SKITTERA_XVFB_OPTIONS=-noreset SKITTERA_SCREEN=1280x960 ;;
+two-monitors) export SKITTERA_XVFB_OPTIONS=-noreset SKITTERA_SCREEN=2304x1024 ;;
+*) fail "no display set-up $session_displays" ;;
+esac
 started=$(skittera_start_xvfb) || fail "cannot start Xvfb"
 export DISPLAY=":${started% *}"
 xvfb_pid=${started#* }
+
+# Wine reads the monitors, their EDIDs and its own settings when its session starts, so
+# all of it is in place before the first program, and the session that `wine reg` began
+# is ended.
+if [ "$session_displays" != desktop ]; then
+    skittera_quiet_wine wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f
+fi
+case "$session_displays" in
+edid)
+    cc -O2 -o "$work/set_edid" "$(dirname "${BASH_SOURCE[0]}")/../tests/e2e/set_edid.c" -lXrandr -lX11 ||
+        fail "cannot build set_edid (libxrandr-dev)"
+    "$work/set_edid" 400 300 1280 960 || fail "cannot give the screen an EDID"
+    ;;
+two-monitors)
+    # Through Xinerama (UseXRandR off) Wine takes the monitors that --setmonitor made.
+    xrandr --setmonitor MonA 1280/400x1024/300+0+0 screen >/dev/null &&
+        xrandr --setmonitor '*MonB' 1024/300x768/225+1280+0 none >/dev/null || fail "cannot split the screen"
+    skittera_quiet_wine wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f
+    ;;
+esac
+if [ "$session_displays" != desktop ]; then
+    skittera_quiet_wine wineserver -k
+    skittera_quiet_wine wineserver -w
+fi
 
 # The desktop comes up first and stays for the whole scenario: while Wine builds it, it
 # moves the pointer to the screen's centre and back, which the program would count.

@@ -87,11 +87,14 @@ protected:
     void SetUp() override {
         ResetApplicationState(appState);
         hookSamples = SpeedSampleWindow();
-        appState.mmPerPixelX = kMmPerPixel;
-        appState.mmPerPixelY = kMmPerPixel;
+        // One monitor, the test's screen, at a quarter of a millimetre per pixel.
+        MonitorLayout layout{};
+        layout.count = 1;
+        layout.monitors[0] = MonitorArea{
+            0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), kMmPerPixel, kMmPerPixel};
+        ApplyMonitorLayout(layout);
         appState.unitDivisor = 1;
         StartMeasuring(appState, GetTickCount());
-        RefreshScreenBounds();
         seenEvents.clear();
     }
 
