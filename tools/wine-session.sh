@@ -17,7 +17,8 @@
 #                          which Windows places at x -1280 and 0; nothing lies below the
 #                          primary one (a dead corner of 1024 x 256)
 # Without a virtual desktop a low-level hook hears only the moves over Wine windows:
-# run `probe cover` first.
+# run `probe cover` first. SKITTERA_SESSION_DPI (96 when unset) is the dots per inch
+# that Wine scales its fonts and GDI's figures to, as Windows does at 150 % for 144.
 # shellcheck source=tools/wine-env.sh
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
@@ -89,7 +90,13 @@ two-monitors)
     skittera_quiet_wine wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f
     ;;
 esac
-if [ "$session_displays" != desktop ]; then
+if [ -n "${SKITTERA_SESSION_DPI:-}" ]; then
+    for dpi_key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+        skittera_quiet_wine wine reg add "$dpi_key" /v LogPixels /t REG_DWORD /d "$SKITTERA_SESSION_DPI" /f ||
+            fail "cannot set the dots per inch"
+    done
+fi
+if [ "$session_displays" != desktop ] || [ -n "${SKITTERA_SESSION_DPI:-}" ]; then
     skittera_quiet_wine wineserver -k
     skittera_quiet_wine wineserver -w
 fi
