@@ -1,9 +1,9 @@
 #include "shell/PointerHook.h"
 
+#include "engine/Edid.h"
 #include "engine/Monitors.h"
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
-#include "shell/ShellRules.h"
 #include "support/GdiTally.h"
 
 SpeedSampleWindow hookSamples;
@@ -23,16 +23,24 @@ void MeasureAt(int code, unsigned message, const PixelPoint* position) {
 
 } // namespace
 
-// Millimetres per pixel from what the display driver reports of the screen's physical
-// size and its resolution. Taken once; a later change of resolution is not followed.
+// The whole virtual screen as one monitor, at the millimetres per pixel of what the
+// display driver reports of the screen's physical size and its resolution.
 void CalibrateScreen() {
     HDC screen = TallyCreateCompatibleDC(nullptr);
-    int horzSize = GetDeviceCaps(screen, HORZSIZE);
-    int vertSize = GetDeviceCaps(screen, VERTSIZE);
-    int horzRes = GetDeviceCaps(screen, HORZRES);
-    int vertRes = GetDeviceCaps(screen, VERTRES);
+    MonitorFacts facts{};
+    facts.fallbackWidthMm = GetDeviceCaps(screen, HORZSIZE);
+    facts.fallbackHeightMm = GetDeviceCaps(screen, VERTSIZE);
+    facts.fallbackWidthPixels = GetDeviceCaps(screen, HORZRES);
+    facts.fallbackHeightPixels = GetDeviceCaps(screen, VERTRES);
     TallyDeleteDC(screen);
-    ApplyScreenCalibration(appState, horzSize, vertSize, horzRes, vertRes);
+    facts.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    facts.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    facts.right = facts.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    facts.bottom = facts.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    MonitorLayout layout;
+    layout.count = 1;
+    layout.monitors[0] = CalibrateMonitor(facts);
+    SetMonitorLayout(appState, layout);
 }
 
 // The monitors as calibration found them (shell/Displays.cpp), in the hook's physical
