@@ -408,20 +408,21 @@ scenario_edid_size() {
 scenario_two_monitors() {
     expect_monitors "monitor -1280 0 0 1024 monitor 0 0 1024 768 "
     cover_screens
-    # In Windows' coordinates, from (200, 100) on the primary, only recorded:
-    #   to (200, 767), its last row:   667 px x 203/768 mm     = 176.3033854 mm
-    #   to (200, 1000) and (200, 1020) in the dead corner: the pointer stays on that
+    # In Windows' coordinates, from (600, 100) on the primary, only recorded:
+    #   to (600, 767), its last row:   667 px x 203/768 mm     = 176.3033854 mm
+    #   to (600, 1000) and (600, 1020) in the dead corner, whose nearest monitor is the
+    #   primary (233 px below it, 601 px right of the other): the pointer stays on that
     #   row, 0 mm (the old clamp to the bounding box counted 253 px, 6.7 cm)
-    #   back up to (200, 400):          367 px x 203/768 mm     =  97.0065104 mm
-    #   left across x = 0 to (-200, 400): 200 px x 271/1024 mm on the primary
+    #   back up to (600, 400):          367 px x 203/768 mm     =  97.0065104 mm
+    #   left across x = 0 to (-200, 400): 600 px x 271/1024 mm on the primary
     #                                   + 200 px x 339/1280 mm on the other
-    #                                   = 52.9296875 + 52.96875 = 105.8984375 mm
+    #                                   = 158.7890625 + 52.96875 = 211.7578125 mm
     #   down to (-200, 1000):           600 px x 271/1024 mm    = 158.7890625 mm
     #   left to (-1180, 1000):          980 px x 339/1280 mm    = 259.546875 mm
-    # 797.5442708 mm = 79.75442708 cm. Which of two neighbouring pixels takes the
-    # crossing changes it by 200 px x 0 and 1 px x 0.0002 mm: well within 1e-4 cm.
-    local path=(1480 100 1480 767 1480 1000 1480 1020 1480 400 1080 400 1080 1000 100 1000)
-    park_pointer 1480 100
+    # 903.4036458 mm = 90.34036458 cm. Which of two neighbouring pixels takes the
+    # crossing changes it by 1 px x 0.0002 mm: well within 1e-4 cm.
+    local path=(1880 100 1880 767 1880 1000 1880 1020 1880 400 1080 400 1080 1000 100 1000)
+    park_pointer 1880 100
     start_program
     wait_until_settled
     move_through "${path[@]}"
@@ -429,8 +430,8 @@ scenario_two_monitors() {
     expect_exit_code 1
     local saved
     saved=$(reg_get "$user_key" SkitDistanza) || fail "no distance saved"
-    note "saved $saved cm, path 79.75442708 cm"
-    expect_distance_within "$saved" 79.75442708333 1e-4
+    note "saved $saved cm, path 90.34036458 cm"
+    expect_distance_within "$saved" 90.340364583 1e-4
 }
 
 # The display changes while the program runs (in the virtual desktop, from 1280 x 960 to
