@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "settings/Settings.h"
+#include "shell/Globals.h"
 #include "shell/PointerHook.h"
 
 namespace {
@@ -214,9 +215,6 @@ bool SameLayout(const MonitorLayout& a, const MonitorLayout& b) {
     return true;
 }
 
-bool layoutApplied = false;
-MonitorLayout appliedLayout{};
-
 } // namespace
 
 DPI_AWARENESS_CONTEXT EnterPhysicalPixels() {
@@ -270,17 +268,16 @@ MonitorLayout ReadMonitorLayout() {
     return layout;
 }
 
+// The table in force is the engine's own (what the last calibration handed over, unless
+// the state was reset since); it alone is compared with, so nothing here can go stale.
 void CalibrateDisplays() {
     MonitorLayout layout = ReadMonitorLayout();
     if (layout.count == 0) {
-        layoutApplied = false;
         CalibrateScreen();
         return;
     }
-    if (layoutApplied && SameLayout(layout, appliedLayout)) {
+    if (SameLayout(layout, appState.layout)) {
         return;
     }
     ApplyMonitorLayout(layout);
-    appliedLayout = layout;
-    layoutApplied = true;
 }
