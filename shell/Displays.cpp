@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "settings/Settings.h"
-#include "shell/Globals.h"
 #include "shell/PointerHook.h"
 
 namespace {
@@ -200,21 +199,6 @@ bool GatherMonitor(HMONITOR handle, bool physicalPixels, GatheredMonitor& gather
     return true;
 }
 
-bool SameLayout(const MonitorLayout& a, const MonitorLayout& b) {
-    if (a.count != b.count) {
-        return false;
-    }
-    for (int index = 0; index < a.count; ++index) {
-        const MonitorArea& x = a.monitors[index];
-        const MonitorArea& y = b.monitors[index];
-        if (x.left != y.left || x.top != y.top || x.right != y.right || x.bottom != y.bottom ||
-            x.mmPerPixelX != y.mmPerPixelX || x.mmPerPixelY != y.mmPerPixelY) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 DPI_AWARENESS_CONTEXT EnterPhysicalPixels() {
@@ -268,15 +252,10 @@ MonitorLayout ReadMonitorLayout() {
     return layout;
 }
 
-// The table in force is the engine's own (what the last calibration handed over, unless
-// the state was reset since); it alone is compared with, so nothing here can go stale.
 void CalibrateDisplays() {
     MonitorLayout layout = ReadMonitorLayout();
     if (layout.count == 0) {
         CalibrateScreen();
-        return;
-    }
-    if (SameLayout(layout, appState.layout)) {
         return;
     }
     ApplyMonitorLayout(layout);

@@ -199,6 +199,103 @@ scenario_second_instance() {
     expect_exit_code 1
 }
 
+# Waits up to $1 seconds for the copies with the given process ids to end, and sets
+# copies_running (how many still run), copies_ended (their exit codes) and running_pid.
+wait_copies() {
+    local seconds=$1 pid i
+    shift
+    for ((i = 0; i < seconds * 10; i++)); do
+        local alive=0
+        for pid in "$@"; do
+            kill -0 "$pid" 2>/dev/null && alive=$((alive + 1))
+        done
+        [ "$alive" -le 1 ] && break
+        sleep 0.1
+    done
+    copies_running=0
+    copies_ended=""
+    running_pid=""
+    for pid in "$@"; do
+        if kill -0 "$pid" 2>/dev/null; then
+            copies_running=$((copies_running + 1))
+            running_pid=$pid
+        else
+            local code=0
+            wait "$pid" || code=$?
+            copies_ended="$copies_ended $code"
+        fi
+    done
+}
+
+# Four copies started at the same instant, several times over: exactly one runs, with
+# one window and one icon, the other three hand over to it and end with 0, and a path
+# is counted once; the distance carries on from one round to the next. Then a copy that
+# starts while the running one has no window yet waits for it and hands over, and one
+# whose forerunner crashed while starting runs.
+scenario_one_copy() {
+    # The test screen, 1280 x 960 pixels, is reported as 339 x 254 mm. The path goes
+    # 800 pixels across, 800 * 339 / 1280 = 211.875 mm, and 600 pixels down,
+    # 600 * 254 / 960 = 158.75 mm: 37.0625 cm a round.
+    local round expected=(37.0625 74.125 111.1875)
+    for round in 0 1 2; do
+        park_pointer 200 200
+        local pids=() i
+        for i in 1 2 3 4; do
+            wine "$program" >"$work/copy$i.out" 2>&1 </dev/null &
+            pids+=($!)
+        done
+        wait_copies 60 "${pids[@]}"
+        [ "$copies_running" = 1 ] || fail "round $round: $copies_running copies running, ended with:$copies_ended"
+        [ "$copies_ended" = " 0 0 0" ] || fail "round $round: the other copies ended with:$copies_ended"
+        program_pid=$running_pid
+        wait_until_counting
+        wait_taskbar visible
+        [ "$(probe windows)" = "windows 1 icons 1" ] || fail "round $round: $(cat "$work/probe.out")"
+        probe wait-dialog 10000 >/dev/null || fail "round $round: the running copy did not open its dialog"
+        [ "$(probe dialogs)" = "dialogs 1" ] || fail "round $round: $(cat "$work/probe.out") open"
+        move_through 200 200 1000 200 1000 800
+        probe post command 40001 >/dev/null
+        expect_exit_code 1
+        probe wait-gone 10000 >/dev/null || fail "round $round: a main window is left: $(probe windows)"
+        local saved
+        saved=$(reg_get "$user_key" SkitDistanza) || fail "round $round: no distance saved"
+        note "round $round: saved $saved cm"
+        expect_distance_near "$saved" "${expected[$round]}"
+    done
+
+    wine "$probe_program" starting-copy 3000 >"$work/starting.out" 2>&1 </dev/null &
+    local starting=$!
+    for _ in $(seq 100); do
+        grep -q holding "$work/starting.out" 2>/dev/null && break
+        sleep 0.1
+    done
+    grep -q holding "$work/starting.out" || fail "cannot play a starting copy: $(cat "$work/starting.out")"
+    wine "$program" >"$work/program.out" 2>&1 </dev/null &
+    program_pid=$!
+    wait_program 30
+    [ "$exit_code" = 0 ] || {
+        kill "$program_pid" 2>/dev/null
+        fail "a copy started beside a starting one ended with $exit_code"
+    }
+    wait "$starting" || fail "the starting copy got $(tr -d '\r' <"$work/starting.out")"
+    grep -q "handed over 1" "$work/starting.out" || fail "the starting copy got $(tr -d '\r' <"$work/starting.out")"
+
+    wine "$probe_program" crashed-copy 2000 >"$work/crashed.out" 2>&1 </dev/null &
+    local crashed=$!
+    for _ in $(seq 100); do
+        grep -q holding "$work/crashed.out" 2>/dev/null && break
+        sleep 0.1
+    done
+    grep -q holding "$work/crashed.out" || fail "cannot play a crashing copy: $(cat "$work/crashed.out")"
+    start_program
+    wait "$crashed"
+    wait_until_counting
+    wait_taskbar visible
+    [ "$(probe windows)" = "windows 1 icons 1" ] || fail "after a crashed start: $(cat "$work/probe.out")"
+    probe post close >/dev/null
+    expect_exit_code 1
+}
+
 # The end of the session: the query saves a checkpoint and the program goes on; an end
 # that does not happen changes nothing; the real end saves everything and ends.
 scenario_end_session() {
@@ -461,6 +558,41 @@ scenario_display_change() {
 case "$scenario" in
 splash | path | menu | second_instance | end_session | checkpoint | taskbar_created | late_shell | odd_registry | \
     outside_messages | edid_size | two_monitors | display_change)
+# Pointer moves made right after the splash hides are all counted, whatever the main
+# thread does then. Without a virtual desktop, as most users run Wine programs: the X
+# screen is covered by a plain Wine window, so that every move reaches the hook.
+scenario_moves_after_splash() {
+    # The session's desktop goes; from here on the prefix runs without one.
+    wineserver -k >/dev/null 2>&1 </dev/null
+    wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 </dev/null ||
+        fail "cannot switch the virtual desktop off"
+    wine "$probe_program" cover >"$work/cover.out" 2>&1 </dev/null &
+    local i
+    for i in $(seq 100); do
+        grep -q covering "$work/cover.out" 2>/dev/null && break
+        sleep 0.1
+    done
+    grep -q covering "$work/cover.out" || fail "cannot cover the screen: $(cat "$work/cover.out")"
+    expect_test_screen # again: now without the virtual desktop
+    # The pointer rests on the splash: as it hides, the window under the pointer
+    # changes, which sends a pointer event through the hooks at that very moment.
+    park_pointer 640 480
+    start_program
+    probe wait-hidden 10000 >/dev/null || fail "the splash did not hide"
+    move_through 640 480 960 480 960 720 640 720 640 480 320 480 320 240 640 240 640 480
+    probe post command 40001 >/dev/null
+    expect_exit_code 1
+    local saved
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "nothing saved"
+    note "saved $saved cm"
+    # A leg of 320 pixels across is 320 x 339/1280 = 84.75 mm, one of 240 pixels up or
+    # down 240 x 254/960 = 63.5 mm. Four of each: 4 x 8.475 + 4 x 6.35 = 59.3 cm.
+    expect_distance_near "$saved" 59.3
+}
+
+case "$scenario" in
+splash | path | menu | second_instance | one_copy | end_session | checkpoint | taskbar_created | late_shell | \
+    odd_registry | outside_messages | moves_after_splash)
     note "display $DISPLAY, prefix $WINEPREFIX"
     # The two monitors' figures are checked by their scenario.
     [ "$scenario" = two_monitors ] || expect_test_screen
