@@ -53,13 +53,6 @@ sys.exit(0 if abs(saved - expected) <= tolerance else 1)
 PYTHON
 }
 
-# Without a virtual desktop, moves made in the first seconds after the splash hides
-# reach the low-level hook late and merged; the path waits until they do not.
-wait_until_settled() {
-    wait_until_counting
-    sleep 3
-}
-
 # Without a virtual desktop the hook hears moves only over Wine windows: one covers
 # every monitor for the rest of the scenario.
 cover_screens() {
@@ -469,7 +462,7 @@ scenario_edid_size() {
     local path=(100 100 100 740 1060 740 676 228)
     park_pointer 100 100
     start_program
-    wait_until_settled
+    wait_until_counting
     move_through "${path[@]}"
     probe post command 40001 >/dev/null
     expect_exit_code 1
@@ -484,7 +477,7 @@ scenario_edid_size() {
     reg_set "$user_key" SkitSchermo.SKT1234.00000042 320x240
     park_pointer 100 100
     start_program
-    wait_until_settled
+    wait_until_counting
     move_through "${path[@]}"
     probe post command 40001 >/dev/null
     expect_exit_code 1
@@ -517,7 +510,7 @@ scenario_two_monitors() {
     local path=(1880 100 1880 767 1880 1000 1880 1020 1880 400 1080 400 1080 1000 100 1000)
     park_pointer 1880 100
     start_program
-    wait_until_settled
+    wait_until_counting
     move_through "${path[@]}"
     probe post command 40001 >/dev/null
     expect_exit_code 1
@@ -555,9 +548,6 @@ scenario_display_change() {
     expect_distance_near "$saved" 76.208333333
 }
 
-case "$scenario" in
-splash | path | menu | second_instance | end_session | checkpoint | taskbar_created | late_shell | odd_registry | \
-    outside_messages | edid_size | two_monitors | display_change)
 # Pointer moves made right after the splash hides are all counted, whatever the main
 # thread does then. Without a virtual desktop, as most users run Wine programs: the X
 # screen is covered by a plain Wine window, so that every move reaches the hook.
@@ -566,13 +556,7 @@ scenario_moves_after_splash() {
     wineserver -k >/dev/null 2>&1 </dev/null
     wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 </dev/null ||
         fail "cannot switch the virtual desktop off"
-    wine "$probe_program" cover >"$work/cover.out" 2>&1 </dev/null &
-    local i
-    for i in $(seq 100); do
-        grep -q covering "$work/cover.out" 2>/dev/null && break
-        sleep 0.1
-    done
-    grep -q covering "$work/cover.out" || fail "cannot cover the screen: $(cat "$work/cover.out")"
+    cover_screens
     expect_test_screen # again: now without the virtual desktop
     # The pointer rests on the splash: as it hides, the window under the pointer
     # changes, which sends a pointer event through the hooks at that very moment.
@@ -592,7 +576,7 @@ scenario_moves_after_splash() {
 
 case "$scenario" in
 splash | path | menu | second_instance | one_copy | end_session | checkpoint | taskbar_created | late_shell | \
-    odd_registry | outside_messages | moves_after_splash)
+    odd_registry | outside_messages | moves_after_splash | edid_size | two_monitors | display_change)
     note "display $DISPLAY, prefix $WINEPREFIX"
     # The two monitors' figures are checked by their scenario.
     [ "$scenario" = two_monitors ] || expect_test_screen
