@@ -213,10 +213,11 @@ park_pointer() {
 
 # Moves the pointer through the given points, one event each. The program counts from
 # the first of them: the first move after its start only records where the pointer is.
+# move_pause sets the pause after each move (0.12 s when unset).
 move_through() {
     while [ $# -ge 2 ]; do
         xdotool mousemove "$1" "$2"
-        sleep 0.12
+        sleep "${move_pause:-0.12}"
         shift 2
     done
 }
