@@ -70,7 +70,7 @@ for ((done_rounds = 0; done_rounds < dialog_openings; done_rounds += 100)); do
     dialog_rss="$dialog_rss $(resident_kb "$pid")"
 done
 dialog_growth=$(awk -v start="$dialog_start" -v end="${dialog_rss##* }" -v n="$dialog_openings" \
-    'BEGIN {printf "%.1f", n > 0 ? (end - start) / n : 0}')
+    'BEGIN {printf "%.1f", (n > 0 ? (end - start) / n : 0)}')
 probe post close >/dev/null
 wait_program 15
 
