@@ -191,16 +191,6 @@ int Deliver(bool send, int count, char** arguments) {
     return 0;
 }
 
-// A pointer move of some pixels, as the mouse would report it.
-void NudgePointer(int dx, int dy) {
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = dx;
-    move.mi.dy = dy;
-    move.mi.dwFlags = MOUSEEVENTF_MOVE;
-    SendInput(1, &move, sizeof move);
-}
-
 // Opens and closes the dialog as a user would, round after round; each round waits
 // until the dialog is shown and until it is gone again.
 int DialogRounds(const char* rounds) {
@@ -219,7 +209,7 @@ int DialogRounds(const char* rounds) {
         }
         HWND dialog = VisibleDialog();
         for (int step = 0; step < 4; ++step) {
-            NudgePointer(step % 2 == 0 ? 7 : -7, step % 2 == 0 ? 3 : -3);
+            SendRelativeMove(step % 2 == 0 ? 7 : -7, step % 2 == 0 ? 3 : -3);
             Sleep(30);
         }
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
