@@ -245,8 +245,9 @@ std::size_t WorkingSetKib() {
 // Runs `open` (one opening and closing) count times after some warm-up openings that
 // fill the caches of the system and the C runtime, and prints the working set every
 // hundred openings and its growth per opening.
+constexpr int kWarmUpOpenings = 20;
+
 void ReportMemoryGrowth(const char* what, int count, const std::function<void(int)>& open) {
-    constexpr int kWarmUpOpenings = 20;
     for (int opening = 0; opening < kWarmUpOpenings; ++opening) {
         open(opening);
     }
@@ -270,7 +271,7 @@ TEST(DialogOpenings, MeasuredMemoryGrowth) {
     appState.distanceCm = 98765.4;
     appState.maxSpeed = 1234;
     long baseline = GdiObjectsInUse();
-    ReportMemoryGrowth("the properties dialog", 400, [](int opening) {
+    ReportMemoryGrowth("the properties dialog", 300, [](int opening) {
         RunPropertiesDialog([&](HWND dialog) {
             for (int tick = 0; tick < 2; ++tick) {
                 appState.distanceCm += 23.7;
@@ -313,9 +314,11 @@ TEST(DialogOpenings, MeasuredMemoryOfABarePictureCell) {
         };
     };
     picturesLeftAlive = 0;
-    ReportMemoryGrowth("a bare picture cell, destroyed untouched", 400, cell(false));
-    std::printf("pictures still alive after their cell was destroyed: %d of %d\n", picturesLeftAlive, 420);
-    ReportMemoryGrowth("a bare picture cell, its picture deleted", 400, cell(true));
+    constexpr int kCells = 200;
+    ReportMemoryGrowth("a bare picture cell, destroyed untouched", kCells, cell(false));
+    std::printf("pictures still alive after their cell was destroyed: %d of %d\n", picturesLeftAlive,
+                kWarmUpOpenings + kCells);
+    ReportMemoryGrowth("a bare picture cell, its picture deleted", kCells, cell(true));
     DestroyWindow(parent);
 }
 
