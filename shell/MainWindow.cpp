@@ -7,7 +7,9 @@
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
 #include "settings/Settings.h"
+#include "shell/Displays.h"
 #include "shell/Globals.h"
+#include "shell/MeasurementLock.h"
 #include "shell/PointerHook.h"
 #include "shell/ShellRules.h"
 #include "shell/TrayMenu.h"
@@ -21,6 +23,11 @@ static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the version-1 tray record is 88 by
 static_assert(kTooltipCapacity <= sizeof NOTIFYICONDATAA{}.szTip, "the tip fits the record");
 
 namespace {
+
+// WM_DPICHANGED and SPI_SETLOGICALDPIOVERRIDE (the scaling slider), both of Windows 8.1
+// and later: the headers name them only for newer targets than this program's.
+constexpr UINT kDpiChangedMessage = 0x02E0;
+constexpr WPARAM kSetLogicalDpiOverride = 0x009F;
 
 bool trayIconShown = false;
 bool shutdownDone = false;
@@ -78,6 +85,12 @@ void HandleTaskbarCreated() {
     AddTrayIcon();
     ReinstallHook();
     RestartMainTimer(kMainTimerMs);
+}
+
+// The system settings whose change can come with a change of the monitors: the work
+// area (a monitor or the taskbar moved) and the scaling.
+bool IsDisplaySetting(WPARAM setting) {
+    return setting == SPI_SETWORKAREA || setting == kSetLogicalDpiOverride;
 }
 
 void HandleCommand(WPARAM wParam) {
@@ -147,7 +160,7 @@ bool TrayIconShown() { return trayIconShown; }
 // The tray tip shows the distance in the chosen unit.
 void RefreshTooltip() {
     char tip[kTooltipCapacity];
-    FormatTooltipText(appState, tip, sizeof tip);
+    FormatTooltipText(SnapshotMeasurement(), tip, sizeof tip);
     NOTIFYICONDATAA record = TrayIconRecord(NIF_TIP, tip);
     Shell_NotifyIconA(NIM_MODIFY, &record);
 }
@@ -194,16 +207,15 @@ void OpenPropertiesDialog() {
     appState.dialogOpen = 0;
 }
 
-void ReinstallHook() {
-    RemoveHook();
-    InstallHook();
-}
+// The hook thread takes the hook out of the input stream and puts it in again; the
+// thread itself keeps running.
+void ReinstallHook() { InstallHook(); }
 
 // Measuring begins: nothing is shut down, nothing needs saving yet, and the hook watch
 // starts from here.
 void StartHousekeeping(TickCount now) {
     shutdownDone = false;
-    RecordCheckpoint(checkpoint, appState, appState.sinceDate, now);
+    RecordCheckpoint(checkpoint, SnapshotMeasurement(), appState.sinceDate, now);
     PixelPoint position;
     ResetHookWatch(hookWatch, ReadCursor(position), HookEventsSeen());
 }
@@ -221,7 +233,7 @@ void MainTimerTick(TickCount now) {
     }
     RefreshTooltip();
     WatchHook();
-    if (CheckpointDue(checkpoint, appState, appState.sinceDate, now)) {
+    if (CheckpointDue(checkpoint, SnapshotMeasurement(), appState.sinceDate, now)) {
         SaveCheckpoint(now);
     }
 }
@@ -232,8 +244,11 @@ void SaveCheckpoint(TickCount now) {
     if (ShutdownDone()) {
         return;
     }
+    // What is recorded as saved is taken before the save: a move measured during the
+    // registry writes then makes the next checkpoint due rather than go unsaved.
+    OdometerState saved = SnapshotMeasurement();
     SaveSettingsCheckpoint();
-    RecordCheckpoint(checkpoint, appState, appState.sinceDate, now);
+    RecordCheckpoint(checkpoint, saved, appState.sinceDate, now);
 }
 
 // Takes the program out of the tray and the input stream and saves the settings.
@@ -295,9 +310,19 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         MainTimerTick(GetTickCount());
         return 0;
     case WM_DISPLAYCHANGE:
-        // Screens added, removed or rearranged: measure on the new screen from the
-        // next move on.
-        CalibrateScreen();
+        // A resolution, a rotation, a monitor plugged in or out, a dock: every monitor is
+        // read again. Here, never in the hook, which must answer at once.
+        CalibrateDisplays();
+        break;
+    case kDpiChangedMessage:
+        // Only per-monitor-aware windows get it, and the hook's pixels do not change with
+        // the scaling; should it come all the same, reading the monitors again is cheap.
+        CalibrateDisplays();
+        break;
+    case WM_SETTINGCHANGE:
+        if (IsDisplaySetting(wParam)) {
+            CalibrateDisplays();
+        }
         break;
     default:
         // Registered message numbers are never 0; a failed registration must not turn

@@ -18,11 +18,21 @@
 //   probe broadcast-taskbar           "TaskbarCreated" to every top-level window, as the shell does
 //   probe delete-icon                 removes the program's tray icon behind its back
 //   probe taskbar                     "taskbar visible|hidden WORKAREA-BOTTOM"
+//   probe windows                     "windows N icons M": how many main windows exist, hidden or
+//                                     not, and how many of them have a tray icon
+//   probe starting-copy MS            plays a copy in its start-up: holds the instance mutex, shows its
+//                                     window only after MS, and waits for a hand-over
+//   probe crashed-copy MS             holds the instance mutex for MS, then ends without letting go
 //   probe refuse-tray MS              plays a shell that is not ready: refuses every icon for MS
 //   probe linger                      keeps the prefix's desktop up until it is ended
 //   probe calibration                 what the display reports: HORZSIZE VERTSIZE HORZRES VERTRES
 //   probe find-picture EXE ID L T R B where picture ID of EXE shows unchanged inside the rectangle
 //   probe splash-mismatch EXE         pixels of the splash window that differ from picture 102
+//   probe monitors                    "monitor L T R B" for each monitor, as Windows lists them
+//   probe cover                       a window over every monitor, until it is ended: without a
+//                                     virtual desktop a low-level hook hears only moves over windows
+//   probe change-display W H          the display mode W x H, as a user's display settings would
+//   probe restore-display             the display mode of the registry again
 #include <windows.h>
 
 #include <shellapi.h>
@@ -32,6 +42,7 @@
 #include <cstring>
 #include <functional>
 
+#include "shell/Main.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace {
@@ -43,6 +54,32 @@ HWND MainWindow() { return FindWindowA(kClass, nullptr); }
 HWND VisiblePopupMenu() { return VisibleWindow("#32768"); }
 
 HWND VisibleDialog() { return VisibleWindow("#32770", "Skittera"); }
+
+struct MainWindowCount {
+    int windows = 0;
+    int icons = 0;
+};
+
+// Windows has no call that lists the tray's icons; an icon that exists can be changed,
+// and a change that changes nothing (no flags) tells whether it is there.
+bool HasTrayIcon(HWND window) {
+    NOTIFYICONDATAA record{};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = window;
+    record.uID = 0;
+    return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+}
+
+BOOL CALLBACK CountMainWindow(HWND window, LPARAM count) {
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (std::strcmp(className, kClass) == 0) {
+        MainWindowCount& counted = *reinterpret_cast<MainWindowCount*>(count);
+        ++counted.windows;
+        counted.icons += HasTrayIcon(window) ? 1 : 0;
+    }
+    return TRUE;
+}
 
 BOOL CALLBACK CountDialog(HWND window, LPARAM count) {
     char title[32] = "";
@@ -170,6 +207,74 @@ int SplashMismatch(const char* exe) {
     return differing == 0 ? 0 : 1;
 }
 
+DWORD Milliseconds(const char* text) { return static_cast<DWORD>(std::strtoul(text, nullptr, 10)); }
+
+// Holds the program's instance mutex as a copy does from its first instruction on.
+HANDLE HoldInstanceMutex() {
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
+    if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return nullptr;
+    }
+    return mutex;
+}
+
+UINT handOvers = 0;
+
+LRESULT CALLBACK StartingCopyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == RegisterWindowMessageA("VELTRAC_ICON") && wParam == 0 && lParam == WM_LBUTTONDBLCLK) {
+        ++handOvers;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A first copy that is still starting: it holds the mutex, and its window (of the
+// program's class, so that a second copy finds it) comes only after the given time. A
+// second copy started meanwhile must wait for it and hand over. Prints "handed over N"
+// once the hand-over has arrived and a second more has passed (so that a repeated one
+// would be counted), or "no hand-over".
+int PlayStartingCopy(const char* milliseconds) {
+    HANDLE mutex = HoldInstanceMutex();
+    if (mutex == nullptr) {
+        std::printf("the instance mutex is taken\n");
+        return 2;
+    }
+    std::printf("holding\n");
+    std::fflush(stdout);
+    PumpMessagesFor(Milliseconds(milliseconds));
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = StartingCopyProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kClass;
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, kClass, nullptr, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    bool arrived = PumpUntil(20000, [] { return handOvers > 0; });
+    if (arrived) {
+        PumpMessagesFor(1000);
+    }
+    std::printf(arrived ? "handed over %u\n" : "no hand-over\n", handOvers);
+    DestroyWindow(window);
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    return arrived ? 0 : 1;
+}
+
+// A first copy that crashes in its start-up: it holds the mutex and ends without
+// letting go, which leaves the mutex abandoned to whoever waits for it.
+int PlayCrashedCopy(const char* milliseconds) {
+    HANDLE mutex = HoldInstanceMutex();
+    if (mutex == nullptr) {
+        std::printf("the instance mutex is taken\n");
+        return 2;
+    }
+    std::printf("holding\n");
+    std::fflush(stdout);
+    Sleep(Milliseconds(milliseconds));
+    ExitProcess(0);
+}
+
 int Deliver(bool send, int count, char** arguments) {
     HWND window = MainWindow();
     if (window == nullptr || count < 1) {
@@ -219,6 +324,57 @@ int DialogRounds(const char* rounds) {
         }
     }
     return 0;
+}
+
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info)) {
+        std::printf("monitor %ld %ld %ld %ld\n", info.rcMonitor.left, info.rcMonitor.top,
+                    info.rcMonitor.right, info.rcMonitor.bottom);
+    }
+    return TRUE;
+}
+
+// Without a virtual desktop Wine calls a low-level hook only for moves over its own
+// windows: a plain window over the whole virtual screen, dead corners included, under
+// the program's topmost splash, makes every move reach it. It pumps its messages until
+// the process is ended.
+int Cover() {
+    WNDCLASSA coverClass{};
+    coverClass.lpfnWndProc = DefWindowProcA;
+    coverClass.hInstance = GetModuleHandleA(nullptr);
+    coverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    coverClass.lpszClassName = "SkitteraTestCover";
+    RegisterClassA(&coverClass);
+    int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    HWND cover = CreateWindowExA(WS_EX_NOACTIVATE, coverClass.lpszClassName, nullptr, WS_POPUP | WS_VISIBLE,
+                                 left, top, width, height, nullptr, nullptr, coverClass.hInstance, nullptr);
+    if (cover == nullptr) {
+        std::printf("cannot cover the screens\n");
+        return 1;
+    }
+    std::printf("covering %d %d %d %d\n", left, top, left + width, top + height);
+    std::fflush(stdout);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+int ChangeDisplay(const char* width, const char* height) {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = static_cast<DWORD>(std::strtoul(width, nullptr, 10));
+    mode.dmPelsHeight = static_cast<DWORD>(std::strtoul(height, nullptr, 10));
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    LONG result = ChangeDisplaySettingsA(&mode, 0);
+    std::printf("result %ld\n", result);
+    return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
 }
 
 int PrintRect(const char* what, HWND window) {
@@ -306,6 +462,18 @@ int main(int argc, char** argv) {
                     workArea.bottom);
         return 0;
     }
+    if (std::strcmp(command, "windows") == 0) {
+        MainWindowCount count;
+        EnumWindows(CountMainWindow, reinterpret_cast<LPARAM>(&count));
+        std::printf("windows %d icons %d\n", count.windows, count.icons);
+        return 0;
+    }
+    if (std::strcmp(command, "starting-copy") == 0 && argc == 3) {
+        return PlayStartingCopy(argv[2]);
+    }
+    if (std::strcmp(command, "crashed-copy") == 0 && argc == 3) {
+        return PlayCrashedCopy(argv[2]);
+    }
     if (std::strcmp(command, "refuse-tray") == 0 && argc == 3) {
         return RefuseTray(argv[2]);
     }
@@ -323,6 +491,20 @@ int main(int argc, char** argv) {
                     GetDeviceCaps(screen, VERTRES));
         DeleteDC(screen);
         return 0;
+    }
+    if (std::strcmp(command, "monitors") == 0) {
+        return EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0) ? 0 : 1;
+    }
+    if (std::strcmp(command, "cover") == 0) {
+        return Cover();
+    }
+    if (std::strcmp(command, "change-display") == 0 && argc == 4) {
+        return ChangeDisplay(argv[2], argv[3]);
+    }
+    if (std::strcmp(command, "restore-display") == 0) {
+        LONG result = ChangeDisplaySettingsA(nullptr, 0);
+        std::printf("result %ld\n", result);
+        return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
     }
     if (std::strcmp(command, "find-picture") == 0 && argc == 8) {
         return FindPicture(argv + 2);
