@@ -135,6 +135,66 @@ scenario_menu() {
     reg_get "$user_key" SkitDistanza >/dev/null || fail "Esci saved nothing"
 }
 
+open_menu_with_a_click() {
+    xdotool mousemove "$icon_x" "$icon_y" sleep 0.2 click 3
+    probe wait-menu 5000 >/dev/null || fail "no menu after a right click on the icon"
+}
+
+# The tray menu answers the keyboard: Escape closes it, the arrows move through it and
+# Enter chooses. The X keyboard focus is in the Wine desktop first, where a person
+# working in it would have it.
+scenario_menu_keys() {
+    reg_set "$user_key" SkitDistanza 5
+    start_program
+    wait_until_counting
+    wait_taskbar visible
+    focus_desktop
+    open_menu_with_a_click
+    press_keys Escape
+    probe wait-no-menu 5000 >/dev/null || fail "Escape did not close the menu"
+    probe window >/dev/null || fail "Escape ended the program"
+    [ "$(probe dialogs)" = "dialogs 0" ] || fail "Escape opened the dialog"
+
+    # As the shell does it; "Esci" is the first item, "Propietà" the second.
+    probe post tray 0 517 >/dev/null
+    probe wait-menu 5000 >/dev/null || fail "no menu after the tray message"
+    press_keys Down Down Return
+    probe wait-dialog 10000 >/dev/null || fail "Down, Down, Enter did not open the dialog"
+    probe wait-no-menu 3000 >/dev/null || fail "the menu stayed open beside the dialog"
+    probe close-dialog >/dev/null || fail "cannot close the dialog"
+    for _ in $(seq 50); do
+        [ "$(probe dialogs)" = "dialogs 0" ] && break
+        sleep 0.2
+    done
+    [ "$(probe dialogs)" = "dialogs 0" ] || fail "the dialog did not close"
+
+    open_menu_with_a_click
+    press_keys Up Up Return
+    expect_exit_code 1
+    local saved
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "Esci saved nothing"
+    [ "$saved" != 5 ] || fail "Esci did not save the distance"
+}
+
+# Exit, a close and the end of the session, each while the menu is open, end the
+# program and save.
+scenario_menu_end() {
+    local how seed=1
+    for how in "post command 40001" "post close" "send endsession 1 0"; do
+        seed=$((seed + 1))
+        reg_set "$user_key" SkitDistanza "$seed"
+        start_program
+        wait_until_counting
+        probe post tray 0 517 >/dev/null
+        probe wait-menu 5000 >/dev/null || fail "no menu after the tray message"
+        # shellcheck disable=SC2086 # the probe's command and its arguments
+        probe $how >/dev/null || fail "the program did not take '$how' while its menu was open"
+        expect_exit_code 1
+        # The pointer stood still, so the distance is the one the program started with.
+        expect_value "$user_key" SkitDistanza "$seed.0000000000"
+    done
+}
+
 # A second start hands over to the first, which hides its splash and opens its dialog,
 # and ends with 0; a third start while the dialog is open opens no second one.
 scenario_second_instance() {
@@ -326,7 +386,7 @@ scenario_outside_messages() {
 }
 
 case "$scenario" in
-splash | path | menu | second_instance | end_session | checkpoint | taskbar_created | late_shell | odd_registry | \
+splash | path | menu | menu_keys | menu_end | second_instance | end_session | checkpoint | taskbar_created | late_shell | odd_registry | \
     outside_messages)
     note "display $DISPLAY, prefix $WINEPREFIX"
     "scenario_$scenario"
