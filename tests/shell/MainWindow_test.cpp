@@ -5,9 +5,7 @@
 // from outside.
 #include "shell/MainWindow.h"
 
-#include <atomic>
 #include <string>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -20,23 +18,11 @@
 #include "shell/ShellRules.h"
 #include "shell/TrayMenu.h"
 #include "support/GdiTally.h"
+#include "tests/support/WinTestSupport.h"
 
 namespace {
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
-
-void Pump(DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message != WM_QUIT) {
-                DispatchMessageA(&message);
-            }
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
 
 bool TakeQuit() {
     MSG message;
@@ -74,32 +60,6 @@ void ForgetStoredSettings() {
     RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath);
     settingsStore.DeleteValueFrom(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValueName);
     settingsStore.DeleteValueFrom(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName);
-}
-
-void SendAbsoluteMove(long x, long y) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>((x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN));
-    input.mi.dy = static_cast<LONG>((y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN));
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
-    Sleep(40);
-}
-
-// Moves the pointer from another thread while this one takes the hook calls.
-void MovePointerThrough(std::initializer_list<POINT> points) {
-    std::atomic<bool> done{false};
-    std::thread mover([&] {
-        for (const POINT& point : points) {
-            SendAbsoluteMove(point.x, point.y);
-        }
-        done = true;
-    });
-    while (!done) {
-        Pump(20);
-    }
-    mover.join();
-    Pump(200);
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -270,34 +230,17 @@ TEST_F(MainWindowTest, ANewTaskbarGetsTheIconBackAndTheHookRenewed) {
     EXPECT_TRUE(TrayIconShown());
 }
 
-// A shell that is not ready yet: a tray window that refuses every icon.
-LRESULT CALLBACK RefusingTrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COPYDATA) {
-        return FALSE;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 TEST_F(MainWindowTest, AnIconTheShellRefusedIsAddedAtALaterTick) {
     RemoveIconBehindItsBack();
-    WNDCLASSA refusing{};
-    refusing.lpfnWndProc = RefusingTrayProc;
-    refusing.hInstance = Instance();
-    refusing.lpszClassName = "Shell_TrayWnd";
-    RegisterClassA(&refusing);
-    HWND notReady = CreateWindowExA(WS_EX_TOPMOST, "Shell_TrayWnd", nullptr, WS_POPUP, 0, 0, 1, 1, nullptr,
-                                    nullptr, Instance(), nullptr);
-    ASSERT_NE(notReady, nullptr);
-    ASSERT_EQ(FindWindowA("Shell_TrayWnd", nullptr), notReady);
-
-    AddTrayIcon();
-    EXPECT_FALSE(TrayIconShown());
     TickCount now = GetTickCount();
-    MainTimerTick(now);
-    EXPECT_FALSE(TrayIconShown());
-    DestroyWindow(notReady);
-    UnregisterClassA("Shell_TrayWnd", Instance());
-
+    {
+        RefusingTray notReady; // a shell that is not ready yet
+        ASSERT_TRUE(notReady.Standing());
+        AddTrayIcon();
+        EXPECT_FALSE(TrayIconShown());
+        MainTimerTick(now);
+        EXPECT_FALSE(TrayIconShown());
+    }
     MainTimerTick(now + kMainTimerMs);
     EXPECT_TRUE(TrayIconShown());
     EXPECT_TRUE(IconShown());
@@ -341,9 +284,9 @@ BOOL CALLBACK CountOurDialogs(HWND window, LPARAM) {
 }
 
 void CALLBACK CloseTheDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = FindWindowA("#32770", "Skittera");
     // The dialog exists before the modal loop shows it; wait until a person could see it.
-    if (dialog == nullptr || !IsWindowVisible(dialog)) {
+    HWND dialog = VisibleWindow("#32770", "Skittera");
+    if (dialog == nullptr) {
         return;
     }
     KillTimer(nullptr, timer);
@@ -383,8 +326,8 @@ int menuTicks = 0;
 
 void CALLBACK LookAtTheMenu(HWND, UINT, UINT_PTR, DWORD) {
     ++menuTicks;
-    HWND popup = FindWindowA("#32768", nullptr);
-    if (popup == nullptr || !IsWindowVisible(popup)) {
+    HWND popup = VisibleWindow("#32768");
+    if (popup == nullptr) {
         if (menuTicks > 100) {
             EndMenu();
         }

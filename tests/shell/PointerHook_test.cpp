@@ -2,9 +2,7 @@
 // low-level hook fed by real input that another thread sends while this one pumps.
 #include "shell/PointerHook.h"
 
-#include <atomic>
 #include <cmath>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -12,56 +10,11 @@
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
 #include "support/GdiTally.h"
+#include "tests/support/WinTestSupport.h"
 
 namespace {
 
 constexpr double kMmPerPixel = 0.25;
-
-void PumpFor(DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageA(&message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-// Runs the sender on its own thread while this thread takes the hook calls.
-template <typename Sender> void SendWhilePumping(Sender sender) {
-    std::atomic<bool> done{false};
-    std::thread thread([&] {
-        sender();
-        done = true;
-    });
-    while (!done) {
-        PumpFor(20);
-    }
-    thread.join();
-    PumpFor(200);
-}
-
-void SendAbsoluteMove(long x, long y) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    // Normalised coordinates, aimed at the middle of the pixel.
-    input.mi.dx = static_cast<LONG>((x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN));
-    input.mi.dy = static_cast<LONG>((y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN));
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
-    Sleep(40); // closer moves are merged into one event
-}
-
-void SendRelativeMove(long dx, long dy) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = dx;
-    input.mi.dy = dy;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE;
-    SendInput(1, &input, sizeof input);
-    Sleep(40);
-}
 
 // What a low-level hook sees of each event: the event's point and, at the same
 // moment, what GetCursorPos says.
@@ -219,7 +172,7 @@ TEST_F(PointerHookTest, CalibrationFromTheScreenAndNoContextLeft) {
 // point lies beyond the screen.
 TEST_F(PointerHookTest, InsideTheHookTheCursorLagsAndEdgeEventsLieOffScreen) {
     ASSERT_TRUE(SetCursorPos(100, 100));
-    PumpFor(100);
+    PumpMessagesFor(100);
     recorderHook = SetWindowsHookExA(WH_MOUSE_LL, RecorderProc, GetModuleHandleA(nullptr), 0);
     ASSERT_NE(recorderHook, nullptr);
     SendWhilePumping([] {
