@@ -389,8 +389,7 @@ void CALLBACK EndTheProgramFromTheMenu(HWND, UINT, UINT_PTR, DWORD) {
         }
         return;
     }
-    HWND popup = FindWindowA("#32768", nullptr);
-    if (popup != nullptr && IsWindowVisible(popup)) {
+    if (VisibleWindow("#32768") != nullptr) {
         endingSent = true;
         endingTicks = 0;
         Send(ending.message, ending.wParam);

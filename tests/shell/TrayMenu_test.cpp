@@ -450,22 +450,12 @@ std::vector<WORD> keysToPress;
 bool keysPressed = false;
 int ticksWaited = 0;
 
-void PressKey(WORD key) {
-    INPUT input[2]{};
-    input[0].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = key;
-    input[1] = input[0];
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
-}
-
 void CALLBACK LookAtTheOwnerAndPressKeys(HWND, UINT, UINT_PTR, DWORD) {
     if (++ticksWaited > 250) {
         EndMenu();
         return;
     }
-    HWND popup = FindWindowA("#32768", nullptr);
-    if (keysPressed || popup == nullptr || !IsWindowVisible(popup)) {
+    if (keysPressed || VisibleWindow("#32768") == nullptr) {
         return;
     }
     HWND owner = FindWindowA(kMenuOwnerClass, nullptr);
@@ -477,7 +467,7 @@ void CALLBACK LookAtTheOwnerAndPressKeys(HWND, UINT, UINT_PTR, DWORD) {
     ownerLook.sizeless = IsRectEmpty(&place) != FALSE;
     ownerLook.ownedByMainWindow = GetWindow(owner, GW_OWNER) == appState.mainWindow;
     for (WORD key : keysToPress) {
-        PressKey(key);
+        SendKey(key);
     }
     keysPressed = true;
     ticksWaited = 0;
