@@ -124,6 +124,9 @@ void RefreshTooltip() {
 // The tray menu, loaded afresh, with "Propietà" as its default item, drawn by its
 // owner, and released as soon as it closes.
 void ShowTrayMenu() {
+    if (ShutdownDone()) {
+        return; // a tray message that arrived as the program was ending
+    }
     POINT pointer{0, 0};
     GetCursorPos(&pointer);
     HMENU loaded = LoadMenuA(appState.instanceHandle, MAKEINTRESOURCEA(IDR_TRAYMENU));

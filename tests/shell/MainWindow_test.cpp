@@ -368,6 +368,17 @@ TEST_F(MainWindowTest, TheMenuShowsItsItemsAndLeavesNothingBehindHundredsOfTimes
     EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
 }
 
+TEST_F(MainWindowTest, NoMenuOpensOnceTheProgramHasEnded) {
+    Send(WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0));
+    menuLook = MenuLook();
+    menuTicks = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, LookAtTheMenu);
+    Send(trayMessage, 0, WM_RBUTTONUP); // a right click that was on its way
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(menuLook.items, 0);
+    EXPECT_TRUE(TakeQuit());
+}
+
 // Runs inside the menu's modal loop: once the menu shows, the program is ended the way
 // the test asks. A menu still open long after that is ended from here, so that the test
 // fails instead of hanging.
