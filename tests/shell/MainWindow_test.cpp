@@ -35,18 +35,12 @@ LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
 
 // Whether the shell shows the program's icon: only an icon that exists can be changed.
 bool IconShown() {
-    NOTIFYICONDATAA record{};
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    record.hWnd = appState.mainWindow;
-    record.uFlags = NIF_TIP;
-    lstrcpynA(record.szTip, "Skittera", sizeof record.szTip);
+    NOTIFYICONDATAA record = TrayIconRecord(NIF_TIP, "Skittera");
     return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
 }
 
 void RemoveIconBehindItsBack() {
-    NOTIFYICONDATAA record{};
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    record.hWnd = appState.mainWindow;
+    NOTIFYICONDATAA record = TrayIconRecord(0, nullptr);
     Shell_NotifyIconA(NIM_DELETE, &record);
 }
 
@@ -102,6 +96,23 @@ TEST_F(MainWindowTest, StartUpShowsTheSplashAddsTheIconAndHooksThePointer) {
     EXPECT_EQ(Stored(kDistanceValueName), ""); // nothing is written at start
 }
 
+// The 88-byte record the program sends carries 64 tip characters, the zero included;
+// today's headers give the field 128, and a text cut there would reach the shell
+// without its end.
+TEST_F(MainWindowTest, TheTrayRecordCutsTheTipAtTheVersionOneCapacity) {
+    const std::string longTip(100, 'x');
+    NOTIFYICONDATAA record = TrayIconRecord(NIF_TIP, longTip.c_str());
+    EXPECT_EQ(record.hWnd, appState.mainWindow);
+    EXPECT_EQ(record.uID, 0u);
+    EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_TIP));
+    EXPECT_EQ(std::string(record.szTip), std::string(63, 'x'));
+    EXPECT_EQ(std::string(TrayIconRecord(NIF_TIP, "Skittera").szTip), "Skittera");
+#if defined(__i386__)
+    EXPECT_EQ(record.cbSize, 88u);
+#endif
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &record)); // and the shell takes it
+}
+
 TEST_F(MainWindowTest, TheFirstTickHidesTheSplash) {
     Send(WM_TIMER);
     EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
@@ -130,7 +141,7 @@ TEST_F(MainWindowTest, TrayMessagesOfOtherIconsOrOtherEventsAreIgnored) {
 
 TEST_F(MainWindowTest, ExitSavesRemovesIconAndHookAndQuits) {
     appState.distanceCm = 42.5;
-    Send(WM_COMMAND, MAKEWPARAM(kExitCommand, 0));
+    Send(WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0));
     EXPECT_TRUE(ShutdownDone());
     EXPECT_TRUE(TakeQuit());
     EXPECT_EQ(Stored(kDistanceValueName), "42.5000000000");
@@ -151,7 +162,7 @@ TEST_F(MainWindowTest, ACloseFromOutsideEndsTheWayExitDoes) {
 }
 
 TEST_F(MainWindowTest, ShutDownRunsOnceAndLaterMessagesBringNothingBack) {
-    Send(WM_COMMAND, MAKEWPARAM(kExitCommand, 0));
+    Send(WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0));
     ForgetStoredSettings();
     Send(WM_CLOSE);
     Send(WM_ENDSESSION, TRUE);
@@ -292,8 +303,8 @@ void CALLBACK CloseTheDialog(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     dialogOpenSeen = appState.dialogOpen;
     hookSeen = appState.hookHandle != nullptr;
-    Send(trayMessage, 0, WM_LBUTTONDBLCLK);              // a second double click
-    Send(WM_COMMAND, MAKEWPARAM(kPropertiesCommand, 0)); // and "Propietà"
+    Send(trayMessage, 0, WM_LBUTTONDBLCLK);          // a second double click
+    Send(WM_COMMAND, MAKEWPARAM(IDM_PROPERTIES, 0)); // and "Propietà"
     dialogsSeen = 0;
     EnumThreadWindows(GetCurrentThreadId(), CountOurDialogs, 0);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -356,7 +367,7 @@ TEST_F(MainWindowTest, TheMenuShowsItsItemsAndLeavesNothingBehindHundredsOfTimes
         Send(trayMessage, 0, WM_RBUTTONUP);
         KillTimer(nullptr, timer);
         ASSERT_EQ(menuLook.items, 2) << "round " << round;
-        ASSERT_EQ(menuLook.defaultItem, kPropertiesCommand);
+        ASSERT_EQ(menuLook.defaultItem, IDM_PROPERTIES);
         ASSERT_EQ(menuLook.ownerDrawn, 2);
         ASSERT_EQ(GdiObjectsInUse(), gdiAtStart) << "round " << round;
         ASSERT_EQ(OwnerDrawRecordsInUse(), 0);
