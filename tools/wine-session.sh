@@ -119,19 +119,6 @@ focus_desktop() {
     desktop=$(xdotool search --name 'Wine desktop' | head -1)
     [ -n "$desktop" ] || fail "no Wine desktop window"
     xdotool windowfocus --sync "$desktop" || fail "cannot give the keyboard focus to the Wine desktop"
-    desktop_window=$desktop
-}
-
-# Presses keys one after the other, as a person would. A menu that has just opened may
-# still be taking the keyboard: the first key waits until the X focus has left the
-# desktop's window, or three seconds have passed.
-press_keys() {
-    local i
-    for i in $(seq 30); do
-        [ "$(xdotool getwindowfocus -f 2>/dev/null)" != "${desktop_window:-}" ] && break
-        sleep 0.1
-    done
-    xdotool key --delay 150 "$@"
 }
 
 user_key='HKCU\Software\Skittera'

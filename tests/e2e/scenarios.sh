@@ -135,29 +135,47 @@ scenario_menu() {
     reg_get "$user_key" SkitDistanza >/dev/null || fail "Esci saved nothing"
 }
 
-open_menu_with_a_click() {
-    xdotool mousemove "$icon_x" "$icon_y" sleep 0.2 click 3
-    probe wait-menu 5000 >/dev/null || fail "no menu after a right click on the icon"
+# Opens the tray menu with a right click on the icon, or ("post") with the tray message
+# as the shell sends it.
+open_menu() {
+    focus_before_menu=$(xdotool getwindowfocus -f 2>/dev/null)
+    if [ "${1:-click}" = post ]; then
+        probe post tray 0 517 >/dev/null
+    else
+        xdotool mousemove "$icon_x" "$icon_y" sleep 0.2 click 3
+    fi
+    probe wait-menu 5000 >/dev/null || fail "no menu after the ${1:-click}"
+}
+
+# Presses keys one after the other, as a person would. A menu that has just opened may
+# still be taking the keyboard: the first key waits until the X focus has moved, or
+# three seconds have passed.
+press_keys() {
+    local i
+    for i in $(seq 30); do
+        [ "$(xdotool getwindowfocus -f 2>/dev/null)" != "$focus_before_menu" ] && break
+        sleep 0.1
+    done
+    xdotool key --delay 150 "$@"
 }
 
 # The tray menu answers the keyboard: Escape closes it, the arrows move through it and
-# Enter chooses. The X keyboard focus is in the Wine desktop first, where a person
-# working in it would have it.
+# Enter chooses. The X keyboard focus is in the Wine desktop from the start, where a
+# person working in it would have it.
 scenario_menu_keys() {
     reg_set "$user_key" SkitDistanza 5
+    focus_desktop
     start_program
     wait_until_counting
     wait_taskbar visible
-    focus_desktop
-    open_menu_with_a_click
+    open_menu click
     press_keys Escape
     probe wait-no-menu 5000 >/dev/null || fail "Escape did not close the menu"
     probe window >/dev/null || fail "Escape ended the program"
     [ "$(probe dialogs)" = "dialogs 0" ] || fail "Escape opened the dialog"
 
-    # As the shell does it; "Esci" is the first item, "Propietà" the second.
-    probe post tray 0 517 >/dev/null
-    probe wait-menu 5000 >/dev/null || fail "no menu after the tray message"
+    # "Esci" is the first item, "Propietà" the second.
+    open_menu post
     press_keys Down Down Return
     probe wait-dialog 10000 >/dev/null || fail "Down, Down, Enter did not open the dialog"
     probe wait-no-menu 3000 >/dev/null || fail "the menu stayed open beside the dialog"
@@ -168,7 +186,8 @@ scenario_menu_keys() {
     done
     [ "$(probe dialogs)" = "dialogs 0" ] || fail "the dialog did not close"
 
-    open_menu_with_a_click
+    # Up from no selection goes to the last item.
+    open_menu click
     press_keys Up Up Return
     expect_exit_code 1
     local saved
@@ -185,8 +204,7 @@ scenario_menu_end() {
         reg_set "$user_key" SkitDistanza "$seed"
         start_program
         wait_until_counting
-        probe post tray 0 517 >/dev/null
-        probe wait-menu 5000 >/dev/null || fail "no menu after the tray message"
+        open_menu post
         # shellcheck disable=SC2086 # the probe's command and its arguments
         probe $how >/dev/null || fail "the program did not take '$how' while its menu was open"
         expect_exit_code 1
