@@ -61,11 +61,8 @@ int ActivateRunningInstance() {
 int InitApplication(HINSTANCE instance) {
     appState.runAtStartup = 0;
     appState.distanceCm = 0;
-    appState.mmPerPixelY = 0;
     appState.dialogOpen = 0;
-    appState.mmPerPixelX = 0;
-    appState.lastYmm = 0;
-    appState.lastXmm = 0;
+    appState.hasPrevious = false;
     appState.unitDivisor = kCentimetres;
     appState.currentSpeed = 0;
     appState.maxSpeed = 0;

@@ -306,9 +306,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         MainTimerTick(GetTickCount());
         return 0;
     case WM_DISPLAYCHANGE:
-        // Screens added, removed or rearranged: the hook clamps to the new virtual
-        // screen. The calibration stays as it was taken at start.
-        RefreshScreenBounds();
+        // Screens added, removed or rearranged: measure on the new screen from the
+        // next move on.
+        CalibrateScreen();
         break;
     default:
         // Registered message numbers are never 0; a failed registration must not turn

@@ -27,6 +27,17 @@ expect_value() {
     [ "$actual" = "$3" ] || fail "$1\\$2 is '$actual', expected '$3'"
 }
 
+# The distances below are worked out for the test screen: 1280 x 960 pixels, which Wine
+# reports as 339 x 254 mm (96 dots per inch), so a pixel is 339/1280 mm wide and 254/960
+# mm high. A leg of dx, dy pixels then measures sqrt((dx * 339/1280)^2 + (dy * 254/960)^2)
+# mm; the figures are sums of such legs, in centimetres, written out at each path.
+expect_test_screen() {
+    local calibration
+    calibration=$(probe calibration) || fail "the display reports no size"
+    [ "$calibration" = "calibration 339 254 1280 960" ] ||
+        fail "the display reports '$calibration'; the distances here are for 339 x 254 mm at 1280 x 960"
+}
+
 expect_distance_near() {
     python3 - "$1" "$2" <<'PYTHON' || fail "saved distance $1, expected $2"
 import sys
@@ -93,11 +104,13 @@ scenario_path() {
     move_through "${path[@]}"
     probe post command 40001 >/dev/null
     expect_exit_code 1
-    local saved expected
+    local saved
     saved=$(reg_get "$user_key" SkitDistanza) || fail "no distance saved"
-    expected=$(expected_distance "${path[@]}")
-    note "saved $saved cm, path $expected cm"
-    expect_distance_near "$saved" "$expected"
+    note "saved $saved cm"
+    # Legs (dx, dy): (0, 500) 13.229166666667 cm, (-550, 50) 14.626356331875,
+    # (850, -350) 24.341996588599, (0, 600) 15.875, (-995, -895) 35.428487128471,
+    # (635, 475) 20.994719020321.
+    expect_distance_near "$saved" 124.495725735933
     expect_value "$user_key" SkitCome Centimetri
     expect_value "$user_key" SkitData "$(today)"
 }
@@ -240,14 +253,11 @@ scenario_end_session() {
     park_pointer 200 200
     start_program
     wait_until_counting
-    local path=(600 500 200 500)
-    move_through "${path[@]}"
-    local expected
-    expected=$(expected_distance "${path[@]}")
+    move_through 600 500 200 500
     [ "$(probe send queryendsession 0 0)" = "result 1" ] || fail "the session end was refused"
     local saved
     saved=$(reg_get "$user_key" SkitDistanza) || fail "no checkpoint at the session's end query"
-    expect_distance_near "$saved" "$expected"
+    expect_distance_near "$saved" 10.59375 # 400 pixels across: 400 * 339/1280 mm
     expect_value "$machine_run_key" Skittera 'C:\elsewhere\skittera.exe'
 
     probe send endsession 0 0 >/dev/null || fail "no answer to a cancelled session end"
@@ -255,12 +265,11 @@ scenario_end_session() {
     probe window >/dev/null || fail "a cancelled session end ended the program"
     [ "$(taskbar_state)" = visible ] || fail "a cancelled session end took the icon away"
     move_through 600 100
-    expected=$(expected_distance "${path[@]}" 600 100)
 
     probe send endsession 1 0 >/dev/null
     expect_exit_code 1
     saved=$(reg_get "$user_key" SkitDistanza) || fail "nothing saved at the session's end"
-    expect_distance_near "$saved" "$expected"
+    expect_distance_near "$saved" 25.568211042286 # and (400, -400): 14.974461042286 cm
     local run_entry
     run_entry=$(reg_get "$machine_run_key" Skittera) || fail "the log-on entry was deleted"
     [ "$run_entry" != 'C:\elsewhere\skittera.exe' ] || fail "the log-on entry was not brought up to date"
@@ -272,15 +281,12 @@ scenario_checkpoint() {
     park_pointer 300 300
     start_program
     wait_until_counting
-    local path=(300 700 900 700 900 300)
-    move_through "${path[@]}"
-    local expected
-    expected=$(expected_distance "${path[@]}")
+    move_through 300 700 900 700 900 300
     [ "$(probe send powerbroadcast 4 0)" = "result 1" ] || fail "suspend was refused"
     kill_program
     local saved
     saved=$(reg_get "$user_key" SkitDistanza) || fail "no checkpoint at suspend"
-    expect_distance_near "$saved" "$expected"
+    expect_distance_near "$saved" 26.473958333333 # (600, 0) 15.890625 cm, (0, -400) 10.583333333333
     reg_get "$machine_run_key" Skittera >/dev/null && fail "a checkpoint wrote the log-on entry"
 
     park_pointer 900 100
@@ -289,10 +295,9 @@ scenario_checkpoint() {
     move_through 100 100 100 400
     probe post command 40001 >/dev/null
     expect_exit_code 1
-    local total more
+    local total
     total=$(reg_get "$user_key" SkitDistanza) || fail "nothing saved"
-    more=$(expected_distance 100 100 100 400)
-    expect_distance_near "$total" "$(python3 -c "print(repr($saved + $more))")"
+    expect_distance_near "$total" 34.411458333333 # and (0, 300): 7.9375 cm
 }
 
 # A new taskbar: the icon that the shell lost comes back, and the renewed hook counts.
@@ -307,13 +312,12 @@ scenario_taskbar_created() {
     wait_taskbar visible
     # Answered only after the announcement before it has been handled.
     probe send null >/dev/null || fail "the program ended"
-    local path=(800 400 800 100 400 100)
-    move_through "${path[@]}"
+    move_through 800 400 800 100 400 100
     probe post command 40001 >/dev/null
     expect_exit_code 1
     local saved
     saved=$(reg_get "$user_key" SkitDistanza) || fail "nothing saved"
-    expect_distance_near "$saved" "$(expected_distance "${path[@]}")"
+    expect_distance_near "$saved" 18.53125 # (0, -300) 7.9375 cm, (-400, 0) 10.59375
 }
 
 # At log-on the shell may not take icons yet: the icon comes at a later tick.
@@ -389,13 +393,12 @@ scenario_outside_messages() {
     sleep 1
     [ "$(probe dialogs)" = "dialogs 0" ] || fail "a foreign tray message opened the dialog"
     probe window >/dev/null || fail "a foreign message ended the program"
-    local path=(500 500 500 200)
-    move_through "${path[@]}"
+    move_through 500 500 500 200
     probe post quit >/dev/null
     expect_exit_code 1
     local saved
     saved=$(reg_get "$user_key" SkitDistanza) || fail "a quit from outside saved nothing"
-    expect_distance_near "$saved" "$(expected_distance "${path[@]}")"
+    expect_distance_near "$saved" 7.9375 # 300 pixels down: 300 * 254/960 mm
 
     start_program
     probe post close >/dev/null
@@ -407,6 +410,7 @@ case "$scenario" in
 splash | path | menu | menu_keys | menu_end | second_instance | end_session | checkpoint | taskbar_created | late_shell | odd_registry | \
     outside_messages)
     note "display $DISPLAY, prefix $WINEPREFIX"
+    expect_test_screen
     "scenario_$scenario"
     ;;
 *)

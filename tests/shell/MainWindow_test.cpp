@@ -91,7 +91,8 @@ TEST_F(MainWindowTest, StartUpShowsTheSplashAddsTheIconAndHooksThePointer) {
     EXPECT_TRUE(TrayIconShown());
     EXPECT_TRUE(IconShown());
     EXPECT_EQ(InstalledHookKind(), HookKind::LowLevelMouse);
-    EXPECT_GT(appState.mmPerPixelX, 0);
+    ASSERT_GT(appState.layout.count, 0);
+    EXPECT_GT(appState.layout.monitors[0].mmPerPixelX, 0);
     EXPECT_EQ(appState.unitDivisor, 1);
     EXPECT_EQ(Stored(kDistanceValueName), ""); // nothing is written at start
 }

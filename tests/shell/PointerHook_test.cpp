@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/Monitors.h"
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
 #include "support/GdiTally.h"
@@ -40,11 +41,20 @@ protected:
     void SetUp() override {
         ResetApplicationState(appState);
         hookSamples = SpeedSampleWindow();
-        appState.mmPerPixelX = kMmPerPixel;
-        appState.mmPerPixelY = kMmPerPixel;
+        // The whole virtual screen as one monitor of 0.25 mm per pixel.
+        MonitorLayout layout;
+        layout.count = 1;
+        long left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        long top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        layout.monitors[0] = MonitorArea{left,
+                                         top,
+                                         left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                                         top + GetSystemMetrics(SM_CYVIRTUALSCREEN),
+                                         kMmPerPixel,
+                                         kMmPerPixel};
+        SetMonitorLayout(appState, layout);
         appState.unitDivisor = 1;
         StartMeasuring(appState, GetTickCount());
-        RefreshScreenBounds();
         seenEvents.clear();
     }
 
@@ -97,23 +107,23 @@ TEST_F(PointerHookTest, EventPointBeyondTheScreenIsClampedToItsEdge) {
     LowLevel(WM_MOUSEMOVE, right - 1, 300);
     LowLevel(WM_MOUSEMOVE, right + 250, 300); // pushed on against the edge
     EXPECT_EQ(appState.distanceCm, 0);
-    EXPECT_EQ(appState.lastXmm, (right - 1) * kMmPerPixel);
+    EXPECT_EQ(appState.lastPosition.x, right - 1);
     LowLevel(WM_MOUSEMOVE, right - 101, 300);
     EXPECT_DOUBLE_EQ(appState.distanceCm, 2.5);
 
     LowLevel(WM_MOUSEMOVE, right - 101, bottom + 40);
-    EXPECT_EQ(appState.lastYmm, (bottom - 1) * kMmPerPixel);
+    EXPECT_EQ(appState.lastPosition.y, bottom - 1);
 }
 
 TEST_F(PointerHookTest, ButtonsWheelAndOtherCodesChangeNothing) {
     LowLevel(WM_MOUSEMOVE, 100, 100);
     appState.movedSinceTick = 0;
-    double lastX = appState.lastXmm;
+    long lastX = appState.lastPosition.x;
     LowLevel(WM_LBUTTONDOWN, 500, 500);
     LowLevel(WM_MOUSEWHEEL, 500, 500);
     LowLevel(WM_MOUSEMOVE, 500, 500, -1); // a code below 0 is only passed on
     EXPECT_EQ(appState.distanceCm, 0);
-    EXPECT_EQ(appState.lastXmm, lastX);
+    EXPECT_EQ(appState.lastPosition.x, lastX);
     EXPECT_EQ(appState.movedSinceTick, 0);
     EXPECT_EQ(LowLevelMouseProc(HC_ACTION, WM_MOUSEMOVE, 0), 0); // no event record at all
 }
@@ -134,8 +144,8 @@ TEST_F(PointerHookTest, NestedCallsWhileBusyMeasureNothing) {
 TEST_F(PointerHookTest, JournalHookMeasuresThePointerPosition) {
     ASSERT_TRUE(SetCursorPos(200, 120));
     Journal(WM_MOUSEMOVE);
-    EXPECT_EQ(appState.lastXmm, 200 * kMmPerPixel);
-    EXPECT_EQ(appState.lastYmm, 120 * kMmPerPixel);
+    EXPECT_EQ(appState.lastPosition.x, 200);
+    EXPECT_EQ(appState.lastPosition.y, 120);
     ASSERT_TRUE(SetCursorPos(260, 200));
     Journal(WM_MOUSEMOVE);
     EXPECT_DOUBLE_EQ(appState.distanceCm, 2.5); // 60 x 80 pixels: 100 pixels, 25 mm
@@ -161,9 +171,10 @@ TEST_F(PointerHookTest, CalibrationFromTheScreenAndNoContextLeft) {
     double expectedX = static_cast<double>(GetDeviceCaps(screen, HORZSIZE)) / GetDeviceCaps(screen, HORZRES);
     double expectedY = static_cast<double>(GetDeviceCaps(screen, VERTSIZE)) / GetDeviceCaps(screen, VERTRES);
     ReleaseDC(nullptr, screen);
-    EXPECT_GT(appState.mmPerPixelX, 0);
-    EXPECT_EQ(appState.mmPerPixelX, expectedX);
-    EXPECT_EQ(appState.mmPerPixelY, expectedY);
+    ASSERT_EQ(appState.layout.count, 1);
+    EXPECT_GT(appState.layout.monitors[0].mmPerPixelX, 0);
+    EXPECT_EQ(appState.layout.monitors[0].mmPerPixelX, expectedX);
+    EXPECT_EQ(appState.layout.monitors[0].mmPerPixelY, expectedY);
     EXPECT_EQ(GdiObjectsInUse(), before);
 }
 
