@@ -407,8 +407,8 @@ scenario_outside_messages() {
 }
 
 case "$scenario" in
-splash | path | menu | menu_keys | menu_end | second_instance | end_session | checkpoint | taskbar_created | late_shell | odd_registry | \
-    outside_messages)
+splash | path | menu | menu_keys | menu_end | second_instance | end_session | checkpoint | taskbar_created | \
+    late_shell | odd_registry | outside_messages)
     note "display $DISPLAY, prefix $WINEPREFIX"
     expect_test_screen
     "scenario_$scenario"

@@ -93,8 +93,6 @@ void SendClick(long x, long y, MouseButton button, int clicks) {
     }
 }
 
-// Runs the sender on a thread of its own while this thread pumps, so that this thread's
-// low-level hooks and windows take the input as it comes; pumps a little longer after.
 void SendKey(WORD virtualKey) {
     INPUT input[2]{};
     input[0].type = INPUT_KEYBOARD;
@@ -104,6 +102,8 @@ void SendKey(WORD virtualKey) {
     SendInput(2, input, sizeof(INPUT));
 }
 
+// Runs the sender on a thread of its own while this thread pumps, so that this thread's
+// low-level hooks and windows take the input as it comes; pumps a little longer after.
 void SendWhilePumping(const std::function<void()>& sender) {
     std::atomic<bool> done{false};
     std::thread thread([&] {
