@@ -246,6 +246,103 @@ scenario_second_instance() {
     expect_exit_code 1
 }
 
+# Waits up to $1 seconds for the copies with the given process ids to end, and sets
+# copies_running (how many still run), copies_ended (their exit codes) and running_pid.
+wait_copies() {
+    local seconds=$1 pid i
+    shift
+    for ((i = 0; i < seconds * 10; i++)); do
+        local alive=0
+        for pid in "$@"; do
+            kill -0 "$pid" 2>/dev/null && alive=$((alive + 1))
+        done
+        [ "$alive" -le 1 ] && break
+        sleep 0.1
+    done
+    copies_running=0
+    copies_ended=""
+    running_pid=""
+    for pid in "$@"; do
+        if kill -0 "$pid" 2>/dev/null; then
+            copies_running=$((copies_running + 1))
+            running_pid=$pid
+        else
+            local code=0
+            wait "$pid" || code=$?
+            copies_ended="$copies_ended $code"
+        fi
+    done
+}
+
+# Four copies started at the same instant, several times over: exactly one runs, with
+# one window and one icon, the other three hand over to it and end with 0, and a path
+# is counted once; the distance carries on from one round to the next. Then a copy that
+# starts while the running one has no window yet waits for it and hands over, and one
+# whose forerunner crashed while starting runs.
+scenario_one_copy() {
+    # The test screen, 1280 x 960 pixels, is reported as 339 x 254 mm. The path goes
+    # 800 pixels across, 800 * 339 / 1280 = 211.875 mm, and 600 pixels down,
+    # 600 * 254 / 960 = 158.75 mm: 37.0625 cm a round.
+    local round expected=(37.0625 74.125 111.1875)
+    for round in 0 1 2; do
+        park_pointer 200 200
+        local pids=() i
+        for i in 1 2 3 4; do
+            wine "$program" >"$work/copy$i.out" 2>&1 </dev/null &
+            pids+=($!)
+        done
+        wait_copies 60 "${pids[@]}"
+        [ "$copies_running" = 1 ] || fail "round $round: $copies_running copies running, ended with:$copies_ended"
+        [ "$copies_ended" = " 0 0 0" ] || fail "round $round: the other copies ended with:$copies_ended"
+        program_pid=$running_pid
+        wait_until_counting
+        wait_taskbar visible
+        [ "$(probe windows)" = "windows 1 icons 1" ] || fail "round $round: $(cat "$work/probe.out")"
+        probe wait-dialog 10000 >/dev/null || fail "round $round: the running copy did not open its dialog"
+        [ "$(probe dialogs)" = "dialogs 1" ] || fail "round $round: $(cat "$work/probe.out") open"
+        move_through 200 200 1000 200 1000 800
+        probe post command 40001 >/dev/null
+        expect_exit_code 1
+        probe wait-gone 10000 >/dev/null || fail "round $round: a main window is left: $(probe windows)"
+        local saved
+        saved=$(reg_get "$user_key" SkitDistanza) || fail "round $round: no distance saved"
+        note "round $round: saved $saved cm"
+        expect_distance_near "$saved" "${expected[$round]}"
+    done
+
+    wine "$probe_program" starting-copy 3000 >"$work/starting.out" 2>&1 </dev/null &
+    local starting=$!
+    for _ in $(seq 100); do
+        grep -q holding "$work/starting.out" 2>/dev/null && break
+        sleep 0.1
+    done
+    grep -q holding "$work/starting.out" || fail "cannot play a starting copy: $(cat "$work/starting.out")"
+    wine "$program" >"$work/program.out" 2>&1 </dev/null &
+    program_pid=$!
+    wait_program 30
+    [ "$exit_code" = 0 ] || {
+        kill "$program_pid" 2>/dev/null
+        fail "a copy started beside a starting one ended with $exit_code"
+    }
+    wait "$starting" || fail "the starting copy got $(tr -d '\r' <"$work/starting.out")"
+    grep -q "handed over 1" "$work/starting.out" || fail "the starting copy got $(tr -d '\r' <"$work/starting.out")"
+
+    wine "$probe_program" crashed-copy 2000 >"$work/crashed.out" 2>&1 </dev/null &
+    local crashed=$!
+    for _ in $(seq 100); do
+        grep -q holding "$work/crashed.out" 2>/dev/null && break
+        sleep 0.1
+    done
+    grep -q holding "$work/crashed.out" || fail "cannot play a crashing copy: $(cat "$work/crashed.out")"
+    start_program
+    wait "$crashed"
+    wait_until_counting
+    wait_taskbar visible
+    [ "$(probe windows)" = "windows 1 icons 1" ] || fail "after a crashed start: $(cat "$work/probe.out")"
+    probe post close >/dev/null
+    expect_exit_code 1
+}
+
 # The end of the session: the query saves a checkpoint and the program goes on; an end
 # that does not happen changes nothing; the real end saves everything and ends.
 scenario_end_session() {
@@ -407,8 +504,8 @@ scenario_outside_messages() {
 }
 
 case "$scenario" in
-splash | path | menu | menu_keys | menu_end | second_instance | end_session | checkpoint | taskbar_created | \
-    late_shell | odd_registry | outside_messages)
+splash | path | menu | menu_keys | menu_end | second_instance | one_copy | end_session | checkpoint | \
+    taskbar_created | late_shell | odd_registry | outside_messages)
     note "display $DISPLAY, prefix $WINEPREFIX"
     expect_test_screen
     "scenario_$scenario"
