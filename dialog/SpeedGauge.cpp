@@ -12,6 +12,7 @@
 #include "resources/resource.h"
 #include "shell/Globals.h"
 #include "support/GdiTally.h"
+#include "support/RasterOps.h"
 
 bool needleShown = false;
 int needleDx = 0;
@@ -19,9 +20,6 @@ int needleDy = 0;
 
 namespace {
 
-// PSDPxax: where the mask is white the target keeps its pixel, where it is black it
-// takes the selected brush's colour.
-constexpr DWORD kMaskThroughBrush = 0x00B8074A;
 constexpr int kNeedleWidth = 2;
 
 POINT DialHub() {
@@ -66,7 +64,7 @@ void PaintDial(HDC target) {
         SetTextColor(target, RGB(0, 0, 0));
         SetBkColor(target, RGB(255, 255, 255));
         SelectObject(memory, appState.gaugeMask);
-        BitBlt(target, frame.left, frame.top, width, height, memory, 0, 0, kMaskThroughBrush);
+        BitBlt(target, frame.left, frame.top, width, height, memory, 0, 0, kRopBrushWhereMaskBlack);
         SelectObject(target, previousBrush);
         TallyDeleteObject(ground);
     }

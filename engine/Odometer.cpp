@@ -2,21 +2,14 @@
 
 #include <cmath>
 
+#include "engine/Edid.h"
+#include "engine/Monitors.h"
+
 namespace {
 
 constexpr double kMillimetresToCentimetres = 0.1;
 // Centimetres per millisecond to metres per hour: 3600000 ms/h ÷ 100 cm/m.
 constexpr double kCmPerMsToMetresPerHour = 36000.0;
-
-double PixelsToFactor(int sizeMm, int resolutionPixels) {
-    // The capabilities are unsigned quantities; a driver that reports no resolution
-    // would turn every move into an infinite distance, so it counts nothing instead.
-    double pixels = static_cast<double>(static_cast<unsigned>(resolutionPixels));
-    if (pixels == 0) {
-        return 0;
-    }
-    return static_cast<double>(static_cast<unsigned>(sizeMm)) / pixels;
-}
 
 // The average since start. At the very tick of start there is no elapsed time to
 // divide by, so the previous value stands.
@@ -76,11 +69,16 @@ void TakeSample(OdometerState& state, SpeedSampleWindow& window, TickCount now) 
 
 } // namespace
 
-// Millimetres per pixel from the screen's physical size and resolution.
+// One screen from (0, 0) to its resolution, millimetres per pixel from the physical size
+// and resolution its driver reports.
 void ApplyScreenCalibration(OdometerState& state, int horzSizeMm, int vertSizeMm, int horzResPixels,
                             int vertResPixels) {
-    state.mmPerPixelX = PixelsToFactor(horzSizeMm, horzResPixels);
-    state.mmPerPixelY = PixelsToFactor(vertSizeMm, vertResPixels);
+    MonitorFacts screen{0,          0,          horzResPixels, vertResPixels, 0, nullptr, nullptr,
+                        horzSizeMm, vertSizeMm, horzResPixels, vertResPixels};
+    MonitorLayout layout;
+    layout.count = 1;
+    layout.monitors[0] = CalibrateMonitor(screen);
+    SetMonitorLayout(state, layout);
 }
 
 bool IsPointerMoveEvent(int code, unsigned message) {
@@ -90,22 +88,26 @@ bool IsPointerMoveEvent(int code, unsigned message) {
 // One input event as a pointer hook sees it. Only pointer moves with a readable
 // position are measured; everything else leaves the state alone. Returns whether
 // the event was measured. Runs for every input event of the desktop, so it does a
-// fixed small amount of work and allocates nothing.
+// small amount of work, makes no system call and allocates nothing. The position is
+// taken onto a monitor first: the hook reports points beyond the screen's edge, where
+// the pointer does not go.
 bool MeasurePointerEvent(OdometerState& state, SpeedSampleWindow& window, int code, unsigned message,
                          const PixelPoint* position, TickCount now) {
     if (!IsPointerMoveEvent(code, message) || position == nullptr) {
         return false;
     }
-    double x = static_cast<double>(position->x) * state.mmPerPixelX;
-    double y = static_cast<double>(position->y) * state.mmPerPixelY;
-    bool hasPrevious = state.lastXmm != 0 || state.lastYmm != 0;
-    if (hasPrevious && (x != state.lastXmm || y != state.lastYmm)) {
-        double dx = x - state.lastXmm;
-        double dy = y - state.lastYmm;
-        state.distanceCm += std::sqrt(dx * dx + dy * dy) * kMillimetresToCentimetres;
+    PixelPoint point = *position;
+    int monitor = TakeToMonitor(state.layout, state.lastMonitor, point);
+    if (monitor >= 0) {
+        if (state.hasPrevious && (point.x != state.lastPosition.x || point.y != state.lastPosition.y)) {
+            state.distanceCm +=
+                MoveLengthMm(state.layout, state.lastMonitor, state.lastPosition, monitor, point) *
+                kMillimetresToCentimetres;
+        }
+        state.hasPrevious = true;
+        state.lastPosition = point;
+        state.lastMonitor = monitor;
     }
-    state.lastXmm = x;
-    state.lastYmm = y;
 
     if (state.refDistanceCm >= state.distanceCm) {
         TakeIdleStep(state, now);

@@ -13,11 +13,7 @@
 constexpr int kHookActionCode = 0;
 constexpr unsigned kMouseMoveMessage = 0x0200;
 
-struct PixelPoint {
-    long x;
-    long y;
-};
-
+// One monitor from (0, 0) to the resolution, with the factors of its physical size.
 void ApplyScreenCalibration(OdometerState& state, int horzSizeMm, int vertSizeMm, int horzResPixels,
                             int vertResPixels);
 

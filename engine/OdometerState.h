@@ -1,4 +1,4 @@
-// The measurement state: the distance counter, the calibration, the speed statistics
+// The measurement state: the distance counter, the monitor table, the speed statistics
 // and their references. Free of <windows.h> so that it is tested natively.
 #ifndef SKITTERA_ENGINE_ODOMETERSTATE_H
 #define SKITTERA_ENGINE_ODOMETERSTATE_H
@@ -8,21 +8,51 @@
 // The platform's millisecond tick count: 32 bits, wraps about every 49.7 days.
 using TickCount = std::uint32_t;
 
+// A point in the pointer hook's coordinates: physical screen pixels, signed.
+struct PixelPoint {
+    long x;
+    long y;
+};
+
+constexpr int kMaxMonitors = 16;
+
+// One monitor in the pointer hook's coordinates: physical screen pixels, signed (monitors
+// left of or above the primary one have negative coordinates), right and bottom exclusive
+// as the platform's RECT; and the size of one of its pixels on the monitor's surface.
+struct MonitorArea {
+    long left = 0;
+    long top = 0;
+    long right = 0;
+    long bottom = 0;
+    double mmPerPixelX = 0;
+    double mmPerPixelY = 0;
+};
+
+// The monitor table that calibration builds. A fixed array: the measuring step reads it
+// for every pointer move and must never allocate.
+struct MonitorLayout {
+    int count = 0;
+    MonitorArea monitors[kMaxMonitors];
+};
+
 struct OdometerState {
     double distanceCm = 0;   // total distance travelled, centimetres
-    double mmPerPixelX = 0;  // horizontal calibration
-    double mmPerPixelY = 0;  // vertical calibration
     double maxSpeed = 0;     // highest window speed since start, m/h
     double currentSpeed = 0; // speed over the last five samples, 0 when idle, m/h
     double averageSpeed = 0; // average speed since start, m/h
-    double lastXmm = 0;      // pointer position at the previous move event;
-    double lastYmm = 0;      // (0, 0) means there is none yet
     double unitDivisor = 0;  // display unit: 1 cm, 100 m, 100000 km
     double refDistanceCm = 0;
     TickCount startTicks = 0;
     double startDistanceCm = 0;
     TickCount refTicks = 0;
     int movedSinceTick = 0; // a move event arrived since the dialog's last tick
+    MonitorLayout layout;   // every monitor with its calibration
+    // The pointer at the previous move event, already taken onto a monitor, and that
+    // monitor's index. Without a previous position (at start, after a new layout) a move
+    // only records where the pointer is; the top-left pixel is an ordinary position.
+    bool hasPrevious = false;
+    PixelPoint lastPosition{0, 0};
+    int lastMonitor = 0;
 };
 
 // The pointer hook's own working variables: the five-sample speed window and the

@@ -9,7 +9,16 @@
 // Bitmaps
 #define IDB_SPLASH 102
 #define IDB_FIGURE 105 // the figure in the dialog's lower left; not the dialog, which shares the number
-#define IDB_DIGIT_0 107 // 107 + digit, up to 116 for 9
+// The drums: a digit's picture is IDB_DIGIT_0 + digit.
+#define IDB_DIGIT_0 107
+#define IDB_DIGIT_1 108
+#define IDB_DIGIT_2 109
+#define IDB_DIGIT_3 110
+#define IDB_DIGIT_4 111
+#define IDB_DIGIT_5 112
+#define IDB_DIGIT_6 113
+#define IDB_DIGIT_7 114
+#define IDB_DIGIT_8 115
 #define IDB_DIGIT_9 116
 #define IDB_DIGIT_BLANK 117
 #define IDB_DIGIT_POINT 118
@@ -25,14 +34,35 @@
 
 // Dialog and its controls
 #define IDD_PROPERTIES 105
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1) // labels, frames and pictures the code never addresses
+#endif
 #define IDC_RESET 1000
 #define IDC_UNIT_CM 1001
 #define IDC_UNIT_M 1002
 #define IDC_UNIT_KM 1003
 #define IDC_CLOSE_ALT 1004 // closes like "Chiudi"; no control carries it
-#define IDC_DISTANCE_CELL_FIRST 1005 // ten cells, 1005 to 1014
+// The distance drums, left to right; the code reaches cell n as IDC_DISTANCE_CELL_FIRST + n.
+#define IDC_DISTANCE_CELL_0 1005
+#define IDC_DISTANCE_CELL_1 1006
+#define IDC_DISTANCE_CELL_2 1007
+#define IDC_DISTANCE_CELL_3 1008
+#define IDC_DISTANCE_CELL_4 1009
+#define IDC_DISTANCE_CELL_5 1010
+#define IDC_DISTANCE_CELL_6 1011
+#define IDC_DISTANCE_CELL_7 1012
+#define IDC_DISTANCE_CELL_8 1013
+#define IDC_DISTANCE_CELL_9 1014
+#define IDC_DISTANCE_CELL_FIRST IDC_DISTANCE_CELL_0
 #define IDC_RUN_AT_LOGON 1015
-#define IDC_SPEED_CELL_FIRST 1023 // six cells, 1023 to 1028
+// The highest-speed drums, left to right, reached as IDC_SPEED_CELL_FIRST + n.
+#define IDC_SPEED_CELL_0 1023
+#define IDC_SPEED_CELL_1 1024
+#define IDC_SPEED_CELL_2 1025
+#define IDC_SPEED_CELL_3 1026
+#define IDC_SPEED_CELL_4 1027
+#define IDC_SPEED_CELL_5 1028
+#define IDC_SPEED_CELL_FIRST IDC_SPEED_CELL_0
 #define IDC_SINCE_DATE 1037
 #define IDC_UNIT_LABEL 1039
 #define IDC_GAUGE_FRAME 1041

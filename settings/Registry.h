@@ -24,8 +24,10 @@ bool CreateRegistryKey(RegistryKey root, const char* path, RegistryKey* key);
 // On entry *size is the room in data; on return it is the value's size. A value larger
 // than the room fails and copies nothing.
 bool QueryRegistryValue(RegistryKey key, const char* name, unsigned char* data, unsigned long* size);
-// Stores the bytes as a REG_SZ value, all of them in one call.
+// Stores the bytes as a REG_SZ value, all of them in one call; true only when the value
+// was really set.
 bool SetRegistryText(RegistryKey key, const char* name, const char* data, unsigned long size);
+// true when the value is gone: deleted now, or not there in the first place.
 bool DeleteRegistryValue(RegistryKey key, const char* name);
 void CloseRegistryKey(RegistryKey key);
 

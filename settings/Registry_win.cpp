@@ -41,7 +41,8 @@ bool SetRegistryText(RegistryKey key, const char* name, const char* data, unsign
 }
 
 bool DeleteRegistryValue(RegistryKey key, const char* name) {
-    return RegDeleteValueA(key, name) == ERROR_SUCCESS;
+    LONG result = RegDeleteValueA(key, name);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
 void CloseRegistryKey(RegistryKey key) { RegCloseKey(key); }

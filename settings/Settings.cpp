@@ -55,6 +55,33 @@ const char* EndOfDecimalNumber(const char* start) {
     return cursor;
 }
 
+// A command without the quotes around it.
+TextString Unquoted(const char* command) {
+    TextString text(command);
+    if (text.length >= 2 && text.CharAt(0) == '"' && text.CharAt(text.length - 1) == '"') {
+        return text.Left(text.length - 1).Right(text.length - 2);
+    }
+    return text;
+}
+
+char FoldedAscii(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
+
+// Whether two log-on commands start the same program file: Windows paths compare
+// without regard to case, and a path may stand in quotes or not.
+bool SameLogonCommand(const char* first, const char* second) {
+    TextString a = Unquoted(first);
+    TextString b = Unquoted(second);
+    if (a.IsEmpty() || a.length != b.length) {
+        return false;
+    }
+    for (int i = 0; i < a.length; ++i) {
+        if (FoldedAscii(a.CharAt(i)) != FoldedAscii(b.CharAt(i))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void SaveLogonEntry(SettingsStore& store, int runAtStartup, const char* programPath) {
     if (runAtStartup == 0) {
         // Off means off in every place the entry may be: a copy left under the user's
@@ -71,12 +98,21 @@ void SaveLogonEntry(SettingsStore& store, int runAtStartup, const char* programP
     TextString command = LogonCommand(programPath);
     // Since Windows Vista a standard user may not write under HKEY_LOCAL_MACHINE; the
     // user's own Run key is then the place that works. Only one of the two may hold
-    // the entry, or the program would start twice at log-on.
+    // the entry, or the program would start twice at log-on (and the second start
+    // would open the dialog every time). The user's copy goes only once the machine's
+    // entry is really there.
     if (store.WriteStringTo(LocalMachineRoot(), kRunKeyPath, kRunValueName, command) != 0) {
         store.DeleteValueFrom(CurrentUserRoot(), kRunKeyPath, kRunValueName);
-    } else {
-        store.WriteStringTo(CurrentUserRoot(), kRunKeyPath, kRunValueName, command);
+        return;
     }
+    // An entry that an elevated run or another account left under the machine's key,
+    // and that starts this very program, does the job already.
+    TextString machineEntry = store.ReadStringFrom(LocalMachineRoot(), kRunKeyPath, kRunValueName);
+    if (SameLogonCommand(machineEntry.buffer, command.buffer)) {
+        store.DeleteValueFrom(CurrentUserRoot(), kRunKeyPath, kRunValueName);
+        return;
+    }
+    store.WriteStringTo(CurrentUserRoot(), kRunKeyPath, kRunValueName, command);
 }
 
 } // namespace

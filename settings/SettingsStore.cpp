@@ -60,25 +60,27 @@ int SettingsStore::WriteString(const char* subkey, const char* valueName, const 
 }
 
 // The value goes in whole, text and terminating zero, in one call: a reader never sees
-// part of it.
+// part of it. 1 only when the value was really stored: a key that opens for writing
+// does not mean the value could be set, and callers act on this result.
 int SettingsStore::WriteStringTo(HKEY__* root, const char* keyPath, const char* valueName,
                                  const TextString& value) {
     RegistryKey key = nullptr;
     if (!CreateRegistryKey(root, keyPath, &key)) {
         return 0;
     }
-    SetRegistryText(key, valueName, value.buffer, static_cast<unsigned long>(value.length) + 1);
+    bool stored = SetRegistryText(key, valueName, value.buffer, static_cast<unsigned long>(value.length) + 1);
     CloseRegistryKey(key);
-    return 1;
+    return stored ? 1 : 0;
 }
 
-// An absent value is no failure: the result says only whether the key could be opened.
+// 1 when the value is gone afterwards; an absent value is no failure. 0 when the key
+// cannot be opened for the change or the deletion is refused.
 int SettingsStore::DeleteValueFrom(HKEY__* root, const char* keyPath, const char* valueName) {
     RegistryKey key = nullptr;
     if (!OpenRegistryKey(root, keyPath, KeyAccess::All, &key)) {
         return 0;
     }
-    DeleteRegistryValue(key, valueName);
+    bool gone = DeleteRegistryValue(key, valueName);
     CloseRegistryKey(key);
-    return 1;
+    return gone ? 1 : 0;
 }

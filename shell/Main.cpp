@@ -3,8 +3,6 @@
 // pointer hook) and shut-down (icon, timer and hook removed, settings saved).
 #include "shell/Main.h"
 
-#include <shellapi.h>
-
 #include "engine/DisplayTexts.h"
 #include "engine/Odometer.h"
 #include "resources/resource.h"
@@ -15,24 +13,7 @@
 #include "shell/ShellRules.h"
 #include "support/GdiTally.h"
 
-#if defined(__i386__)
-// The ANSI version-1 tray record that every shell since Windows 95 accepts.
-static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the version-1 tray record is 88 bytes");
-#endif
-
 namespace {
-
-bool trayIconShown = false;
-bool shutdownDone = false;
-
-NOTIFYICONDATAA TrayRecord(UINT flags) {
-    NOTIFYICONDATAA record{};
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    record.hWnd = appState.mainWindow;
-    record.uID = 0;
-    record.uFlags = flags;
-    return record;
-}
 
 // The picture is copied onto the window once; it has no paint handling of its own.
 // Without the picture the splash shows the window's white background.
@@ -80,11 +61,8 @@ int ActivateRunningInstance() {
 int InitApplication(HINSTANCE instance) {
     appState.runAtStartup = 0;
     appState.distanceCm = 0;
-    appState.mmPerPixelY = 0;
     appState.dialogOpen = 0;
-    appState.mmPerPixelX = 0;
-    appState.lastYmm = 0;
-    appState.lastXmm = 0;
+    appState.hasPrevious = false;
     appState.unitDivisor = kCentimetres;
     appState.currentSpeed = 0;
     appState.maxSpeed = 0;
@@ -106,7 +84,6 @@ int InitApplication(HINSTANCE instance) {
 // The splash window (which later stays hidden as the main window), the tray icon and
 // the pointer hook. Returns 0 when the window cannot be created.
 int InitInstance(HINSTANCE instance) {
-    shutdownDone = false;
     ScreenRect workArea = WorkArea();
     appState.instanceHandle = instance;
     PixelPoint origin = SplashOrigin(workArea);
@@ -125,27 +102,6 @@ int InitInstance(HINSTANCE instance) {
     return 1;
 }
 
-// Adds the one tray icon with the tip "Skittera". At log-on the shell may not be ready
-// yet; the main timer then tries again on every tick until the icon is there.
-void AddTrayIcon() {
-    NOTIFYICONDATAA record = TrayRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP);
-    record.uCallbackMessage = trayMessage;
-    record.hIcon = LoadIconA(appState.instanceHandle, MAKEINTRESOURCEA(IDI_SKITTERA));
-    lstrcpynA(record.szTip, "Skittera", sizeof record.szTip);
-    BOOL shown = Shell_NotifyIconA(NIM_ADD, &record);
-    if (!shown) {
-        // A shell that kept its icons across its own restart refuses to add one that it
-        // still shows; bringing that one up to date is just as good.
-        shown = Shell_NotifyIconA(NIM_MODIFY, &record);
-    }
-    if (record.hIcon != nullptr) {
-        DestroyIcon(record.hIcon);
-    }
-    trayIconShown = shown != FALSE;
-}
-
-bool TrayIconShown() { return trayIconShown; }
-
 // Runs until the quit message. A quit posted from outside ends the loop without the
 // Exit command; the settings are saved all the same. Returns the exit code, 1.
 int RunMessageLoop() {
@@ -162,24 +118,6 @@ int RunMessageLoop() {
     ShutdownApplication();
     return 1;
 }
-
-// Takes the program out of the tray and the input stream and saves the settings.
-// Runs once: Exit, the end of the session, a close from outside or the end of the
-// message loop may follow one another.
-void ShutdownApplication() {
-    if (shutdownDone) {
-        return;
-    }
-    shutdownDone = true;
-    NOTIFYICONDATAA record = TrayRecord(0);
-    Shell_NotifyIconA(NIM_DELETE, &record);
-    trayIconShown = false;
-    KillTimer(appState.mainWindow, kMainTimer);
-    RemoveHook();
-    SaveSettings();
-}
-
-bool ShutdownDone() { return shutdownDone; }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (ActivateRunningInstance()) {

@@ -1,20 +1,13 @@
-// The program's life: the single-instance hand-over, start-up, the message loop and
-// shut-down.
+// The program's life: the single-instance hand-over, start-up and the message loop.
+// The main window (shell/MainWindow.h) does the rest, shut-down included.
 #ifndef SKITTERA_SHELL_MAIN_H
 #define SKITTERA_SHELL_MAIN_H
 
 #include <windows.h>
 
-// The class of the main window; a second instance finds the first one by it.
-constexpr char kMainWindowClass[] = "Skittera";
-
 int ActivateRunningInstance();
 int InitApplication(HINSTANCE instance);
 int InitInstance(HINSTANCE instance);
-void AddTrayIcon();
-bool TrayIconShown();
 int RunMessageLoop();
-void ShutdownApplication();
-bool ShutdownDone();
 
 #endif

@@ -3,20 +3,27 @@
 // timer, "TaskbarCreated", the end of the session and a second instance's hand-over.
 #include "shell/MainWindow.h"
 
-#include <shellapi.h>
-
 #include "dialog/PropertiesDialog.h"
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
 #include "settings/Settings.h"
 #include "shell/Globals.h"
-#include "shell/Main.h"
 #include "shell/PointerHook.h"
 #include "shell/ShellRules.h"
 #include "shell/TrayMenu.h"
 
+#if defined(__i386__)
+// The ANSI version-1 tray record that every shell since Windows 95 accepts.
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the version-1 tray record is 88 bytes");
+#endif
+// That record's tip holds 64 characters, the zero included, whatever today's headers
+// make of the field.
+static_assert(kTooltipCapacity <= sizeof NOTIFYICONDATAA{}.szTip, "the tip fits the record");
+
 namespace {
 
+bool trayIconShown = false;
+bool shutdownDone = false;
 HookWatch hookWatch;
 CheckpointRecord checkpoint;
 
@@ -76,11 +83,11 @@ void HandleTaskbarCreated() {
 void HandleCommand(WPARAM wParam) {
     DismissSplash();
     switch (LOWORD(wParam)) {
-    case kExitCommand:
+    case IDM_EXIT:
         ShutdownApplication();
         PostQuitMessage(0);
         break;
-    case kPropertiesCommand:
+    case IDM_PROPERTIES:
         OpenPropertiesDialog();
         break;
     default:
@@ -103,14 +110,45 @@ void DismissSplash() {
     appState.splashShowing = 0;
 }
 
-// The tray tip shows the distance in the chosen unit.
-void RefreshTooltip() {
+// The record that names the program's one icon (identifier 0 on the main window) in
+// the version-1 layout, with the tip cut to what that layout carries: 63 characters.
+NOTIFYICONDATAA TrayIconRecord(UINT flags, const char* tip) {
     NOTIFYICONDATAA record{};
     record.cbSize = NOTIFYICONDATAA_V1_SIZE;
     record.hWnd = appState.mainWindow;
     record.uID = 0;
-    record.uFlags = NIF_TIP;
-    FormatTooltipText(appState, record.szTip, sizeof record.szTip);
+    record.uFlags = flags;
+    if (tip != nullptr) {
+        lstrcpynA(record.szTip, tip, kTooltipCapacity);
+    }
+    return record;
+}
+
+// Adds the one tray icon with the tip "Skittera". At log-on the shell may not be ready
+// yet; the main timer then tries again on every tick until the icon is there.
+void AddTrayIcon() {
+    NOTIFYICONDATAA record = TrayIconRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP, "Skittera");
+    record.uCallbackMessage = trayMessage;
+    record.hIcon = LoadIconA(appState.instanceHandle, MAKEINTRESOURCEA(IDI_SKITTERA));
+    BOOL shown = Shell_NotifyIconA(NIM_ADD, &record);
+    if (!shown) {
+        // A shell that kept its icons across its own restart refuses to add one that it
+        // still shows; bringing that one up to date is just as good.
+        shown = Shell_NotifyIconA(NIM_MODIFY, &record);
+    }
+    if (record.hIcon != nullptr) {
+        DestroyIcon(record.hIcon);
+    }
+    trayIconShown = shown != FALSE;
+}
+
+bool TrayIconShown() { return trayIconShown; }
+
+// The tray tip shows the distance in the chosen unit.
+void RefreshTooltip() {
+    char tip[kTooltipCapacity];
+    FormatTooltipText(appState, tip, sizeof tip);
+    NOTIFYICONDATAA record = TrayIconRecord(NIF_TIP, tip);
     Shell_NotifyIconA(NIM_MODIFY, &record);
 }
 
@@ -129,7 +167,7 @@ void ShowTrayMenu() {
     defaultItem.cbSize = sizeof defaultItem;
     defaultItem.fMask = MIIM_STATE;
     defaultItem.fState = MFS_DEFAULT;
-    SetMenuItemInfoA(menu, kPropertiesCommand, FALSE, &defaultItem);
+    SetMenuItemInfoA(menu, IDM_PROPERTIES, FALSE, &defaultItem);
 
     ConvertMenuToOwnerDraw(menu);
     TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pointer.x, pointer.y, 0, appState.mainWindow,
@@ -161,8 +199,10 @@ void ReinstallHook() {
     InstallHook();
 }
 
-// Measuring begins: nothing needs saving yet, and the hook watch starts from here.
+// Measuring begins: nothing is shut down, nothing needs saving yet, and the hook watch
+// starts from here.
 void StartHousekeeping(TickCount now) {
+    shutdownDone = false;
     RecordCheckpoint(checkpoint, appState, appState.sinceDate, now);
     PixelPoint position;
     ResetHookWatch(hookWatch, ReadCursor(position), HookEventsSeen());
@@ -195,6 +235,24 @@ void SaveCheckpoint(TickCount now) {
     SaveSettingsCheckpoint();
     RecordCheckpoint(checkpoint, appState, appState.sinceDate, now);
 }
+
+// Takes the program out of the tray and the input stream and saves the settings.
+// Runs once: Exit, the end of the session, a close from outside or the end of the
+// message loop may follow one another.
+void ShutdownApplication() {
+    if (shutdownDone) {
+        return;
+    }
+    shutdownDone = true;
+    NOTIFYICONDATAA record = TrayIconRecord(0, nullptr);
+    Shell_NotifyIconA(NIM_DELETE, &record);
+    trayIconShown = false;
+    KillTimer(appState.mainWindow, kMainTimer);
+    RemoveHook();
+    SaveSettings();
+}
+
+bool ShutdownDone() { return shutdownDone; }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -237,9 +295,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         MainTimerTick(GetTickCount());
         return 0;
     case WM_DISPLAYCHANGE:
-        // Screens added, removed or rearranged: the hook clamps to the new virtual
-        // screen. The calibration stays as it was taken at start.
-        RefreshScreenBounds();
+        // Screens added, removed or rearranged: measure on the new screen from the
+        // next move on.
+        CalibrateScreen();
         break;
     default:
         // Registered message numbers are never 0; a failed registration must not turn

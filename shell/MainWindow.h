@@ -1,20 +1,25 @@
 // The hidden main window: the splash for the first seconds, then the target of the
 // tray icon, the tray menu, the main timer, the shell's broadcasts and the end of the
-// session.
+// session. It owns the tray icon and takes the program down at the end.
 #ifndef SKITTERA_SHELL_MAINWINDOW_H
 #define SKITTERA_SHELL_MAINWINDOW_H
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include "engine/OdometerState.h"
 
-// The tray menu resource's commands and the main timer's identifier.
-constexpr UINT kExitCommand = 40001;
-constexpr UINT kPropertiesCommand = 40002;
+// The class of the main window; a second instance finds the first one by it.
+constexpr char kMainWindowClass[] = "Skittera";
 constexpr UINT_PTR kMainTimer = 0;
 
-void DismissSplash();
+NOTIFYICONDATAA TrayIconRecord(UINT flags, const char* tip);
+void AddTrayIcon();
+bool TrayIconShown();
 void RefreshTooltip();
+
+void DismissSplash();
 void ShowTrayMenu();
 void OpenPropertiesDialog();
 void ReinstallHook();
@@ -22,6 +27,8 @@ void ReinstallHook();
 void StartHousekeeping(TickCount now);
 void MainTimerTick(TickCount now);
 void SaveCheckpoint(TickCount now);
+void ShutdownApplication();
+bool ShutdownDone();
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

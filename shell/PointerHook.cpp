@@ -1,8 +1,9 @@
 #include "shell/PointerHook.h"
 
+#include "engine/Edid.h"
+#include "engine/Monitors.h"
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
-#include "shell/ShellRules.h"
 #include "support/GdiTally.h"
 
 SpeedSampleWindow hookSamples;
@@ -11,8 +12,6 @@ namespace {
 
 HookKind hookKind = HookKind::None;
 unsigned long hookEvents = 0;
-// The virtual screen (every monitor), where a low-level event's point is clamped to.
-ScreenRect screenBounds{0, 0, 0, 0};
 
 // Keys, buttons and the wheel pass straight on: only a pointer move needs the clock.
 void MeasureAt(int code, unsigned message, const PixelPoint* position) {
@@ -24,16 +23,24 @@ void MeasureAt(int code, unsigned message, const PixelPoint* position) {
 
 } // namespace
 
-// Millimetres per pixel from what the display driver reports of the screen's physical
-// size and its resolution. Taken once; a later change of resolution is not followed.
+// The whole virtual screen as one monitor, at the millimetres per pixel of what the
+// display driver reports of the screen's physical size and its resolution.
 void CalibrateScreen() {
     HDC screen = TallyCreateCompatibleDC(nullptr);
-    int horzSize = GetDeviceCaps(screen, HORZSIZE);
-    int vertSize = GetDeviceCaps(screen, VERTSIZE);
-    int horzRes = GetDeviceCaps(screen, HORZRES);
-    int vertRes = GetDeviceCaps(screen, VERTRES);
+    MonitorFacts facts{};
+    facts.fallbackWidthMm = GetDeviceCaps(screen, HORZSIZE);
+    facts.fallbackHeightMm = GetDeviceCaps(screen, VERTSIZE);
+    facts.fallbackWidthPixels = GetDeviceCaps(screen, HORZRES);
+    facts.fallbackHeightPixels = GetDeviceCaps(screen, VERTRES);
     TallyDeleteDC(screen);
-    ApplyScreenCalibration(appState, horzSize, vertSize, horzRes, vertRes);
+    facts.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    facts.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    facts.right = facts.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    facts.bottom = facts.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    MonitorLayout layout;
+    layout.count = 1;
+    layout.monitors[0] = CalibrateMonitor(facts);
+    SetMonitorLayout(appState, layout);
 }
 
 // Journal-record hooks are refused since Windows Vista unless the program has
@@ -42,7 +49,6 @@ void CalibrateScreen() {
 // everywhere from Windows 2000 on, so it comes first.
 void InstallHook() {
     HINSTANCE module = GetModuleHandleA(nullptr);
-    RefreshScreenBounds();
     appState.hookHandle = SetWindowsHookExA(WH_MOUSE_LL, LowLevelMouseProc, module, 0);
     if (appState.hookHandle != nullptr) {
         hookKind = HookKind::LowLevelMouse;
@@ -61,13 +67,6 @@ void RemoveHook() {
     hookKind = HookKind::None;
 }
 
-void RefreshScreenBounds() {
-    screenBounds.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    screenBounds.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    screenBounds.right = screenBounds.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    screenBounds.bottom = screenBounds.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
-}
-
 HookKind InstalledHookKind() { return hookKind; }
 
 unsigned long HookEventsSeen() { return hookEvents; }
@@ -75,14 +74,14 @@ unsigned long HookEventsSeen() { return hookEvents; }
 // Called for every pointer event of the desktop, on this thread, while it waits for
 // messages. The position comes from the event itself: inside the hook GetCursorPos
 // still holds the previous position. At a screen edge the event's point can lie
-// beyond the screen (the pointer is stopped there afterwards), so it is clamped to
-// where the pointer can really be. Nothing but the measuring step runs here.
+// beyond the screen (the pointer is stopped there afterwards); the measuring step takes
+// it to where the pointer can really be. Nothing but the measuring step runs here.
 LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && hookSamples.hookBusy == 0 && lParam != 0) {
         hookSamples.hookBusy = 1;
         ++hookEvents;
         const MSLLHOOKSTRUCT* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
-        PixelPoint position = ClampToScreen(PixelPoint{event->pt.x, event->pt.y}, screenBounds);
+        PixelPoint position{event->pt.x, event->pt.y};
         MeasureAt(code, static_cast<unsigned>(wParam), &position);
         hookSamples.hookBusy = 0;
     }

@@ -18,7 +18,6 @@ enum class HookKind { None, LowLevelMouse, JournalRecord };
 void CalibrateScreen();
 void InstallHook();
 void RemoveHook();
-void RefreshScreenBounds();
 HookKind InstalledHookKind();
 // Input events that have reached either hook since start; the main timer compares
 // it between ticks to notice a hook that the platform dropped.

@@ -7,13 +7,6 @@ namespace {
 constexpr unsigned long kPlatformWindows9x = 1; // VER_PLATFORM_WIN32_WINDOWS
 constexpr unsigned long kPlatformWindowsNt = 2; // VER_PLATFORM_WIN32_NT
 
-long Clamp(long value, long low, long high) {
-    if (value < low) {
-        return low;
-    }
-    return value > high ? high : value;
-}
-
 } // namespace
 
 // Centred in the work area's size, measured from the screen's corner: a taskbar on the
@@ -28,15 +21,6 @@ PixelPoint SplashOrigin(const ScreenRect& workArea) {
 
 bool IsSupportedPlatform(unsigned long platformId) {
     return platformId == kPlatformWindows9x || platformId == kPlatformWindowsNt;
-}
-
-PixelPoint ClampToScreen(PixelPoint point, const ScreenRect& screen) {
-    if (screen.right <= screen.left || screen.bottom <= screen.top) {
-        return point;
-    }
-    point.x = Clamp(point.x, screen.left, screen.right - 1);
-    point.y = Clamp(point.y, screen.top, screen.bottom - 1);
-    return point;
 }
 
 // Called on each main-timer tick with the pointer position (null when it cannot be

@@ -1,6 +1,6 @@
 // The shell's decisions that need no <windows.h>: where the splash stands, which
-// platforms run the program, where a pointer event's point is clamped to, when the
-// pointer hook has evidently been dropped, and when the counter is due for a checkpoint.
+// platforms run the program, when the pointer hook has evidently been dropped, and when
+// the counter is due for a checkpoint.
 #ifndef SKITTERA_SHELL_SHELLRULES_H
 #define SKITTERA_SHELL_SHELLRULES_H
 
@@ -27,9 +27,6 @@ struct ScreenRect {
 PixelPoint SplashOrigin(const ScreenRect& workArea);
 
 bool IsSupportedPlatform(unsigned long platformId);
-
-// The point clamped into the rectangle; an empty rectangle leaves it unchanged.
-PixelPoint ClampToScreen(PixelPoint point, const ScreenRect& screen);
 
 // Tells a hook that the platform removed (it drops a low-level hook that once took too
 // long, without a word) from a pointer that simply rests.

@@ -5,12 +5,10 @@
 #include "shell/Globals.h"
 #include "shell/MenuLayout.h"
 #include "support/GdiTally.h"
+#include "support/RasterOps.h"
 
 namespace {
 
-// Paints the brush colour where the mask is black and keeps the target where it is
-// white (the raster operation that is called DSPDxax).
-constexpr DWORD kMaskedBrushCopy = 0xB8074A;
 constexpr COLORREF kPictureBackground = RGB(192, 192, 192);
 
 // The records now alive. Item data that reaches the window from outside is only ever
@@ -94,7 +92,7 @@ void FillSolid(HDC dc, const RECT& area, int colourIndex) {
 void PaintThroughMask(HDC target, int x, int y, HDC mask, int colourIndex) {
     HBRUSH brush = TallyCreateSolidBrush(GetSysColor(colourIndex));
     HGDIOBJ previous = SelectObject(target, brush);
-    BitBlt(target, x, y, kMenuPictureWidth, kMenuPictureHeight, mask, 0, 0, kMaskedBrushCopy);
+    BitBlt(target, x, y, kMenuPictureWidth, kMenuPictureHeight, mask, 0, 0, kRopBrushWhereMaskBlack);
     SelectObject(target, previous);
     TallyDeleteObject(brush);
 }

@@ -32,7 +32,48 @@ int ReadNumber(const char*& cursor) {
 
 bool IsFlag(char ch) { return ch == '#' || ch == '*' || ch == '-' || ch == '+' || ch == '0' || ch == ' '; }
 
-bool IsModifier(char ch) { return ch == 'F' || ch == 'L' || ch == 'N' || ch == 'h' || ch == 'l'; }
+// The argument a conversion takes, as far as the estimate knows conversions. Unknown
+// means the estimate cannot tell the argument's type, and so cannot read it.
+enum class Argument { Unknown, Int, Long, Double, Text, WideText, Pointer, IntPointer, LongPointer };
+
+// By the size modifier (0 for none, 'h' or 'l') and the conversion character. Only
+// what the C library and the Windows one agree on is known: "ll", "I64", "z", "j",
+// "L" and the like, "E", "a", "%1$s" and anything else end the estimate instead.
+Argument ArgumentOf(char modifier, char conversion) {
+    switch (conversion) {
+    case 'd':
+    case 'i':
+    case 'o':
+    case 'u':
+    case 'x':
+    case 'X':
+        return modifier == 'l' ? Argument::Long : Argument::Int; // a short arrives as an int
+    case 'e':
+    case 'f':
+    case 'g':
+    case 'G':
+        return modifier == 'h' ? Argument::Unknown : Argument::Double; // "l" changes nothing here
+    case 'n':
+        return modifier == 'l' ? Argument::LongPointer
+               : modifier == 0 ? Argument::IntPointer
+                               : Argument::Unknown;
+    case 'c':
+    case 'C':
+        return modifier == 0 ? Argument::Int : Argument::Unknown;
+    case 's':
+        return modifier == 0 ? Argument::Text : Argument::Unknown;
+    case 'S':
+        return modifier == 0 ? Argument::WideText : Argument::Unknown;
+    case 'p':
+        return modifier == 0 ? Argument::Pointer : Argument::Unknown;
+    default:
+        return Argument::Unknown;
+    }
+}
+
+// A width or precision from the argument list; a negative one (a left-justified width,
+// an omitted precision) counts as none.
+int NotNegative(int value) { return value > 0 ? value : 0; }
 
 int Larger(int a, int b) { return a > b ? a : b; }
 
@@ -124,7 +165,10 @@ bool operator==(const TextString& a, const char* text) { return std::strcmp(a.bu
 
 // Walks the format once and adds up a generous size for every piece: literal
 // characters count one each, numbers count 32 or 128, texts their length. The
-// arguments are read from a copy of the list, so the caller's list is untouched.
+// arguments are read from a copy of the list, so the caller's list is untouched, and
+// each is read as the type its conversion gives. At the first conversion whose
+// argument the walk cannot tell, it stops: reading on could take a number for a text
+// pointer. The total is then too small, and the formatting's second pass makes room.
 int EstimateFormattedLength(const char* format, va_list arguments) {
     va_list walk;
     va_copy(walk, arguments);
@@ -142,14 +186,13 @@ int EstimateFormattedLength(const char* format, va_list arguments) {
             ++cursor;
             continue;
         }
-        int item = 0;
         int width = 0;
         int precision = 0;
         for (; IsFlag(*cursor); ++cursor) {
             if (*cursor == '#') {
                 total += 2;
             } else if (*cursor == '*') {
-                width = va_arg(walk, int);
+                width = NotNegative(va_arg(walk, int));
             }
         }
         if (width == 0) {
@@ -158,61 +201,58 @@ int EstimateFormattedLength(const char* format, va_list arguments) {
         if (*cursor == '.') {
             ++cursor;
             if (*cursor == '*') {
-                precision = va_arg(walk, int);
+                precision = NotNegative(va_arg(walk, int));
                 ++cursor;
             } else {
                 precision = ReadNumber(cursor);
             }
         }
-        if (IsModifier(*cursor)) {
-            ++cursor;
+        char modifier = 0;
+        if (*cursor == 'h' || *cursor == 'l') {
+            modifier = *cursor++;
         }
-        if (*cursor == '\0') {
+        char conversion = *cursor;
+        Argument argument = conversion != '\0' ? ArgumentOf(modifier, conversion) : Argument::Unknown;
+        if (argument == Argument::Unknown) {
             break;
         }
-        switch (*cursor) {
-        case 'c':
-        case 'C':
+        int item = 0;
+        switch (argument) {
+        case Argument::Int:
             (void)va_arg(walk, int);
-            item = 2;
+            item = conversion == 'c' || conversion == 'C' ? 2 : Larger(32, width + precision);
             break;
-        case 's': {
+        case Argument::Long:
+            (void)va_arg(walk, long);
+            item = Larger(32, width + precision);
+            break;
+        case Argument::Double:
+            (void)va_arg(walk, double);
+            item = Larger(128, width + precision);
+            break;
+        case Argument::Text: {
             const char* text = va_arg(walk, const char*);
             item = text == nullptr ? 6 : Larger(TextLength(text), 1);
             break;
         }
-        case 'S': {
+        case Argument::WideText: {
             const wchar_t* text = va_arg(walk, const wchar_t*);
             item = text == nullptr ? 6 : Larger(static_cast<int>(std::wcslen(text)), 1);
             break;
         }
-        case 'd':
-        case 'i':
-        case 'o':
-        case 'u':
-        case 'x':
-        case 'X':
-            (void)va_arg(walk, int);
-            item = Larger(32, width + precision);
-            break;
-        case 'p':
+        case Argument::Pointer:
             (void)va_arg(walk, void*);
             item = Larger(32, width + precision);
             break;
-        case 'e':
-        case 'f':
-        case 'g':
-        case 'G':
-            (void)va_arg(walk, double);
-            item = Larger(128, width + precision);
+        case Argument::IntPointer:
+            (void)va_arg(walk, int*);
             break;
-        case 'n':
-            (void)va_arg(walk, void*);
+        case Argument::LongPointer:
+            (void)va_arg(walk, long*);
             break;
-        default:
+        case Argument::Unknown:
             break;
         }
-        char conversion = *cursor;
         if (conversion == 'c' || conversion == 'C' || conversion == 's' || conversion == 'S') {
             if (width > item) {
                 item = width;

@@ -1,12 +1,13 @@
 // Cost of the measuring step that runs for every input event of the desktop.
+#include "engine/Monitors.h"
 #include "engine/Odometer.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-// A pointer sweeping back and forth, one event per call, with the tick count
-// advancing a few milliseconds per event as the real counter does.
+// A pointer sweeping back and forth over one monitor, one event per call, with the tick
+// count advancing a few milliseconds per event as the real counter does.
 void BM_MeasurePointerMove(benchmark::State& run) {
     OdometerState state;
     SpeedSampleWindow window;
@@ -31,6 +32,42 @@ void BM_MeasurePointerMove(benchmark::State& run) {
     benchmark::DoNotOptimize(state.distanceCm);
 }
 BENCHMARK(BM_MeasurePointerMove);
+
+// Four monitors of different sizes and factors, one left of the primary (negative
+// coordinates), one right, one below; the pointer sweeps across all of them, and at the
+// ends of each sweep pushes beyond the desktop's edge or into the corners where no monitor
+// is. One event in about 400 crosses from one monitor to another.
+void BM_MeasurePointerMoveFourMonitors(benchmark::State& run) {
+    OdometerState state;
+    SpeedSampleWindow window;
+    MonitorLayout layout;
+    layout.count = 4;
+    layout.monitors[0] = MonitorArea{0, 0, 2560, 1440, 0.2331, 0.2331};
+    layout.monitors[1] = MonitorArea{-1920, 200, 0, 1280, 0.2745, 0.2745};
+    layout.monitors[2] = MonitorArea{2560, 0, 4480, 1200, 0.28, 0.28};
+    layout.monitors[3] = MonitorArea{0, 1440, 1920, 2520, 0.25, 0.25};
+    SetMonitorLayout(state, layout);
+    StartMeasuring(state, 1000);
+    PixelPoint point{0, 700};
+    TickCount now = 1000;
+    long step = 5;
+    long rise = 1;
+    for (auto _ : run) {
+        point.x += step;
+        point.y += rise;
+        if (point.x > 4500 || point.x < -1940) {
+            step = -step;
+        }
+        if (point.y > 2530 || point.y < -10) {
+            rise = -rise;
+        }
+        now += 4;
+        benchmark::DoNotOptimize(
+            MeasurePointerEvent(state, window, kHookActionCode, kMouseMoveMessage, &point, now));
+    }
+    benchmark::DoNotOptimize(state.distanceCm);
+}
+BENCHMARK(BM_MeasurePointerMoveFourMonitors);
 
 // Keys and clicks only pass through.
 void BM_MeasureOtherEvent(benchmark::State& run) {

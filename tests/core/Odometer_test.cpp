@@ -13,13 +13,14 @@ constexpr unsigned kMouseWheel = 0x020A; // WM_MOUSEWHEEL
 
 void ExpectSameState(const OdometerState& expected, const OdometerState& actual) {
     EXPECT_EQ(expected.distanceCm, actual.distanceCm);
-    EXPECT_EQ(expected.mmPerPixelX, actual.mmPerPixelX);
-    EXPECT_EQ(expected.mmPerPixelY, actual.mmPerPixelY);
+    EXPECT_EQ(expected.layout.count, actual.layout.count);
     EXPECT_EQ(expected.maxSpeed, actual.maxSpeed);
     EXPECT_EQ(expected.currentSpeed, actual.currentSpeed);
     EXPECT_EQ(expected.averageSpeed, actual.averageSpeed);
-    EXPECT_EQ(expected.lastXmm, actual.lastXmm);
-    EXPECT_EQ(expected.lastYmm, actual.lastYmm);
+    EXPECT_EQ(expected.hasPrevious, actual.hasPrevious);
+    EXPECT_EQ(expected.lastPosition.x, actual.lastPosition.x);
+    EXPECT_EQ(expected.lastPosition.y, actual.lastPosition.y);
+    EXPECT_EQ(expected.lastMonitor, actual.lastMonitor);
     EXPECT_EQ(expected.refDistanceCm, actual.refDistanceCm);
     EXPECT_EQ(expected.startTicks, actual.startTicks);
     EXPECT_EQ(expected.startDistanceCm, actual.startDistanceCm);
@@ -45,20 +46,25 @@ protected:
 };
 
 TEST_F(OdometerTest, CalibrationFromTheScreenSize) {
-    EXPECT_EQ(state.mmPerPixelX, 0.25);
-    EXPECT_EQ(state.mmPerPixelY, 0.25);
+    ASSERT_EQ(state.layout.count, 1);
+    const MonitorArea& screen = state.layout.monitors[0];
+    EXPECT_EQ(screen.left, 0);
+    EXPECT_EQ(screen.top, 0);
+    EXPECT_EQ(screen.right, 1280);
+    EXPECT_EQ(screen.bottom, 960);
+    EXPECT_EQ(screen.mmPerPixelX, 0.25);
+    EXPECT_EQ(screen.mmPerPixelY, 0.25);
 
     OdometerState wine;
     ApplyScreenCalibration(wine, 339, 254, 1280, 960);
-    EXPECT_DOUBLE_EQ(wine.mmPerPixelX, 339.0 / 1280.0);
-    EXPECT_DOUBLE_EQ(wine.mmPerPixelY, 254.0 / 960.0);
+    EXPECT_DOUBLE_EQ(wine.layout.monitors[0].mmPerPixelX, 339.0 / 1280.0);
+    EXPECT_DOUBLE_EQ(wine.layout.monitors[0].mmPerPixelY, 254.0 / 960.0);
 }
 
 TEST_F(OdometerTest, CalibrationWithoutAResolutionCountsNothing) {
     OdometerState blind;
     ApplyScreenCalibration(blind, 320, 240, 0, 0);
-    EXPECT_EQ(blind.mmPerPixelX, 0);
-    EXPECT_EQ(blind.mmPerPixelY, 0);
+    EXPECT_EQ(blind.layout.count, 0);
     SpeedSampleWindow samples;
     PixelPoint from{100, 100}, to{400, 500};
     MeasurePointerEvent(blind, samples, kHookActionCode, kMouseMoveMessage, &from, 10);
@@ -69,8 +75,9 @@ TEST_F(OdometerTest, CalibrationWithoutAResolutionCountsNothing) {
 TEST_F(OdometerTest, WorkedExampleDistance) {
     EXPECT_TRUE(Move(100, 100, 1010)); // first move: only recorded
     EXPECT_EQ(state.distanceCm, 0);
-    EXPECT_EQ(state.lastXmm, 25);
-    EXPECT_EQ(state.lastYmm, 25);
+    EXPECT_TRUE(state.hasPrevious);
+    EXPECT_EQ(state.lastPosition.x, 100);
+    EXPECT_EQ(state.lastPosition.y, 100);
     Move(400, 500, 1020);
     EXPECT_EQ(state.distanceCm, 12.5);
 }
@@ -81,14 +88,24 @@ TEST_F(OdometerTest, HorizontalMoveOfAHundredPixels) {
     EXPECT_EQ(state.distanceCm, 2.5);
 }
 
-TEST_F(OdometerTest, TopLeftPixelMeansNoPreviousPosition) {
+// The top-left pixel, where people fling the pointer, is an ordinary position: moves to
+// it and away from it both count (40 pixels at 0.25 mm are 1 cm).
+TEST_F(OdometerTest, TopLeftPixelIsAnOrdinaryPosition) {
     Move(40, 0, 1010);
-    Move(0, 0, 1020); // a move that ends on (0, 0) counts
+    Move(0, 0, 1020);
     EXPECT_EQ(state.distanceCm, 1.0);
-    Move(40, 0, 1030); // but from there nothing is added
-    EXPECT_EQ(state.distanceCm, 1.0);
-    Move(80, 0, 1040);
+    Move(40, 0, 1030);
     EXPECT_EQ(state.distanceCm, 2.0);
+    Move(80, 0, 1040);
+    EXPECT_EQ(state.distanceCm, 3.0);
+}
+
+TEST_F(OdometerTest, AFirstMoveOnTheTopLeftPixelIsRecorded) {
+    Move(0, 0, 1010); // only recorded: the first move after start
+    EXPECT_EQ(state.distanceCm, 0);
+    EXPECT_TRUE(state.hasPrevious);
+    Move(0, 40, 1020);
+    EXPECT_EQ(state.distanceCm, 1.0);
 }
 
 TEST_F(OdometerTest, StandingStillAddsNothingAndIsIdle) {
@@ -159,6 +176,7 @@ TEST_F(OdometerTest, WarmUpTakesFiveSamplesBeforeTheFirstSpeed) {
 }
 
 TEST_F(OdometerTest, HighestSpeedKeepsTheHighest) {
+    ApplyScreenCalibration(state, 1280, 240, 5120, 960); // wide enough for the run: 0.25 mm per pixel
     Move(0, 1, 1000);
     TickCount now = 1000;
     long x = 0;

@@ -160,7 +160,7 @@ TEST(TextStringFormat, EstimateFollowsTheConversionRules) {
     EXPECT_EQ(Estimate("%#x", 255), 34);
     EXPECT_EQ(Estimate("x%"), 1); // a format that ends inside a conversion
     EXPECT_EQ(Estimate("x%-0"), 1);
-    EXPECT_EQ(Estimate("%E|", 1.5), 1); // counted as 0: not an upper bound
+    EXPECT_EQ(Estimate("ab%E|", 1.5), 2); // a conversion it does not know ends the walk
 }
 
 TEST(TextStringFormat, OutputBeyondTheEstimateIsWrittenWhole) {
@@ -179,6 +179,36 @@ TEST(TextStringFormat, OutputBeyondTheEstimateIsWrittenWhole) {
     std::string wide(1000, 'w');
     text.Format("%.3s|%s", "abcdef", wide.c_str());
     EXPECT_EQ(text.length, 3 + 1 + 1000);
+}
+
+// The estimate reads every argument as the type its conversion gives, or stops: "E",
+// "ll", "z" and the like are conversions it does not know, and reading on after them
+// would take the number for the text pointer of the "%s".
+TEST(TextStringFormat, MultiArgumentFormatsReadEachArgumentAsItsType) {
+    TextString text;
+    text.Format("%E %s", 1.5, "abc");
+    EXPECT_TRUE(text == "1.500000E+00 abc") << text.buffer;
+    text.Format("%lld %s", 1234567890123LL, "xyz");
+    EXPECT_TRUE(text == "1234567890123 xyz") << text.buffer;
+    text.Format("%hd %s|%ld", static_cast<short>(42), "abc", 7L);
+    EXPECT_TRUE(text == "42 abc|7") << text.buffer;
+    ExpectWellFormed(text);
+    EXPECT_EQ(Estimate("ab%lld %s", 1LL, "xyz"), 2);
+    EXPECT_EQ(Estimate("%d|%zu %s", 5, static_cast<size_t>(1), "abc"), 33); // 32 for "%d", 1 for "|"
+
+    // Known conversions all the way: 32 ("%d") + 1 + 2 ("ab") + 1 + 128 ("%.2f") + 1 +
+    // 2 ("%c") + 1 + 5 ("%5s", raised to its width) + 1 + 32 ("%ld") = 206.
+    text.Format("%d %s %.2f %c|%5s|%ld", 7, "ab", 2.5, 'x', "z", -3L);
+    EXPECT_TRUE(text == "7 ab 2.50 x|    z|-3") << text.buffer;
+    EXPECT_EQ(Estimate("%d %s %.2f %c|%5s|%ld", 7, "ab", 2.5, 'x', "z", -3L), 206);
+
+    // Widths and precisions from the list: a negative precision counts as none, a
+    // negative width left-justifies; neither may shrink the estimate below the text.
+    text.Format("%.*s", -1, "abc");
+    EXPECT_TRUE(text == "abc") << text.buffer;
+    EXPECT_EQ(Estimate("%.*s", -1, "abc"), 3);
+    text.Format("%*d|%-*s|", -4, 5, 3, "x");
+    EXPECT_TRUE(text == "5   |x  |") << text.buffer;
 }
 
 TEST(TextStringFormat, ReformattingReplacesTheContent) {

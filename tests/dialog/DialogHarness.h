@@ -6,10 +6,10 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
+
+#include "tests/support/WinTestSupport.h"
 
 using DialogSteps = std::function<void(HWND dialog)>;
 
@@ -28,25 +28,10 @@ INT_PTR RunPropertiesDialog(const DialogSteps& steps, DialogEnd end = DialogEnd:
 
 // Lets the dialog handle what is waiting for it: painting, posted messages.
 void SettleDialog(HWND dialog);
-// Runs the message loop for a while, as the modal loop would.
-void PumpMessagesFor(DWORD milliseconds);
 // One tick of the dialog's timer, at once.
 void Tick(HWND dialog);
 // Presses a button as a click would.
 void Click(HWND dialog, int id);
 std::string ControlText(HWND dialog, int id);
-
-// Pixels as 0x00RRGGBB, row by row from the top.
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> rgb;
-    std::uint32_t At(int x, int y) const { return rgb[static_cast<std::size_t>(y * width + x)]; }
-};
-
-Pixels CaptureClient(HWND window, const RECT& area);
-Pixels BitmapPixels(HBITMAP picture);
-Pixels ResourcePixels(int id);
-std::uint32_t SystemColourRgb(int index);
 
 #endif

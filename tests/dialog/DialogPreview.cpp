@@ -10,6 +10,7 @@
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
 #include "shell/Globals.h"
+#include "tests/support/WinTestSupport.h"
 
 namespace {
 
@@ -19,20 +20,9 @@ DWORD holdMilliseconds = 3000;
 DWORD openedAt = 0;
 bool placed = false;
 
-BOOL CALLBACK FindDialogWindow(HWND window, LPARAM found) {
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, "#32770") == 0) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Keeps the pointer "moving" at the sample speed, so the ticks keep the needle up.
 void CALLBACK Animate(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindDialogWindow, reinterpret_cast<LPARAM>(&dialog));
+    HWND dialog = ThreadDialog();
     if (dialog == nullptr || !IsWindowVisible(dialog)) {
         return;
     }

@@ -219,7 +219,6 @@ TEST_F(PropertiesDialogTest, TheLogOnChoiceIsWhatTheBoxShows) {
 }
 
 TEST_F(PropertiesDialogTest, SpeedTextsFollowTheTicks) {
-    appState.startTicks = GetTickCount() - 10000;
     appState.distanceCm = 600;
     appState.startDistanceCm = 500;
     RunPropertiesDialog([](HWND dialog) {
@@ -234,7 +233,10 @@ TEST_F(PropertiesDialogTest, SpeedTextsFollowTheTicks) {
         EXPECT_EQ(appState.movedSinceTick, 0);
 
         // A second without: the current speed drops to 0 and the average is taken
-        // over the whole run, 100 cm in about ten seconds.
+        // over the whole run, 1000 cm in 100 s: 10 cm/s, 360 m/h. The run started
+        // 100 s before this tick; a slow tick of up to a second still stays within 4 m/h.
+        appState.distanceCm = 1500;
+        appState.startTicks = GetTickCount() - 100000;
         Tick(dialog);
         EXPECT_EQ(appState.currentSpeed, 0);
         EXPECT_NEAR(appState.averageSpeed, 360, 5);

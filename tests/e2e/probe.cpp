@@ -28,7 +28,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
+#include <functional>
+
+#include "tests/support/WinTestSupport.h"
 
 namespace {
 
@@ -36,15 +38,9 @@ const char kClass[] = "Skittera";
 
 HWND MainWindow() { return FindWindowA(kClass, nullptr); }
 
-HWND VisiblePopupMenu() {
-    HWND menu = FindWindowA("#32768", nullptr);
-    return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
-}
+HWND VisiblePopupMenu() { return VisibleWindow("#32768"); }
 
-HWND VisibleDialog() {
-    HWND dialog = FindWindowA("#32770", "Skittera");
-    return dialog != nullptr && IsWindowVisible(dialog) ? dialog : nullptr;
-}
+HWND VisibleDialog() { return VisibleWindow("#32770", "Skittera"); }
 
 BOOL CALLBACK CountDialog(HWND window, LPARAM count) {
     char title[32] = "";
@@ -58,54 +54,21 @@ BOOL CALLBACK CountDialog(HWND window, LPARAM count) {
     return TRUE;
 }
 
-LRESULT CALLBACK RefusingTrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COPYDATA) {
-        return FALSE;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// The shell finds its tray window by class; a topmost one made later stands in front
-// of the real one, so every icon goes to this one and is refused.
+// Stands in for a shell that is not ready for as long as asked.
 int RefuseTray(const char* milliseconds) {
-    WNDCLASSA trayClass{};
-    trayClass.lpfnWndProc = RefusingTrayProc;
-    trayClass.hInstance = GetModuleHandleA(nullptr);
-    trayClass.lpszClassName = "Shell_TrayWnd";
-    RegisterClassA(&trayClass);
-    HWND tray = CreateWindowExA(WS_EX_TOPMOST, "Shell_TrayWnd", nullptr, WS_POPUP, 0, 0, 1, 1, nullptr,
-                                nullptr, trayClass.hInstance, nullptr);
-    if (tray == nullptr || FindWindowA("Shell_TrayWnd", nullptr) != tray) {
+    RefusingTray tray;
+    if (!tray.Standing()) {
         std::printf("cannot stand in for the tray\n");
         return 1;
     }
     std::printf("refusing\n");
     std::fflush(stdout);
-    DWORD limit = static_cast<DWORD>(std::strtoul(milliseconds, nullptr, 10));
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < limit) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageA(&message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    DestroyWindow(tray);
+    PumpMessagesFor(static_cast<DWORD>(std::strtoul(milliseconds, nullptr, 10)));
     return 0;
 }
 
-template <typename Condition> bool WaitFor(const char* milliseconds, Condition condition) {
-    DWORD limit = static_cast<DWORD>(std::strtoul(milliseconds, nullptr, 10));
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (condition()) {
-            return true;
-        }
-        if (GetTickCount() - start >= limit) {
-            return false;
-        }
-        Sleep(50);
-    }
+bool WaitFor(const char* milliseconds, const std::function<bool()>& condition) {
+    return PumpUntil(static_cast<DWORD>(std::strtoul(milliseconds, nullptr, 10)), condition);
 }
 
 UINT MessageNumber(const char* name) {
@@ -139,92 +102,32 @@ UINT MessageNumber(const char* name) {
     return static_cast<UINT>(std::strtoul(name, nullptr, 0));
 }
 
-// The screen's pixels inside a rectangle, top row first, as 0x00RRGGBB.
-std::vector<COLORREF> GrabScreen(const RECT& area) {
-    int width = area.right - area.left;
-    int height = area.bottom - area.top;
-    std::vector<COLORREF> pixels;
-    if (width <= 0 || height <= 0) {
-        return pixels;
-    }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP canvas = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, canvas);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    GdiFlush();
-    const DWORD* source = static_cast<const DWORD*>(bits);
-    pixels.assign(source, source + static_cast<size_t>(width) * height);
-    SelectObject(memory, previous);
-    DeleteObject(canvas);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    for (COLORREF& pixel : pixels) {
-        pixel &= 0xFFFFFF;
-    }
-    return pixels;
-}
-
-// A picture from the program file's resources, as 0x00RRGGBB pixels.
-bool LoadPicture(const char* exe, int id, std::vector<COLORREF>& pixels, int& width, int& height) {
+// A picture from the program file's resources.
+Pixels ProgramPicture(const char* exe, int id) {
     HMODULE module = LoadLibraryExA(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (module == nullptr) {
-        return false;
+        return Pixels();
     }
-    HBITMAP picture = LoadBitmapA(module, MAKEINTRESOURCEA(id));
-    if (picture == nullptr) {
-        FreeLibrary(module);
-        return false;
-    }
-    BITMAP shape{};
-    GetObjectA(picture, sizeof shape, &shape);
-    width = shape.bmWidth;
-    height = shape.bmHeight;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    pixels.assign(static_cast<size_t>(width) * height, 0);
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, picture, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(picture);
+    Pixels picture = ResourcePixels(id, module);
     FreeLibrary(module);
-    for (COLORREF& pixel : pixels) {
-        pixel &= 0xFFFFFF;
-    }
-    return true;
+    return picture;
 }
 
 int FindPicture(char** arguments) {
-    std::vector<COLORREF> picture;
-    int width = 0;
-    int height = 0;
-    if (!LoadPicture(arguments[0], std::atoi(arguments[1]), picture, width, height)) {
+    Pixels picture = ProgramPicture(arguments[0], std::atoi(arguments[1]));
+    if (picture.rgb.empty()) {
         std::printf("no picture %s\n", arguments[1]);
         return 2;
     }
     RECT area{std::atoi(arguments[2]), std::atoi(arguments[3]), std::atoi(arguments[4]),
               std::atoi(arguments[5])};
-    std::vector<COLORREF> screen = GrabScreen(area);
-    int areaWidth = area.right - area.left;
-    int areaHeight = area.bottom - area.top;
-    for (int top = 0; top + height <= areaHeight; ++top) {
-        for (int left = 0; left + width <= areaWidth; ++left) {
+    Pixels screen = CaptureScreen(area);
+    for (int top = 0; top + picture.height <= screen.height; ++top) {
+        for (int left = 0; left + picture.width <= screen.width; ++left) {
             bool same = true;
-            for (int y = 0; y < height && same; ++y) {
-                for (int x = 0; x < width && same; ++x) {
-                    same = screen[static_cast<size_t>(top + y) * areaWidth + left + x] ==
-                           picture[static_cast<size_t>(y) * width + x];
+            for (int y = 0; y < picture.height && same; ++y) {
+                for (int x = 0; x < picture.width && same; ++x) {
+                    same = screen.At(left + x, top + y) == picture.At(x, y);
                 }
             }
             if (same) {
@@ -244,10 +147,8 @@ int SplashMismatch(const char* exe) {
         std::printf("absent\n");
         return 1;
     }
-    std::vector<COLORREF> picture;
-    int width = 0;
-    int height = 0;
-    if (!LoadPicture(exe, 102, picture, width, height)) {
+    Pixels picture = ProgramPicture(exe, 102);
+    if (picture.rgb.empty()) {
         std::printf("no picture 102\n");
         return 2;
     }
@@ -255,13 +156,12 @@ int SplashMismatch(const char* exe) {
     GetClientRect(window, &client);
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
-    RECT area{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
-    std::vector<COLORREF> screen = GrabScreen(area);
+    Pixels screen =
+        CaptureScreen(RECT{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom});
     int differing = 0;
-    for (int y = 0; y < client.bottom && y < height; ++y) {
-        for (int x = 0; x < client.right && x < width; ++x) {
-            differing += screen[static_cast<size_t>(y) * client.right + x] !=
-                         picture[static_cast<size_t>(y) * width + x];
+    for (int y = 0; y < screen.height && y < picture.height; ++y) {
+        for (int x = 0; x < screen.width && x < picture.width; ++x) {
+            differing += screen.At(x, y) != picture.At(x, y);
         }
     }
     std::printf("mismatch %d of %ld\n", differing, client.right * client.bottom);

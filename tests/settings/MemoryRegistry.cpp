@@ -24,6 +24,7 @@ struct Value {
 
 struct Node {
     std::string name;
+    bool valueChangesRefused = false;                  // meaningful on the roots
     std::string path;                                  // from the root, for the log
     std::map<std::string, std::unique_ptr<Node>> keys; // by folded name
     std::map<std::string, Value> values;               // by folded name
@@ -35,9 +36,11 @@ struct Handle {
     bool writable;
 };
 
+bool ValueChangesRefused(const Handle& handle);
+
 struct Registry {
-    Node currentUser{"HKCU", "HKCU", {}, {}};
-    Node localMachine{"HKLM", "HKLM", {}, {}};
+    Node currentUser{"HKCU", false, "HKCU", {}, {}};
+    Node localMachine{"HKLM", false, "HKLM", {}, {}};
     bool machineWritable = true;
     std::map<std::uintptr_t, Handle> handles;
     std::uintptr_t nextHandle = 0x1000;
@@ -139,6 +142,12 @@ void DumpNode(const Node& node, std::string* out) {
     }
 }
 
+bool ValueChangesRefused(const Handle& handle) {
+    const Registry& registry = TheRegistry();
+    return handle.machine ? registry.localMachine.valueChangesRefused
+                          : registry.currentUser.valueChangesRefused;
+}
+
 } // namespace
 
 RegistryKey CurrentUserRoot() { return reinterpret_cast<RegistryKey>(kCurrentUserValue); }
@@ -205,7 +214,7 @@ bool QueryRegistryValue(RegistryKey key, const char* name, unsigned char* data, 
 bool SetRegistryText(RegistryKey key, const char* name, const char* data, unsigned long size) {
     Handle scratch{};
     const Handle* handle = Resolve(key, &scratch);
-    if (handle == nullptr || !handle->writable) {
+    if (handle == nullptr || !handle->writable || ValueChangesRefused(*handle)) {
         return false;
     }
     std::string valueName = name != nullptr ? name : "";
@@ -221,14 +230,15 @@ bool SetRegistryText(RegistryKey key, const char* name, const char* data, unsign
 bool DeleteRegistryValue(RegistryKey key, const char* name) {
     Handle scratch{};
     const Handle* handle = Resolve(key, &scratch);
-    if (handle == nullptr || !handle->writable) {
+    if (handle == nullptr || !handle->writable || ValueChangesRefused(*handle)) {
         return false;
     }
     std::string valueName = name != nullptr ? name : "";
     bool existed = handle->node->values.erase(Folded(valueName)) != 0;
     TheRegistry().log.push_back("delete " + handle->node->path + ":" + valueName +
                                 (existed ? "" : " (absent)"));
-    return existed;
+    // As the Windows binding reports it: the value is gone, whether it was there or not.
+    return true;
 }
 
 void CloseRegistryKey(RegistryKey key) { TheRegistry().handles.erase(reinterpret_cast<std::uintptr_t>(key)); }
@@ -242,11 +252,21 @@ void Reset() {
     registry.localMachine.keys.clear();
     registry.localMachine.values.clear();
     registry.machineWritable = true;
+    registry.currentUser.valueChangesRefused = false;
+    registry.localMachine.valueChangesRefused = false;
     registry.handles.clear();
     registry.log.clear();
 }
 
 void SetMachineWritable(bool writable) { TheRegistry().machineWritable = writable; }
+
+void SetValueChangesRefused(RegistryKey root, bool refused) {
+    Handle scratch{};
+    const Handle* handle = Resolve(root, &scratch);
+    if (handle != nullptr) {
+        handle->node->valueChangesRefused = refused;
+    }
+}
 
 void PutValue(RegistryKey root, const std::string& keyPath, const std::string& name,
               const std::string& bytes) {

@@ -3,8 +3,9 @@
 // on: a key exists or not, and creating one creates the keys along its path; key and
 // value names compare without regard to case; a value holds exactly the bytes written,
 // with no terminator added; a query into a buffer too small for the value fails and
-// copies nothing; a key opened for reading cannot be written through; and, as for a
-// standard user since Windows Vista, HKEY_LOCAL_MACHINE can be made readable only.
+// copies nothing; a key opened for reading cannot be written through; as for a
+// standard user since Windows Vista, HKEY_LOCAL_MACHINE can be made readable only; and
+// a root's value changes can be made to fail while its keys still open.
 #ifndef SKITTERA_TESTS_SETTINGS_MEMORYREGISTRY_H
 #define SKITTERA_TESTS_SETTINGS_MEMORYREGISTRY_H
 
@@ -22,6 +23,11 @@ void Reset();
 // false: opening a key below HKEY_LOCAL_MACHINE for writing, or creating one, is
 // refused as access denied; reading still works.
 void SetMachineWritable(bool writable);
+
+// true: below this root, keys still open and are created for writing, but every
+// set-value and delete-value fails (a full disk, a quota, a key whose rights allow
+// opening it but not changing it), and changes nothing.
+void SetValueChangesRefused(RegistryKey root, bool refused);
 
 // Puts a value's bytes as they are, creating its key; not logged.
 void PutValue(RegistryKey root, const std::string& keyPath, const std::string& name,

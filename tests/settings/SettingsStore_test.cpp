@@ -107,6 +107,22 @@ TEST_F(SettingsStoreTest, WriteFailsOnlyWhenTheKeyCannotBeCreated) {
     EXPECT_EQ(memory_registry::ValueBytes(LocalMachineRoot(), "A\\B\\C", "v"), "1\0"s);
 }
 
+// A key that opens for writing is no promise that the value can be set; the caller acts
+// on the result (the log-on entry removes the user's copy only after a real write).
+TEST_F(SettingsStoreTest, WriteReportsAValueThatCouldNotBeSet) {
+    memory_registry::PutValue(LocalMachineRoot(), "Run", "Skittera", "C:\\old.exe\0"s);
+    memory_registry::SetValueChangesRefused(LocalMachineRoot(), true);
+    EXPECT_EQ(store.WriteStringTo(LocalMachineRoot(), "Run", "Skittera", TextString("C:\\new.exe")), 0);
+    EXPECT_EQ(memory_registry::ValueBytes(LocalMachineRoot(), "Run", "Skittera"), "C:\\old.exe\0"s);
+    EXPECT_EQ(store.DeleteValueFrom(LocalMachineRoot(), "Run", "Skittera"), 0);
+    EXPECT_TRUE(memory_registry::HasValue(LocalMachineRoot(), "Run", "Skittera"));
+
+    EXPECT_EQ(store.WriteString(nullptr, "SkitCome", TextString("Metri")), 1); // the user's part still works
+    memory_registry::SetValueChangesRefused(CurrentUserRoot(), true);
+    EXPECT_EQ(store.WriteString(nullptr, "SkitCome", TextString("Chilometri")), 0);
+    EXPECT_EQ(memory_registry::ValueBytes(CurrentUserRoot(), kKey, "SkitCome"), "Metri\0"s);
+}
+
 TEST_F(SettingsStoreTest, DeleteReportsWhetherTheKeyCouldBeOpened) {
     EXPECT_EQ(store.DeleteValueFrom(CurrentUserRoot(), "Nulla", "v"), 0);
     EXPECT_FALSE(memory_registry::HasKey(CurrentUserRoot(), "Nulla"));

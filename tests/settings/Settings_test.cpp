@@ -351,6 +351,59 @@ TEST_F(SettingsTest, LogonEntryFallsBackToTheUserWhenTheMachineRefuses) {
     EXPECT_EQ(Reloaded().runAtStartup, 1); // the check box shows what will happen
 }
 
+// The machine's key opens but the value cannot be set there: the user's copy is the
+// only entry left, and it stays.
+TEST_F(SettingsTest, AMachineWriteThatDidNotHappenKeepsTheUsersEntry) {
+    memory_registry::PutValue(CurrentUserRoot(), kRun, "Skittera", std::string(kProgram) + '\0');
+    memory_registry::SetValueChangesRefused(LocalMachineRoot(), true);
+    state.runAtStartup = 1;
+    SaveSettingsTo(store, state, kProgram);
+
+    EXPECT_FALSE(memory_registry::HasValue(LocalMachineRoot(), kRun, "Skittera"));
+    EXPECT_EQ(memory_registry::ValueBytes(CurrentUserRoot(), kRun, "Skittera"), std::string(kProgram) + '\0');
+    EXPECT_EQ(Reloaded().runAtStartup, 1);
+}
+
+// An elevated run or another account left the entry under the machine's key, which this
+// run cannot write: a user copy beside it would start the program twice at log-on.
+TEST_F(SettingsTest, AMachineEntryForThisProgramGetsNoUserCopyBesideIt) {
+    const std::string sameProgram[] = {std::string(kProgram) + '\0', "c:\\SKITTERA\\Skittera.EXE\0"s,
+                                       "\"C:\\Skittera\\skittera.exe\"\0"s};
+    for (const std::string& entry : sameProgram) {
+        memory_registry::Reset();
+        memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", entry);
+        memory_registry::SetMachineWritable(false);
+        Start(state);
+        ASSERT_EQ(state.runAtStartup, 1);
+        SaveSettingsTo(store, state, kProgram);
+        EXPECT_FALSE(memory_registry::HasValue(CurrentUserRoot(), kRun, "Skittera")) << entry;
+        EXPECT_EQ(memory_registry::ValueBytes(LocalMachineRoot(), kRun, "Skittera"), entry);
+
+        // A copy that an earlier run put beside it goes.
+        memory_registry::PutValue(CurrentUserRoot(), kRun, "Skittera", std::string(kProgram) + '\0');
+        SaveSettingsTo(store, state, kProgram);
+        EXPECT_FALSE(memory_registry::HasValue(CurrentUserRoot(), kRun, "Skittera")) << entry;
+        EXPECT_EQ(Reloaded().runAtStartup, 1);
+    }
+}
+
+// A machine entry for a program that was moved starts nothing that exists; only the
+// user's key can hold the right command.
+TEST_F(SettingsTest, AMachineEntryForAnotherPathLeavesTheEntryToTheUser) {
+    const std::string otherPrograms[] = {"D:\\vecchio\\skittera.exe\0"s, "C:\\Skittera\\skittera.exe /x\0"s,
+                                         "\"\0"s};
+    for (const std::string& entry : otherPrograms) {
+        memory_registry::Reset();
+        memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", entry);
+        memory_registry::SetMachineWritable(false);
+        state.runAtStartup = 1;
+        SaveSettingsTo(store, state, kProgram);
+        EXPECT_EQ(memory_registry::ValueBytes(CurrentUserRoot(), kRun, "Skittera"),
+                  std::string(kProgram) + '\0')
+            << entry;
+    }
+}
+
 TEST_F(SettingsTest, TurningTheOptionOffDeletesTheEntryEverywhereItMayBeChanged) {
     memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", "C:\\a.exe\0"s);
     memory_registry::PutValue(CurrentUserRoot(), kRun, "Skittera", "C:\\a.exe\0"s);

@@ -5,9 +5,7 @@
 // from outside.
 #include "shell/MainWindow.h"
 
-#include <atomic>
 #include <string>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -20,23 +18,11 @@
 #include "shell/ShellRules.h"
 #include "shell/TrayMenu.h"
 #include "support/GdiTally.h"
+#include "tests/support/WinTestSupport.h"
 
 namespace {
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
-
-void Pump(DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message != WM_QUIT) {
-                DispatchMessageA(&message);
-            }
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
 
 bool TakeQuit() {
     MSG message;
@@ -49,18 +35,12 @@ LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
 
 // Whether the shell shows the program's icon: only an icon that exists can be changed.
 bool IconShown() {
-    NOTIFYICONDATAA record{};
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    record.hWnd = appState.mainWindow;
-    record.uFlags = NIF_TIP;
-    lstrcpynA(record.szTip, "Skittera", sizeof record.szTip);
+    NOTIFYICONDATAA record = TrayIconRecord(NIF_TIP, "Skittera");
     return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
 }
 
 void RemoveIconBehindItsBack() {
-    NOTIFYICONDATAA record{};
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    record.hWnd = appState.mainWindow;
+    NOTIFYICONDATAA record = TrayIconRecord(0, nullptr);
     Shell_NotifyIconA(NIM_DELETE, &record);
 }
 
@@ -74,32 +54,6 @@ void ForgetStoredSettings() {
     RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath);
     settingsStore.DeleteValueFrom(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValueName);
     settingsStore.DeleteValueFrom(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName);
-}
-
-void SendAbsoluteMove(long x, long y) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>((x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN));
-    input.mi.dy = static_cast<LONG>((y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN));
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
-    Sleep(40);
-}
-
-// Moves the pointer from another thread while this one takes the hook calls.
-void MovePointerThrough(std::initializer_list<POINT> points) {
-    std::atomic<bool> done{false};
-    std::thread mover([&] {
-        for (const POINT& point : points) {
-            SendAbsoluteMove(point.x, point.y);
-        }
-        done = true;
-    });
-    while (!done) {
-        Pump(20);
-    }
-    mover.join();
-    Pump(200);
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -137,9 +91,27 @@ TEST_F(MainWindowTest, StartUpShowsTheSplashAddsTheIconAndHooksThePointer) {
     EXPECT_TRUE(TrayIconShown());
     EXPECT_TRUE(IconShown());
     EXPECT_EQ(InstalledHookKind(), HookKind::LowLevelMouse);
-    EXPECT_GT(appState.mmPerPixelX, 0);
+    ASSERT_GT(appState.layout.count, 0);
+    EXPECT_GT(appState.layout.monitors[0].mmPerPixelX, 0);
     EXPECT_EQ(appState.unitDivisor, 1);
     EXPECT_EQ(Stored(kDistanceValueName), ""); // nothing is written at start
+}
+
+// The 88-byte record the program sends carries 64 tip characters, the zero included;
+// today's headers give the field 128, and a text cut there would reach the shell
+// without its end.
+TEST_F(MainWindowTest, TheTrayRecordCutsTheTipAtTheVersionOneCapacity) {
+    const std::string longTip(100, 'x');
+    NOTIFYICONDATAA record = TrayIconRecord(NIF_TIP, longTip.c_str());
+    EXPECT_EQ(record.hWnd, appState.mainWindow);
+    EXPECT_EQ(record.uID, 0u);
+    EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_TIP));
+    EXPECT_EQ(std::string(record.szTip), std::string(63, 'x'));
+    EXPECT_EQ(std::string(TrayIconRecord(NIF_TIP, "Skittera").szTip), "Skittera");
+#if defined(__i386__)
+    EXPECT_EQ(record.cbSize, 88u);
+#endif
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &record)); // and the shell takes it
 }
 
 TEST_F(MainWindowTest, TheFirstTickHidesTheSplash) {
@@ -170,7 +142,7 @@ TEST_F(MainWindowTest, TrayMessagesOfOtherIconsOrOtherEventsAreIgnored) {
 
 TEST_F(MainWindowTest, ExitSavesRemovesIconAndHookAndQuits) {
     appState.distanceCm = 42.5;
-    Send(WM_COMMAND, MAKEWPARAM(kExitCommand, 0));
+    Send(WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0));
     EXPECT_TRUE(ShutdownDone());
     EXPECT_TRUE(TakeQuit());
     EXPECT_EQ(Stored(kDistanceValueName), "42.5000000000");
@@ -191,7 +163,7 @@ TEST_F(MainWindowTest, ACloseFromOutsideEndsTheWayExitDoes) {
 }
 
 TEST_F(MainWindowTest, ShutDownRunsOnceAndLaterMessagesBringNothingBack) {
-    Send(WM_COMMAND, MAKEWPARAM(kExitCommand, 0));
+    Send(WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0));
     ForgetStoredSettings();
     Send(WM_CLOSE);
     Send(WM_ENDSESSION, TRUE);
@@ -270,34 +242,17 @@ TEST_F(MainWindowTest, ANewTaskbarGetsTheIconBackAndTheHookRenewed) {
     EXPECT_TRUE(TrayIconShown());
 }
 
-// A shell that is not ready yet: a tray window that refuses every icon.
-LRESULT CALLBACK RefusingTrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COPYDATA) {
-        return FALSE;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 TEST_F(MainWindowTest, AnIconTheShellRefusedIsAddedAtALaterTick) {
     RemoveIconBehindItsBack();
-    WNDCLASSA refusing{};
-    refusing.lpfnWndProc = RefusingTrayProc;
-    refusing.hInstance = Instance();
-    refusing.lpszClassName = "Shell_TrayWnd";
-    RegisterClassA(&refusing);
-    HWND notReady = CreateWindowExA(WS_EX_TOPMOST, "Shell_TrayWnd", nullptr, WS_POPUP, 0, 0, 1, 1, nullptr,
-                                    nullptr, Instance(), nullptr);
-    ASSERT_NE(notReady, nullptr);
-    ASSERT_EQ(FindWindowA("Shell_TrayWnd", nullptr), notReady);
-
-    AddTrayIcon();
-    EXPECT_FALSE(TrayIconShown());
     TickCount now = GetTickCount();
-    MainTimerTick(now);
-    EXPECT_FALSE(TrayIconShown());
-    DestroyWindow(notReady);
-    UnregisterClassA("Shell_TrayWnd", Instance());
-
+    {
+        RefusingTray notReady; // a shell that is not ready yet
+        ASSERT_TRUE(notReady.Standing());
+        AddTrayIcon();
+        EXPECT_FALSE(TrayIconShown());
+        MainTimerTick(now);
+        EXPECT_FALSE(TrayIconShown());
+    }
     MainTimerTick(now + kMainTimerMs);
     EXPECT_TRUE(TrayIconShown());
     EXPECT_TRUE(IconShown());
@@ -341,16 +296,16 @@ BOOL CALLBACK CountOurDialogs(HWND window, LPARAM) {
 }
 
 void CALLBACK CloseTheDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = FindWindowA("#32770", "Skittera");
     // The dialog exists before the modal loop shows it; wait until a person could see it.
-    if (dialog == nullptr || !IsWindowVisible(dialog)) {
+    HWND dialog = VisibleWindow("#32770", "Skittera");
+    if (dialog == nullptr) {
         return;
     }
     KillTimer(nullptr, timer);
     dialogOpenSeen = appState.dialogOpen;
     hookSeen = appState.hookHandle != nullptr;
-    Send(trayMessage, 0, WM_LBUTTONDBLCLK);              // a second double click
-    Send(WM_COMMAND, MAKEWPARAM(kPropertiesCommand, 0)); // and "Propietà"
+    Send(trayMessage, 0, WM_LBUTTONDBLCLK);          // a second double click
+    Send(WM_COMMAND, MAKEWPARAM(IDM_PROPERTIES, 0)); // and "Propietà"
     dialogsSeen = 0;
     EnumThreadWindows(GetCurrentThreadId(), CountOurDialogs, 0);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -383,8 +338,8 @@ int menuTicks = 0;
 
 void CALLBACK LookAtTheMenu(HWND, UINT, UINT_PTR, DWORD) {
     ++menuTicks;
-    HWND popup = FindWindowA("#32768", nullptr);
-    if (popup == nullptr || !IsWindowVisible(popup)) {
+    HWND popup = VisibleWindow("#32768");
+    if (popup == nullptr) {
         if (menuTicks > 100) {
             EndMenu();
         }
@@ -413,7 +368,7 @@ TEST_F(MainWindowTest, TheMenuShowsItsItemsAndLeavesNothingBehindHundredsOfTimes
         Send(trayMessage, 0, WM_RBUTTONUP);
         KillTimer(nullptr, timer);
         ASSERT_EQ(menuLook.items, 2) << "round " << round;
-        ASSERT_EQ(menuLook.defaultItem, kPropertiesCommand);
+        ASSERT_EQ(menuLook.defaultItem, IDM_PROPERTIES);
         ASSERT_EQ(menuLook.ownerDrawn, 2);
         ASSERT_EQ(GdiObjectsInUse(), gdiAtStart) << "round " << round;
         ASSERT_EQ(OwnerDrawRecordsInUse(), 0);

@@ -2,66 +2,20 @@
 // low-level hook fed by real input that another thread sends while this one pumps.
 #include "shell/PointerHook.h"
 
-#include <atomic>
 #include <cmath>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "engine/Monitors.h"
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
 #include "support/GdiTally.h"
+#include "tests/support/WinTestSupport.h"
 
 namespace {
 
 constexpr double kMmPerPixel = 0.25;
-
-void PumpFor(DWORD milliseconds) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageA(&message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-// Runs the sender on its own thread while this thread takes the hook calls.
-template <typename Sender> void SendWhilePumping(Sender sender) {
-    std::atomic<bool> done{false};
-    std::thread thread([&] {
-        sender();
-        done = true;
-    });
-    while (!done) {
-        PumpFor(20);
-    }
-    thread.join();
-    PumpFor(200);
-}
-
-void SendAbsoluteMove(long x, long y) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    // Normalised coordinates, aimed at the middle of the pixel.
-    input.mi.dx = static_cast<LONG>((x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN));
-    input.mi.dy = static_cast<LONG>((y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN));
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
-    Sleep(40); // closer moves are merged into one event
-}
-
-void SendRelativeMove(long dx, long dy) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = dx;
-    input.mi.dy = dy;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE;
-    SendInput(1, &input, sizeof input);
-    Sleep(40);
-}
 
 // What a low-level hook sees of each event: the event's point and, at the same
 // moment, what GetCursorPos says.
@@ -87,11 +41,20 @@ protected:
     void SetUp() override {
         ResetApplicationState(appState);
         hookSamples = SpeedSampleWindow();
-        appState.mmPerPixelX = kMmPerPixel;
-        appState.mmPerPixelY = kMmPerPixel;
+        // The whole virtual screen as one monitor of 0.25 mm per pixel.
+        MonitorLayout layout;
+        layout.count = 1;
+        long left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        long top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        layout.monitors[0] = MonitorArea{left,
+                                         top,
+                                         left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                                         top + GetSystemMetrics(SM_CYVIRTUALSCREEN),
+                                         kMmPerPixel,
+                                         kMmPerPixel};
+        SetMonitorLayout(appState, layout);
         appState.unitDivisor = 1;
         StartMeasuring(appState, GetTickCount());
-        RefreshScreenBounds();
         seenEvents.clear();
     }
 
@@ -144,23 +107,23 @@ TEST_F(PointerHookTest, EventPointBeyondTheScreenIsClampedToItsEdge) {
     LowLevel(WM_MOUSEMOVE, right - 1, 300);
     LowLevel(WM_MOUSEMOVE, right + 250, 300); // pushed on against the edge
     EXPECT_EQ(appState.distanceCm, 0);
-    EXPECT_EQ(appState.lastXmm, (right - 1) * kMmPerPixel);
+    EXPECT_EQ(appState.lastPosition.x, right - 1);
     LowLevel(WM_MOUSEMOVE, right - 101, 300);
     EXPECT_DOUBLE_EQ(appState.distanceCm, 2.5);
 
     LowLevel(WM_MOUSEMOVE, right - 101, bottom + 40);
-    EXPECT_EQ(appState.lastYmm, (bottom - 1) * kMmPerPixel);
+    EXPECT_EQ(appState.lastPosition.y, bottom - 1);
 }
 
 TEST_F(PointerHookTest, ButtonsWheelAndOtherCodesChangeNothing) {
     LowLevel(WM_MOUSEMOVE, 100, 100);
     appState.movedSinceTick = 0;
-    double lastX = appState.lastXmm;
+    long lastX = appState.lastPosition.x;
     LowLevel(WM_LBUTTONDOWN, 500, 500);
     LowLevel(WM_MOUSEWHEEL, 500, 500);
     LowLevel(WM_MOUSEMOVE, 500, 500, -1); // a code below 0 is only passed on
     EXPECT_EQ(appState.distanceCm, 0);
-    EXPECT_EQ(appState.lastXmm, lastX);
+    EXPECT_EQ(appState.lastPosition.x, lastX);
     EXPECT_EQ(appState.movedSinceTick, 0);
     EXPECT_EQ(LowLevelMouseProc(HC_ACTION, WM_MOUSEMOVE, 0), 0); // no event record at all
 }
@@ -181,8 +144,8 @@ TEST_F(PointerHookTest, NestedCallsWhileBusyMeasureNothing) {
 TEST_F(PointerHookTest, JournalHookMeasuresThePointerPosition) {
     ASSERT_TRUE(SetCursorPos(200, 120));
     Journal(WM_MOUSEMOVE);
-    EXPECT_EQ(appState.lastXmm, 200 * kMmPerPixel);
-    EXPECT_EQ(appState.lastYmm, 120 * kMmPerPixel);
+    EXPECT_EQ(appState.lastPosition.x, 200);
+    EXPECT_EQ(appState.lastPosition.y, 120);
     ASSERT_TRUE(SetCursorPos(260, 200));
     Journal(WM_MOUSEMOVE);
     EXPECT_DOUBLE_EQ(appState.distanceCm, 2.5); // 60 x 80 pixels: 100 pixels, 25 mm
@@ -208,9 +171,10 @@ TEST_F(PointerHookTest, CalibrationFromTheScreenAndNoContextLeft) {
     double expectedX = static_cast<double>(GetDeviceCaps(screen, HORZSIZE)) / GetDeviceCaps(screen, HORZRES);
     double expectedY = static_cast<double>(GetDeviceCaps(screen, VERTSIZE)) / GetDeviceCaps(screen, VERTRES);
     ReleaseDC(nullptr, screen);
-    EXPECT_GT(appState.mmPerPixelX, 0);
-    EXPECT_EQ(appState.mmPerPixelX, expectedX);
-    EXPECT_EQ(appState.mmPerPixelY, expectedY);
+    ASSERT_EQ(appState.layout.count, 1);
+    EXPECT_GT(appState.layout.monitors[0].mmPerPixelX, 0);
+    EXPECT_EQ(appState.layout.monitors[0].mmPerPixelX, expectedX);
+    EXPECT_EQ(appState.layout.monitors[0].mmPerPixelY, expectedY);
     EXPECT_EQ(GdiObjectsInUse(), before);
 }
 
@@ -219,7 +183,7 @@ TEST_F(PointerHookTest, CalibrationFromTheScreenAndNoContextLeft) {
 // point lies beyond the screen.
 TEST_F(PointerHookTest, InsideTheHookTheCursorLagsAndEdgeEventsLieOffScreen) {
     ASSERT_TRUE(SetCursorPos(100, 100));
-    PumpFor(100);
+    PumpMessagesFor(100);
     recorderHook = SetWindowsHookExA(WH_MOUSE_LL, RecorderProc, GetModuleHandleA(nullptr), 0);
     ASSERT_NE(recorderHook, nullptr);
     SendWhilePumping([] {

@@ -30,33 +30,6 @@ TEST(PlatformTest, Windows9xAndNtFamiliesOnly) {
     EXPECT_FALSE(IsSupportedPlatform(3)); // Windows CE
 }
 
-TEST(ClampToScreenTest, PointsBeyondAnEdgeComeBackOntoTheScreen) {
-    ScreenRect screen{0, 0, 1280, 960};
-    PixelPoint inside = ClampToScreen(PixelPoint{640, 480}, screen);
-    EXPECT_EQ(inside.x, 640);
-    EXPECT_EQ(inside.y, 480);
-    PixelPoint beyond = ClampToScreen(PixelPoint{-40, 1000}, screen);
-    EXPECT_EQ(beyond.x, 0);
-    EXPECT_EQ(beyond.y, 959);
-    PixelPoint corner = ClampToScreen(PixelPoint{1280, -1}, screen);
-    EXPECT_EQ(corner.x, 1279);
-    EXPECT_EQ(corner.y, 0);
-}
-
-TEST(ClampToScreenTest, MonitorsLeftOfThePrimaryHaveNegativeCoordinates) {
-    ScreenRect screens{-1920, -200, 1280, 960};
-    PixelPoint left = ClampToScreen(PixelPoint{-1900, -150}, screens);
-    EXPECT_EQ(left.x, -1900);
-    EXPECT_EQ(left.y, -150);
-    EXPECT_EQ(ClampToScreen(PixelPoint{-3000, 0}, screens).x, -1920);
-}
-
-TEST(ClampToScreenTest, UnknownScreenLeavesThePoint) {
-    PixelPoint point = ClampToScreen(PixelPoint{-7, 5000}, ScreenRect{0, 0, 0, 0});
-    EXPECT_EQ(point.x, -7);
-    EXPECT_EQ(point.y, 5000);
-}
-
 TEST(HookWatchTest, MovedPointerWithoutEventsMeansTheHookIsGone) {
     HookWatch watch;
     PixelPoint start{100, 100};

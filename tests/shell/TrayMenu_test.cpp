@@ -11,6 +11,7 @@
 #include "shell/Globals.h"
 #include "shell/MenuLayout.h"
 #include "support/GdiTally.h"
+#include "tests/support/WinTestSupport.h"
 
 namespace {
 
@@ -31,37 +32,6 @@ MENUITEMINFOA ReadItem(HMENU menu, UINT position, char* text = nullptr, UINT cap
 const OwnerDrawMenuItem* RecordOf(HMENU menu, UINT position) {
     return reinterpret_cast<const OwnerDrawMenuItem*>(ReadItem(menu, position).dwItemData);
 }
-
-// A 24-bit canvas to draw items on and read back pixel by pixel.
-class Canvas {
-public:
-    Canvas(int width, int height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
-        void* bits = nullptr;
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        previous = SelectObject(dc, bitmap);
-        RECT all{0, 0, width, height};
-        HBRUSH paper = CreateSolidBrush(kPaper);
-        FillRect(dc, &all, paper);
-        DeleteObject(paper);
-    }
-    ~Canvas() {
-        SelectObject(dc, previous);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ previous;
-};
 
 // The picture's own pixels, as the resource holds them.
 class Picture {
@@ -114,7 +84,7 @@ protected:
         draw.itemID = 7;
         draw.itemAction = action;
         draw.itemState = state;
-        draw.hDC = canvas.dc;
+        draw.hDC = canvas.Dc();
         draw.rcItem = RECT{0, 0, 100, 20};
         draw.itemData = ReadItem(menu, 0).dwItemData;
         DrawMenuItem(&draw);
@@ -258,14 +228,14 @@ TEST_F(TrayMenuTest, MeasureIsLabelExtentPlusMargin) {
 }
 
 TEST_F(TrayMenuTest, EnabledItemShowsItsPictureOnTheMenuColour) {
-    Canvas canvas(100, 20);
-    int saved = SaveDC(canvas.dc);
-    COLORREF textBefore = GetTextColor(canvas.dc);
+    Canvas canvas(100, 20, kPaper);
+    int saved = SaveDC(canvas.Dc());
+    COLORREF textBefore = GetTextColor(canvas.Dc());
     DrawItem(canvas, "184|Esci", 0);
     Picture exit(IDB_MENU_EXIT);
     int top = MenuPictureTop(0, [&] {
         SIZE extent{};
-        GetTextExtentPoint32A(canvas.dc, "Esci", 4, &extent);
+        GetTextExtentPoint32A(canvas.Dc(), "Esci", 4, &extent);
         return static_cast<int>(extent.cy);
     }());
     for (int y = 0; y < kMenuPictureHeight; ++y) {
@@ -291,13 +261,13 @@ TEST_F(TrayMenuTest, EnabledItemShowsItsPictureOnTheMenuColour) {
         }
     }
     // The context is handed back as it came.
-    EXPECT_EQ(GetTextColor(canvas.dc), textBefore);
-    EXPECT_EQ(GetBkMode(canvas.dc), OPAQUE);
-    EXPECT_EQ(SaveDC(canvas.dc), saved + 1);
+    EXPECT_EQ(GetTextColor(canvas.Dc()), textBefore);
+    EXPECT_EQ(GetBkMode(canvas.Dc()), OPAQUE);
+    EXPECT_EQ(SaveDC(canvas.Dc()), saved + 1);
 }
 
 TEST_F(TrayMenuTest, SelectedItemHasAHighlightBarBesideARaisedPictureCell) {
-    Canvas canvas(100, 20);
+    Canvas canvas(100, 20, kPaper);
     DrawItem(canvas, "184|Esci", ODS_SELECTED);
     COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
     COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
@@ -311,7 +281,7 @@ TEST_F(TrayMenuTest, SelectedItemHasAHighlightBarBesideARaisedPictureCell) {
 }
 
 TEST_F(TrayMenuTest, SelectedItemWithoutAPictureIsHighlightedAcrossTheRow) {
-    Canvas canvas(100, 20);
+    Canvas canvas(100, 20, kPaper);
     DrawItem(canvas, "999|Esci", ODS_SELECTED);
     EXPECT_EQ(canvas.At(0, 10), GetSysColor(COLOR_HIGHLIGHT));
     EXPECT_EQ(canvas.At(10, 0), GetSysColor(COLOR_HIGHLIGHT));
@@ -320,11 +290,11 @@ TEST_F(TrayMenuTest, SelectedItemWithoutAPictureIsHighlightedAcrossTheRow) {
 
 TEST_F(TrayMenuTest, DisabledItemShowsItsPictureEngraved) {
     for (UINT state : {static_cast<UINT>(ODS_GRAYED), static_cast<UINT>(ODS_DISABLED | ODS_SELECTED)}) {
-        Canvas canvas(100, 20);
+        Canvas canvas(100, 20, kPaper);
         DrawItem(canvas, "184|Esci", state);
         Picture exit(IDB_MENU_EXIT);
         SIZE extent{};
-        GetTextExtentPoint32A(canvas.dc, "Esci", 4, &extent);
+        GetTextExtentPoint32A(canvas.Dc(), "Esci", 4, &extent);
         int top = MenuPictureTop(0, extent.cy);
         bool selected = (state & ODS_SELECTED) != 0;
         COLORREF ground = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_MENU);
@@ -348,7 +318,7 @@ TEST_F(TrayMenuTest, DisabledItemShowsItsPictureEngraved) {
 }
 
 TEST_F(TrayMenuTest, DisabledLabelIsEmbossed) {
-    Canvas canvas(100, 20);
+    Canvas canvas(100, 20, kPaper);
     DrawItem(canvas, "999|Esci", ODS_GRAYED);
     int grey = 0;
     int light = 0;
@@ -363,14 +333,14 @@ TEST_F(TrayMenuTest, DisabledLabelIsEmbossed) {
 }
 
 TEST_F(TrayMenuTest, FocusChangesAndForeignRequestsDrawNothingHarmful) {
-    Canvas canvas(100, 20);
+    Canvas canvas(100, 20, kPaper);
     DrawItem(canvas, "184|Esci", ODS_SELECTED, ODA_FOCUS);
     EXPECT_EQ(canvas.At(50, 10), kPaper);
 
     DRAWITEMSTRUCT foreign{};
     foreign.CtlType = ODT_MENU;
     foreign.itemAction = ODA_DRAWENTIRE;
-    foreign.hDC = canvas.dc;
+    foreign.hDC = canvas.Dc();
     foreign.rcItem = RECT{0, 0, 100, 20};
     foreign.itemData = 0x10; // not a record of ours: an empty item, never read through
     DrawMenuItem(&foreign);

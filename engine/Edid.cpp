@@ -1,0 +1,250 @@
+#include "engine/Edid.h"
+
+namespace {
+
+const unsigned char kEdidHeader[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+
+// Offsets in the 128-byte base block.
+constexpr int kManufacturerOffset = 8; // big-endian, three 5-bit letters, 1 = 'A'
+constexpr int kProductOffset = 10;
+constexpr int kSerialOffset = 12;
+constexpr int kScreenWidthCmOffset = 21;
+constexpr int kScreenHeightCmOffset = 22;
+constexpr int kFirstDescriptorOffset = 54; // pixel clock (2 bytes, 0 for a display descriptor)
+constexpr int kImageWidthLowOffset = 54 + 12;
+constexpr int kImageHeightLowOffset = 54 + 13;
+constexpr int kImageSizeHighOffset = 54 + 14; // upper nibble: width bits 8-11, lower: height
+
+char ManufacturerLetter(unsigned code) {
+    return code >= 1 && code <= 26 ? static_cast<char>('A' + code - 1) : '?';
+}
+
+bool IsPortrait(int rotationQuarterTurns) { return (rotationQuarterTurns & 1) != 0; }
+
+bool FitsScreen(double widthMm, double heightMm, long widthPixels, long heightPixels, double minSideMm,
+                double maxSideMm) {
+    if (widthPixels <= 0 || heightPixels <= 0) {
+        return false;
+    }
+    double longer = widthMm > heightMm ? widthMm : heightMm;
+    double shorter = widthMm > heightMm ? heightMm : widthMm;
+    // Written so that a NaN fails each test.
+    if (!(shorter > 0 && longer >= minSideMm && longer <= maxSideMm)) {
+        return false;
+    }
+    double pixelAspect =
+        (widthMm / static_cast<double>(widthPixels)) / (heightMm / static_cast<double>(heightPixels));
+    return pixelAspect <= kMaxPixelAspect && pixelAspect >= 1 / kMaxPixelAspect;
+}
+
+// One decimal number of the override: digits, optionally a point and more digits.
+bool ReadDecimal(const char*& text, double& value) {
+    constexpr int kMaxIntegerDigits = 6;
+    constexpr int kMaxFractionDigits = 6;
+    int digits = 0;
+    value = 0;
+    while (*text >= '0' && *text <= '9') {
+        if (++digits > kMaxIntegerDigits) {
+            return false;
+        }
+        value = value * 10 + (*text++ - '0');
+    }
+    if (digits == 0) {
+        return false;
+    }
+    if (*text == '.') {
+        ++text;
+        double scale = 0.1;
+        int fraction = 0;
+        while (*text >= '0' && *text <= '9') {
+            if (++fraction > kMaxFractionDigits) {
+                return false;
+            }
+            value += (*text++ - '0') * scale;
+            scale /= 10;
+        }
+        if (fraction == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void SkipSpaces(const char*& text) {
+    while (*text == ' ' || *text == '\t') {
+        ++text;
+    }
+}
+
+MonitorArea WithSize(const MonitorFacts& facts, double widthMm, double heightMm) {
+    MonitorArea area;
+    area.left = facts.left;
+    area.top = facts.top;
+    area.right = facts.right;
+    area.bottom = facts.bottom;
+    area.mmPerPixelX = widthMm / static_cast<double>(facts.right - facts.left);
+    area.mmPerPixelY = heightMm / static_cast<double>(facts.bottom - facts.top);
+    return area;
+}
+
+double FallbackFactor(int sizeMm, int pixels) {
+    if (sizeMm <= 0 || pixels <= 0) {
+        return 0;
+    }
+    return static_cast<double>(sizeMm) / static_cast<double>(pixels);
+}
+
+} // namespace
+
+// Reads the base block of an EDID. Fails for a block shorter than 128 bytes, with another
+// header or a wrong checksum (all 128 bytes add up to 0 modulo 256). Sizes the monitor
+// does not give are 0: an image size needs a detailed timing descriptor (non-zero pixel
+// clock) in the first descriptor slot; a screen size needs both bytes, as EDID 1.4 puts
+// an aspect ratio where only one of them is set.
+bool ParseEdid(const unsigned char* bytes, std::size_t length, EdidInfo& info) {
+    if (bytes == nullptr || length < kEdidBlockLength) {
+        return false;
+    }
+    unsigned sum = 0;
+    for (std::size_t index = 0; index < kEdidBlockLength; ++index) {
+        if (index < sizeof kEdidHeader && bytes[index] != kEdidHeader[index]) {
+            return false;
+        }
+        sum += bytes[index];
+    }
+    if ((sum & 0xFF) != 0) {
+        return false;
+    }
+
+    unsigned letters =
+        (static_cast<unsigned>(bytes[kManufacturerOffset]) << 8) | bytes[kManufacturerOffset + 1];
+    info.manufacturer[0] = ManufacturerLetter((letters >> 10) & 0x1F);
+    info.manufacturer[1] = ManufacturerLetter((letters >> 5) & 0x1F);
+    info.manufacturer[2] = ManufacturerLetter(letters & 0x1F);
+    info.manufacturer[3] = '\0';
+    info.productCode = bytes[kProductOffset] | (static_cast<unsigned>(bytes[kProductOffset + 1]) << 8);
+    info.serialNumber = static_cast<unsigned long>(bytes[kSerialOffset]) |
+                        (static_cast<unsigned long>(bytes[kSerialOffset + 1]) << 8) |
+                        (static_cast<unsigned long>(bytes[kSerialOffset + 2]) << 16) |
+                        (static_cast<unsigned long>(bytes[kSerialOffset + 3]) << 24);
+
+    int widthCm = bytes[kScreenWidthCmOffset];
+    int heightCm = bytes[kScreenHeightCmOffset];
+    bool bothGiven = widthCm != 0 && heightCm != 0;
+    info.screenWidthCm = bothGiven ? widthCm : 0;
+    info.screenHeightCm = bothGiven ? heightCm : 0;
+
+    bool detailedTiming = bytes[kFirstDescriptorOffset] != 0 || bytes[kFirstDescriptorOffset + 1] != 0;
+    info.imageWidthMm = 0;
+    info.imageHeightMm = 0;
+    if (detailedTiming) {
+        unsigned high = bytes[kImageSizeHighOffset];
+        info.imageWidthMm = static_cast<int>(bytes[kImageWidthLowOffset] | ((high & 0xF0) << 4));
+        info.imageHeightMm = static_cast<int>(bytes[kImageHeightLowOffset] | ((high & 0x0F) << 8));
+    }
+    return true;
+}
+
+// The registry value name that keys a monitor's size: the EDID's manufacturer, product
+// code and serial number, which stay the same across reboots, ports and graphics cards.
+TextString MonitorOverrideName(const EdidInfo& info) {
+    TextString name;
+    char manufacturer[4];
+    for (int index = 0; index < 3; ++index) {
+        char letter = info.manufacturer[index];
+        manufacturer[index] = letter >= 'A' && letter <= 'Z' ? letter : '?';
+    }
+    manufacturer[3] = '\0';
+    name.Format("SkitSchermo.%s%04X.%08lX", manufacturer, info.productCode & 0xFFFFu,
+                info.serialNumber & 0xFFFFFFFFul);
+    return name;
+}
+
+// "WIDTHxHEIGHT" in millimetres, such as "597x336" or "597.7 x 336.2": decimal point ".",
+// spaces allowed around the numbers, an upper-case X too. Anything else is refused.
+bool ParseMonitorOverride(const char* text, double& widthMm, double& heightMm) {
+    if (text == nullptr) {
+        return false;
+    }
+    double width, height;
+    SkipSpaces(text);
+    if (!ReadDecimal(text, width)) {
+        return false;
+    }
+    SkipSpaces(text);
+    if (*text != 'x' && *text != 'X') {
+        return false;
+    }
+    ++text;
+    SkipSpaces(text);
+    if (!ReadDecimal(text, height)) {
+        return false;
+    }
+    SkipSpaces(text);
+    if (*text != '\0' || width <= 0 || height <= 0) {
+        return false;
+    }
+    widthMm = width;
+    heightMm = height;
+    return true;
+}
+
+bool IsPlausibleSize(double widthMm, double heightMm, long widthPixels, long heightPixels) {
+    return FitsScreen(widthMm, heightMm, widthPixels, heightPixels, kMinMonitorSideMm, kMaxMonitorSideMm);
+}
+
+MonitorArea CalibrateMonitor(const MonitorFacts& facts) {
+    MonitorSizeSource source;
+    return CalibrateMonitor(facts, source);
+}
+
+// Millimetres per physical pixel of one monitor, from the first of these that is there
+// and believable: the user's own size for it; the image size of the EDID's detailed
+// timing; the screen size of the EDID's basic block; and last what the display driver
+// reports (its size over its resolution), as for a single screen.
+// The EDID gives the monitor's size unrotated, so a portrait rotation swaps it. The user
+// may write the size either way round: it is turned to the shape of the current mode.
+MonitorArea CalibrateMonitor(const MonitorFacts& facts, MonitorSizeSource& source) {
+    long widthPixels = facts.right - facts.left;
+    long heightPixels = facts.bottom - facts.top;
+
+    double width, height;
+    if (ParseMonitorOverride(facts.overrideText, width, height)) {
+        if ((width > height) != (widthPixels > heightPixels) && width != height) {
+            double swap = width;
+            width = height;
+            height = swap;
+        }
+        if (FitsScreen(width, height, widthPixels, heightPixels, kMinOverrideSideMm, kMaxOverrideSideMm)) {
+            source = MonitorSizeSource::Override;
+            return WithSize(facts, width, height);
+        }
+    }
+
+    if (facts.edid != nullptr) {
+        bool portrait = IsPortrait(facts.rotationQuarterTurns);
+        const EdidInfo& edid = *facts.edid;
+        double imageWidth = portrait ? edid.imageHeightMm : edid.imageWidthMm;
+        double imageHeight = portrait ? edid.imageWidthMm : edid.imageHeightMm;
+        if (IsPlausibleSize(imageWidth, imageHeight, widthPixels, heightPixels)) {
+            source = MonitorSizeSource::DetailedTiming;
+            return WithSize(facts, imageWidth, imageHeight);
+        }
+        double screenWidth = 10.0 * (portrait ? edid.screenHeightCm : edid.screenWidthCm);
+        double screenHeight = 10.0 * (portrait ? edid.screenWidthCm : edid.screenHeightCm);
+        if (IsPlausibleSize(screenWidth, screenHeight, widthPixels, heightPixels)) {
+            source = MonitorSizeSource::BasicBlock;
+            return WithSize(facts, screenWidth, screenHeight);
+        }
+    }
+
+    source = MonitorSizeSource::Fallback;
+    MonitorArea area;
+    area.left = facts.left;
+    area.top = facts.top;
+    area.right = facts.right;
+    area.bottom = facts.bottom;
+    area.mmPerPixelX = FallbackFactor(facts.fallbackWidthMm, facts.fallbackWidthPixels);
+    area.mmPerPixelY = FallbackFactor(facts.fallbackHeightMm, facts.fallbackHeightPixels);
+    return area;
+}

@@ -1,0 +1,297 @@
+#include "tests/support/WinTestSupport.h"
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+// Dispatches everything waiting for this thread; a quit message is kept aside instead.
+bool DispatchWaiting(WPARAM& exitCode) {
+    MSG message;
+    bool quit = false;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            quit = true;
+            exitCode = message.wParam;
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return quit;
+}
+
+} // namespace
+
+// Dispatches everything waiting for this thread. A quit message is not taken from the
+// caller: it is posted again at the end, for the caller's own loop to see.
+void PumpMessages() {
+    PumpUntil(0, [] { return true; });
+}
+
+// Runs the message loop for a while, as a modal loop would; low-level hooks of this
+// thread are called in here too.
+void PumpMessagesFor(DWORD milliseconds) {
+    PumpUntil(milliseconds, [] { return false; });
+}
+
+// Pumps until the condition holds or the time-out passes; says whether it held. The
+// condition is looked at after every round of messages, every 10 ms at the least.
+bool PumpUntil(DWORD timeoutMilliseconds, const std::function<bool()>& condition) {
+    DWORD start = GetTickCount();
+    bool quit = false;
+    WPARAM exitCode = 0;
+    bool held = false;
+    for (;;) {
+        quit = DispatchWaiting(exitCode) || quit;
+        held = condition();
+        DWORD elapsed = GetTickCount() - start;
+        if (held || elapsed >= timeoutMilliseconds) {
+            break;
+        }
+        DWORD wait = timeoutMilliseconds - elapsed < 10 ? timeoutMilliseconds - elapsed : 10;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+    }
+    if (quit) {
+        PostQuitMessage(static_cast<int>(exitCode));
+    }
+    return held;
+}
+
+namespace {
+
+void SendMouse(LONG dx, LONG dy, DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+    Sleep(kInputGapMilliseconds);
+}
+
+} // namespace
+
+// Moves the pointer to a pixel of the primary screen, in normalised coordinates aimed at
+// the middle of the pixel.
+void SendAbsoluteMove(long x, long y) {
+    SendMouse(static_cast<LONG>((x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN)),
+              static_cast<LONG>((y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN)),
+              MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE);
+}
+
+void SendRelativeMove(long dx, long dy) { SendMouse(dx, dy, MOUSEEVENTF_MOVE); }
+
+void SendClick(long x, long y, MouseButton button, int clicks) {
+    SendAbsoluteMove(x, y);
+    DWORD down = button == MouseButton::kLeft ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN;
+    DWORD up = button == MouseButton::kLeft ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP;
+    for (int click = 0; click < clicks; ++click) {
+        SendMouse(0, 0, down);
+        SendMouse(0, 0, up);
+    }
+}
+
+// Runs the sender on a thread of its own while this thread pumps, so that this thread's
+// low-level hooks and windows take the input as it comes; pumps a little longer after.
+void SendWhilePumping(const std::function<void()>& sender) {
+    std::atomic<bool> done{false};
+    std::thread thread([&] {
+        sender();
+        done = true;
+    });
+    while (!done) {
+        PumpMessagesFor(20);
+    }
+    thread.join();
+    PumpMessagesFor(200);
+}
+
+void MovePointerThrough(std::initializer_list<POINT> points) {
+    SendWhilePumping([&] {
+        for (const POINT& point : points) {
+            SendAbsoluteMove(point.x, point.y);
+        }
+    });
+}
+
+HWND VisibleWindow(const char* className, const char* title) {
+    HWND window = FindWindowA(className, title);
+    return window != nullptr && IsWindowVisible(window) ? window : nullptr;
+}
+
+namespace {
+
+BOOL CALLBACK TakeDialog(HWND window, LPARAM found) {
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (std::strcmp(className, "#32770") == 0) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BITMAPINFO TopDownRgb(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+// Copies from a context into fresh pixels. The drawing objects are created directly,
+// not through the program's tally.
+Pixels CaptureFrom(HDC source, const RECT& area) {
+    Pixels pixels;
+    pixels.width = area.right - area.left;
+    pixels.height = area.bottom - area.top;
+    if (pixels.width <= 0 || pixels.height <= 0) {
+        return Pixels();
+    }
+    HDC memory = CreateCompatibleDC(source);
+    BITMAPINFO info = TopDownRgb(pixels.width, pixels.height);
+    void* bits = nullptr;
+    HBITMAP copy = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, copy);
+    BitBlt(memory, 0, 0, pixels.width, pixels.height, source, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const auto* rows = static_cast<const std::uint32_t*>(bits);
+    pixels.rgb.assign(rows, rows + static_cast<std::size_t>(pixels.width) * pixels.height);
+    SelectObject(memory, previous);
+    DeleteObject(copy);
+    DeleteDC(memory);
+    for (std::uint32_t& pixel : pixels.rgb) {
+        pixel &= 0xFFFFFFu;
+    }
+    return pixels;
+}
+
+} // namespace
+
+// The dialog this thread has open (its class is the dialog class), or none.
+HWND ThreadDialog() {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), TakeDialog, reinterpret_cast<LPARAM>(&dialog));
+    return dialog;
+}
+
+// What the screen shows inside a rectangle in screen coordinates.
+Pixels CaptureScreen(const RECT& area) {
+    HDC screen = GetDC(nullptr);
+    Pixels pixels = CaptureFrom(screen, area);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// What is on the screen in a rectangle of the window's client area.
+Pixels CaptureClient(HWND window, const RECT& area) {
+    HDC client = GetDC(window);
+    Pixels pixels = CaptureFrom(client, area);
+    ReleaseDC(window, client);
+    return pixels;
+}
+
+Pixels BitmapPixels(HBITMAP picture) {
+    Pixels pixels;
+    BITMAP size{};
+    if (picture == nullptr || GetObjectA(picture, sizeof size, &size) == 0) {
+        return pixels;
+    }
+    pixels.width = size.bmWidth;
+    pixels.height = size.bmHeight;
+    pixels.rgb.assign(static_cast<std::size_t>(pixels.width) * pixels.height, 0);
+    BITMAPINFO info = TopDownRgb(pixels.width, pixels.height);
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, picture, 0, static_cast<UINT>(pixels.height), pixels.rgb.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    for (std::uint32_t& pixel : pixels.rgb) {
+        pixel &= 0xFFFFFFu;
+    }
+    return pixels;
+}
+
+// A picture from a module's resources (this program's when none is given); no pixels
+// when there is no such picture.
+Pixels ResourcePixels(int id, HMODULE module) {
+    HBITMAP picture =
+        LoadBitmapA(module != nullptr ? module : GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+    Pixels pixels = BitmapPixels(picture);
+    if (picture != nullptr) {
+        DeleteObject(picture);
+    }
+    return pixels;
+}
+
+std::uint32_t RgbOf(COLORREF colour) {
+    return (static_cast<std::uint32_t>(GetRValue(colour)) << 16) |
+           (static_cast<std::uint32_t>(GetGValue(colour)) << 8) | GetBValue(colour);
+}
+
+std::uint32_t SystemColourRgb(int index) { return RgbOf(GetSysColor(index)); }
+
+Canvas::Canvas(int width, int height, COLORREF paper) : width_(width) {
+    BITMAPINFO info = TopDownRgb(width, height);
+    void* bits = nullptr;
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bits_ = static_cast<const std::uint32_t*>(bits);
+    previous_ = SelectObject(dc_, bitmap_);
+    RECT all{0, 0, width, height};
+    HBRUSH brush = CreateSolidBrush(paper);
+    FillRect(dc_, &all, brush);
+    DeleteObject(brush);
+}
+
+Canvas::~Canvas() {
+    SelectObject(dc_, previous_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+}
+
+// The pixel as drawn so far, as GetPixel would give it.
+COLORREF Canvas::At(int x, int y) const {
+    GdiFlush();
+    std::uint32_t pixel = bits_[static_cast<std::size_t>(y) * width_ + x];
+    return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+}
+
+namespace {
+
+const char kTrayClass[] = "Shell_TrayWnd";
+
+LRESULT CALLBACK RefusingTrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+        return FALSE; // how the shell's tray window answers an icon it does not take
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace
+
+// The shell finds its tray window by class; a topmost one made later stands in front of
+// the real one, so every icon goes to this one and is refused.
+RefusingTray::RefusingTray() {
+    WNDCLASSA trayClass{};
+    trayClass.lpfnWndProc = RefusingTrayProc;
+    trayClass.hInstance = GetModuleHandleA(nullptr);
+    trayClass.lpszClassName = kTrayClass;
+    RegisterClassA(&trayClass);
+    window_ = CreateWindowExA(WS_EX_TOPMOST, kTrayClass, nullptr, WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                              trayClass.hInstance, nullptr);
+}
+
+RefusingTray::~RefusingTray() {
+    if (window_ != nullptr) {
+        DestroyWindow(window_);
+    }
+    UnregisterClassA(kTrayClass, GetModuleHandleA(nullptr));
+}
+
+bool RefusingTray::Standing() const {
+    return window_ != nullptr && FindWindowA(kTrayClass, nullptr) == window_;
+}

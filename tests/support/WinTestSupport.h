@@ -1,0 +1,92 @@
+// What the Windows tests and the end-to-end probe share: message pumps and waits with
+// time-outs, real pointer input, pixels read back as top-down 0x00RRGGBB rows, and a
+// tray window that refuses every icon. Needs no GoogleTest and none of the program.
+#ifndef SKITTERA_TESTS_SUPPORT_WINTESTSUPPORT_H
+#define SKITTERA_TESTS_SUPPORT_WINTESTSUPPORT_H
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <vector>
+
+// --- Messages and waits ---------------------------------------------------------------
+
+void PumpMessages();
+void PumpMessagesFor(DWORD milliseconds);
+bool PumpUntil(DWORD timeoutMilliseconds, const std::function<bool()>& condition);
+
+// --- Pointer input --------------------------------------------------------------------
+
+// Time between two input events: closer moves are merged into one event.
+constexpr DWORD kInputGapMilliseconds = 40;
+
+enum class MouseButton { kLeft, kRight };
+
+void SendAbsoluteMove(long x, long y);
+void SendRelativeMove(long dx, long dy);
+void SendClick(long x, long y, MouseButton button = MouseButton::kLeft, int clicks = 1);
+void SendWhilePumping(const std::function<void()>& sender);
+void MovePointerThrough(std::initializer_list<POINT> points);
+
+// --- Windows --------------------------------------------------------------------------
+
+HWND VisibleWindow(const char* className, const char* title = nullptr);
+HWND ThreadDialog();
+
+// --- Pixels ---------------------------------------------------------------------------
+
+// Pixels as 0x00RRGGBB, row by row from the top.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> rgb;
+    std::uint32_t At(int x, int y) const { return rgb[static_cast<std::size_t>(y) * width + x]; }
+};
+
+Pixels CaptureScreen(const RECT& area);
+Pixels CaptureClient(HWND window, const RECT& area);
+Pixels BitmapPixels(HBITMAP picture);
+Pixels ResourcePixels(int id, HMODULE module = nullptr);
+std::uint32_t RgbOf(COLORREF colour);
+std::uint32_t SystemColourRgb(int index);
+
+// A memory context drawing into a top-down 32-bit picture of its own, filled with one
+// colour at the start: a target for drawing code whose pixels a test reads back.
+class Canvas {
+public:
+    Canvas(int width, int height, COLORREF paper);
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    HDC Dc() const { return dc_; }
+    COLORREF At(int x, int y) const;
+
+private:
+    int width_;
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ previous_;
+    const std::uint32_t* bits_ = nullptr;
+};
+
+// --- Tray -----------------------------------------------------------------------------
+
+// A shell that is not ready yet: a topmost tray window that the shell finds before the
+// real one, and that refuses every icon. Gone again when the object goes.
+class RefusingTray {
+public:
+    RefusingTray();
+    ~RefusingTray();
+    RefusingTray(const RefusingTray&) = delete;
+    RefusingTray& operator=(const RefusingTray&) = delete;
+
+    bool Standing() const;
+
+private:
+    HWND window_ = nullptr;
+};
+
+#endif
