@@ -21,9 +21,9 @@ char ManufacturerLetter(unsigned code) {
 
 bool IsPortrait(int rotationQuarterTurns) { return (rotationQuarterTurns & 1) != 0; }
 
-bool FitsScreen(double widthMm, double heightMm, long widthPixels, long heightPixels, double minSideMm,
+bool FitsScreen(double widthMm, double heightMm, double widthPixels, double heightPixels, double minSideMm,
                 double maxSideMm) {
-    if (widthPixels <= 0 || heightPixels <= 0) {
+    if (!(widthPixels > 0 && heightPixels > 0)) {
         return false;
     }
     double longer = widthMm > heightMm ? widthMm : heightMm;
@@ -32,8 +32,7 @@ bool FitsScreen(double widthMm, double heightMm, long widthPixels, long heightPi
     if (!(shorter > 0 && longer >= minSideMm && longer <= maxSideMm)) {
         return false;
     }
-    double pixelAspect =
-        (widthMm / static_cast<double>(widthPixels)) / (heightMm / static_cast<double>(heightPixels));
+    double pixelAspect = (widthMm / widthPixels) / (heightMm / heightPixels);
     return pixelAspect <= kMaxPixelAspect && pixelAspect >= 1 / kMaxPixelAspect;
 }
 
@@ -76,14 +75,19 @@ void SkipSpaces(const char*& text) {
     }
 }
 
+// In double: the difference of two 32-bit coordinates need not fit in 32 bits.
+double PixelSpan(long low, long highExclusive) {
+    return static_cast<double>(highExclusive) - static_cast<double>(low);
+}
+
 MonitorArea WithSize(const MonitorFacts& facts, double widthMm, double heightMm) {
     MonitorArea area;
     area.left = facts.left;
     area.top = facts.top;
     area.right = facts.right;
     area.bottom = facts.bottom;
-    area.mmPerPixelX = widthMm / static_cast<double>(facts.right - facts.left);
-    area.mmPerPixelY = heightMm / static_cast<double>(facts.bottom - facts.top);
+    area.mmPerPixelX = widthMm / PixelSpan(facts.left, facts.right);
+    area.mmPerPixelY = heightMm / PixelSpan(facts.top, facts.bottom);
     return area;
 }
 
@@ -190,7 +194,8 @@ bool ParseMonitorOverride(const char* text, double& widthMm, double& heightMm) {
 }
 
 bool IsPlausibleSize(double widthMm, double heightMm, long widthPixels, long heightPixels) {
-    return FitsScreen(widthMm, heightMm, widthPixels, heightPixels, kMinMonitorSideMm, kMaxMonitorSideMm);
+    return FitsScreen(widthMm, heightMm, static_cast<double>(widthPixels), static_cast<double>(heightPixels),
+                      kMinMonitorSideMm, kMaxMonitorSideMm);
 }
 
 MonitorArea CalibrateMonitor(const MonitorFacts& facts) {
@@ -205,8 +210,8 @@ MonitorArea CalibrateMonitor(const MonitorFacts& facts) {
 // The EDID gives the monitor's size unrotated, so a portrait rotation swaps it. The user
 // may write the size either way round: it is turned to the shape of the current mode.
 MonitorArea CalibrateMonitor(const MonitorFacts& facts, MonitorSizeSource& source) {
-    long widthPixels = facts.right - facts.left;
-    long heightPixels = facts.bottom - facts.top;
+    double widthPixels = PixelSpan(facts.left, facts.right);
+    double heightPixels = PixelSpan(facts.top, facts.bottom);
 
     double width, height;
     if (ParseMonitorOverride(facts.overrideText, width, height)) {
@@ -226,13 +231,15 @@ MonitorArea CalibrateMonitor(const MonitorFacts& facts, MonitorSizeSource& sourc
         const EdidInfo& edid = *facts.edid;
         double imageWidth = portrait ? edid.imageHeightMm : edid.imageWidthMm;
         double imageHeight = portrait ? edid.imageWidthMm : edid.imageHeightMm;
-        if (IsPlausibleSize(imageWidth, imageHeight, widthPixels, heightPixels)) {
+        if (FitsScreen(imageWidth, imageHeight, widthPixels, heightPixels, kMinMonitorSideMm,
+                       kMaxMonitorSideMm)) {
             source = MonitorSizeSource::DetailedTiming;
             return WithSize(facts, imageWidth, imageHeight);
         }
         double screenWidth = 10.0 * (portrait ? edid.screenHeightCm : edid.screenWidthCm);
         double screenHeight = 10.0 * (portrait ? edid.screenWidthCm : edid.screenHeightCm);
-        if (IsPlausibleSize(screenWidth, screenHeight, widthPixels, heightPixels)) {
+        if (FitsScreen(screenWidth, screenHeight, widthPixels, heightPixels, kMinMonitorSideMm,
+                       kMaxMonitorSideMm)) {
             source = MonitorSizeSource::BasicBlock;
             return WithSize(facts, screenWidth, screenHeight);
         }

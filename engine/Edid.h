@@ -31,7 +31,7 @@ bool ParseMonitorOverride(const char* text, double& widthMm, double& heightMm);
 // - a pixel is close to square: its width over its height, from the size and the pixel
 //   counts, lies within kMaxPixelAspect either way (a size for another shape of screen,
 //   or for the unrotated monitor, fails).
-constexpr double kMinMonitorSideMm = 180;  // a 8.5-inch 16:9 screen; smaller EDIDs are mostly wrong
+constexpr double kMinMonitorSideMm = 180;  // an 8-inch 16:9 screen; smaller EDIDs are mostly wrong
 constexpr double kMaxMonitorSideMm = 3000; // a 135-inch 16:9 screen
 constexpr double kMaxPixelAspect = 1.15;
 // The user's own statement is taken in a wider range (a small portable monitor).

@@ -14,10 +14,6 @@ double SaneFactor(double mmPerPixel) {
     return mmPerPixel;
 }
 
-bool Contains(const MonitorArea& area, const PixelPoint& point) {
-    return point.x >= area.left && point.x < area.right && point.y >= area.top && point.y < area.bottom;
-}
-
 // How far the point lies from the monitor's pixels on one axis. In double: the hook's
 // coordinates are 32-bit and their differences may not fit.
 double AxisGap(long value, long low, long highExclusive) {
@@ -118,11 +114,11 @@ int TakeToMonitor(const MonitorLayout& layout, int favoured, PixelPoint& point) 
     if (favoured < 0 || favoured >= layout.count) {
         favoured = 0;
     }
-    if (Contains(layout.monitors[favoured], point)) {
+    if (MonitorContains(layout.monitors[favoured], point)) {
         return favoured;
     }
     for (int index = 0; index < layout.count; ++index) {
-        if (Contains(layout.monitors[index], point)) {
+        if (MonitorContains(layout.monitors[index], point)) {
             return index;
         }
     }

@@ -9,6 +9,12 @@
 // 640 pixels is under 8); they count nothing rather than infinite distances.
 constexpr double kMaxMmPerPixel = 100.0;
 
+// Whether the pixel lies on the monitor. Inline: the measuring step asks it of the
+// previous point's monitor for every move.
+inline bool MonitorContains(const MonitorArea& area, const PixelPoint& point) {
+    return point.x >= area.left && point.x < area.right && point.y >= area.top && point.y < area.bottom;
+}
+
 void SetMonitorLayout(OdometerState& state, const MonitorLayout& layout);
 
 int TakeToMonitor(const MonitorLayout& layout, int favoured, PixelPoint& point);

@@ -96,16 +96,36 @@ bool MeasurePointerEvent(OdometerState& state, SpeedSampleWindow& window, int co
     if (!IsPointerMoveEvent(code, message) || position == nullptr) {
         return false;
     }
-    PixelPoint point = *position;
-    int monitor = TakeToMonitor(state.layout, state.lastMonitor, point);
+    // Nearly every move stays on the previous point's monitor: that costs four comparisons
+    // and one square root, without a call. The coordinates are read one by one, as the
+    // comparisons need them: the hook has just written them one by one, and a single wide
+    // read of both would wait for those writes to land.
+    const PixelPoint* point = position;
+    PixelPoint taken;
+    int monitor = state.lastMonitor;
+    if (monitor >= state.layout.count || !MonitorContains(state.layout.monitors[monitor], *point)) {
+        taken = *position;
+        monitor = TakeToMonitor(state.layout, monitor, taken);
+        point = &taken;
+    }
     if (monitor >= 0) {
-        if (state.hasPrevious && (point.x != state.lastPosition.x || point.y != state.lastPosition.y)) {
-            state.distanceCm +=
-                MoveLengthMm(state.layout, state.lastMonitor, state.lastPosition, monitor, point) *
-                kMillimetresToCentimetres;
+        if (state.hasPrevious && (point->x != state.lastPosition.x || point->y != state.lastPosition.y)) {
+            double lengthMm;
+            if (monitor == state.lastMonitor) {
+                const MonitorArea& area = state.layout.monitors[monitor];
+                double dx = (static_cast<double>(point->x) - static_cast<double>(state.lastPosition.x)) *
+                            area.mmPerPixelX;
+                double dy = (static_cast<double>(point->y) - static_cast<double>(state.lastPosition.y)) *
+                            area.mmPerPixelY;
+                lengthMm = std::sqrt(dx * dx + dy * dy);
+            } else {
+                lengthMm = MoveLengthMm(state.layout, state.lastMonitor, state.lastPosition, monitor, *point);
+            }
+            state.distanceCm += lengthMm * kMillimetresToCentimetres;
         }
         state.hasPrevious = true;
-        state.lastPosition = point;
+        state.lastPosition.x = point->x;
+        state.lastPosition.y = point->y;
         state.lastMonitor = monitor;
     }
 

@@ -46,13 +46,13 @@ struct OdometerState {
     double startDistanceCm = 0;
     TickCount refTicks = 0;
     int movedSinceTick = 0; // a move event arrived since the dialog's last tick
-    MonitorLayout layout;   // every monitor with its calibration
     // The pointer at the previous move event, already taken onto a monitor, and that
     // monitor's index. Without a previous position (at start, after a new layout) a move
     // only records where the pointer is; the top-left pixel is an ordinary position.
     bool hasPrevious = false;
     PixelPoint lastPosition{0, 0};
     int lastMonitor = 0;
+    MonitorLayout layout; // every monitor with its calibration
 };
 
 // The pointer hook's own working variables: the five-sample speed window and the

@@ -1,6 +1,6 @@
-// WinMain and the steps around the message loop: the hand-over to a running instance,
-// the platform check, start-up (settings, calibration, window class, splash, tray icon,
-// pointer hook) and shut-down (icon, timer and hook removed, settings saved).
+// WinMain and the steps around the message loop: the single-instance test and the
+// hand-over to a running instance, the platform check, start-up (settings,
+// calibration, window class, splash, tray icon, pointer hook) and the message loop.
 #include "shell/Main.h"
 
 #include "engine/DisplayTexts.h"
@@ -30,6 +30,107 @@ void PaintSplash() {
     TallyDeleteObject(picture);
     TallyDeleteDC(memory);
     ReleaseDC(appState.mainWindow, window);
+}
+
+// How long a second copy waits for the running copy's window, polling every so often.
+// The running copy creates it a moment after it has taken the mutex; the wait only has
+// to cover a start-up slowed down by a busy machine.
+constexpr DWORD kWaitForRunningCopyMs = 10000;
+constexpr DWORD kPollRunningCopyMs = 50;
+
+// The instance mutex, owned by this copy from start to exit; null in a copy that did
+// not take it.
+HANDLE instanceMutex = nullptr;
+
+// Takes the mutex when nobody holds it. WAIT_ABANDONED means that the copy which held
+// it ended without letting go (it crashed or was killed): the mutex is ours all the
+// same, and this copy is now the running one.
+bool TakeInstanceMutex(HANDLE mutex, DWORD milliseconds) {
+    DWORD result = WaitForSingleObject(mutex, milliseconds);
+    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+}
+
+// The running copy takes this as a double click on its icon and opens its dialog,
+// unless that is open already. Returns 1 when there was a copy to hand over to.
+int HandOverToRunningInstance() {
+    if (!ActivateRunningInstance()) {
+        return 0;
+    }
+    HWND running = FindWindowA(kMainWindowClass, nullptr);
+    if (running != nullptr) {
+        PostMessageA(running, trayMessage, 0, WM_LBUTTONDBLCLK);
+    }
+    return 1;
+}
+
+// Decides, first thing, whether this copy runs. The named mutex makes the test
+// race-free: of copies that start together exactly one takes it, however close their
+// starts. Another copy that holds it may still be starting, before its window exists:
+// the hand-over then waits for that window, a bounded time. Should the other copy end
+// meanwhile, this one takes the mutex and runs. Returns 1 when this copy is to run.
+int BecomeTheRunningInstance() {
+    instanceMutex = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+    if (instanceMutex == nullptr) {
+        // No mutex to be had (another account's copy in this session holds the name):
+        // the window is the only sign left.
+        return HandOverToRunningInstance() ? 0 : 1;
+    }
+    DWORD start = GetTickCount();
+    while (!TakeInstanceMutex(instanceMutex, 0)) {
+        if (HandOverToRunningInstance()) {
+            return 0;
+        }
+        if (TakeInstanceMutex(instanceMutex, kPollRunningCopyMs)) {
+            break;
+        }
+        if (GetTickCount() - start >= kWaitForRunningCopyMs) {
+            // A copy holds the mutex but shows no window: it hangs in its start-up.
+            // Running beside it would make two; there is nobody to hand over to.
+            CloseHandle(instanceMutex);
+            instanceMutex = nullptr;
+            return 0;
+        }
+    }
+    // An older build that knows no mutex may be running all the same.
+    if (HandOverToRunningInstance()) {
+        return 0;
+    }
+    return 1;
+}
+
+// Lets the next copy run: after the settings are saved, so that it reads them. A copy
+// that does not own the mutex only closes its handle.
+void LeaveInstanceMutex() {
+    if (instanceMutex != nullptr) {
+        ReleaseMutex(instanceMutex);
+        CloseHandle(instanceMutex);
+        instanceMutex = nullptr;
+    }
+}
+
+// The program from the platform check to the end of the message loop. Returns the
+// exit code.
+int RunInstance(HINSTANCE instance) {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) {
+        return 0;
+    }
+    if (!IsSupportedPlatform(version.dwPlatformId)) {
+        MessageBoxA(nullptr, "This program requires Windows 95.", "Error", MB_ICONERROR);
+        return 0;
+    }
+
+    ResetApplicationState(appState);
+    if (!InitApplication(instance)) {
+        return 0;
+    }
+    if (!InitInstance(instance)) {
+        return 0;
+    }
+    appState.splashShowing = 1;
+    SetTimer(appState.mainWindow, kMainTimer, kSplashTimerMs, nullptr);
+    return RunMessageLoop();
 }
 
 // The primary screen's work area; the whole screen when it cannot be read.
@@ -120,34 +221,11 @@ int RunMessageLoop() {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    if (ActivateRunningInstance()) {
-        // The running instance takes this as a double click on its icon and opens its
-        // dialog, unless that is open already.
-        HWND running = FindWindowA(kMainWindowClass, nullptr);
-        if (running != nullptr) {
-            PostMessageA(running, trayMessage, 0, WM_LBUTTONDBLCLK);
-        }
+    if (!BecomeTheRunningInstance()) {
+        LeaveInstanceMutex();
         return 0;
     }
-
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version)) {
-        return 0;
-    }
-    if (!IsSupportedPlatform(version.dwPlatformId)) {
-        MessageBoxA(nullptr, "This program requires Windows 95.", "Error", MB_ICONERROR);
-        return 0;
-    }
-
-    ResetApplicationState(appState);
-    if (!InitApplication(instance)) {
-        return 0;
-    }
-    if (!InitInstance(instance)) {
-        return 0;
-    }
-    appState.splashShowing = 1;
-    SetTimer(appState.mainWindow, kMainTimer, kSplashTimerMs, nullptr);
-    return RunMessageLoop();
+    int exitCode = RunInstance(instance);
+    LeaveInstanceMutex();
+    return exitCode;
 }

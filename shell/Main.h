@@ -5,6 +5,11 @@
 
 #include <windows.h>
 
+// One copy runs per session: the copy that holds this mutex. "Local\" puts it in the
+// session's own namespace, so users of other sessions (fast user switching, remote
+// desktops) each run their own copy.
+constexpr char kInstanceMutexName[] = "Local\\Skittera.RunningInstance";
+
 int ActivateRunningInstance();
 int InitApplication(HINSTANCE instance);
 int InitInstance(HINSTANCE instance);

@@ -14,11 +14,13 @@ preview=$build/tests/dialog/dialog_preview.exe
 # shellcheck source=tools/wine-env.sh
 . "$top/tools/wine-env.sh"
 work=$(mktemp -d)
+program=""
 cleanup() {
+    [ -n "$program" ] && kill "$program" 2>/dev/null
     skittera_wine_stop
     rm -rf "$work"
 }
-trap cleanup EXIT
+skittera_on_exit cleanup
 skittera_wine_start "$top/build/wine"
 
 # Wine's output goes to files: see wine-env.sh.
@@ -34,4 +36,5 @@ read -r x y width height <"$work/rect"
 import -display "$DISPLAY" -window root "$work/screen.png"
 convert "$work/screen.png" -crop "${width}x${height}+${x}+${y}" +repage -strip "$output"
 wait "$program"
+program=""
 echo "wrote $output (${width}x${height})"

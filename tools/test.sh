@@ -40,18 +40,64 @@ case " $targets " in
 esac
 
 . "$top/tools/wine-env.sh"
-trap skittera_wine_stop EXIT
+results=$(mktemp -d)
+cleanup() {
+    skittera_wine_stop
+    rm -rf "$results"
+}
+skittera_on_exit cleanup
+
+# Under Wine a test shares the X server and the wineserver with the desktop's own
+# timing: a Windows test that fails is run once more, and only a second failure fails
+# the run. Every test that needed the second run is listed at the end, with the output
+# of its first failure, so that flakiness shows in every log. Prints that list's entries
+# for one target from the JUnit files of the two runs.
+list_second_runs() {
+    python3 - "$@" <<'PYTHON'
+import sys
+import xml.etree.ElementTree as tree
+target, first, second = sys.argv[1:4]
+def outcome(path):
+    return {case.get("name"): case for case in tree.parse(path).getroot().iter("testcase")}
+first_run, second_run = outcome(first), outcome(second)
+for name, case in second_run.items():
+    if case.get("status") != "run" or name not in first_run:
+        continue
+    lines = (first_run[name].findtext("system-out") or "").rstrip().splitlines()
+    shown = lines[-80:]
+    print(f"-- {target} {name}: failed, then passed. The first run's output"
+          + (f" (its last {len(shown)} of {len(lines)} lines)" if len(shown) < len(lines) else "") + ":")
+    for line in shown:
+        print("   " + line)
+PYTHON
+}
+
 wine_started=0
 for target in $targets; do
     echo "== test $target"
-    if [ "$target" != native ] && [ "$wine_started" = 0 ]; then
+    if [ "$target" = native ]; then
+        ctest --test-dir "build/$target" --output-on-failure -j "$jobs" --timeout 600 || failed=1
+        continue
+    fi
+    if [ "$wine_started" = 0 ]; then
         skittera_wine_start "$top/build/wine"
         wine_started=1
     fi
-    repeat=()
-    # Under Wine a test shares the X server and the wineserver with the desktop's own
-    # timing; a failure that does not come back on a second run is reported but not fatal.
-    [ "$target" != native ] && repeat=(--repeat until-pass:2)
-    ctest --test-dir "build/$target" --output-on-failure -j "$jobs" --timeout 600 "${repeat[@]}" || failed=1
+    first="$results/$target-first.xml"
+    second="$results/$target-second.xml"
+    if ! ctest --test-dir "build/$target" --output-on-failure -j "$jobs" --timeout 600 --output-junit "$first"; then
+        echo "== test $target: the failed tests once more"
+        ctest --test-dir "build/$target" --rerun-failed --output-on-failure -j "$jobs" --timeout 600 \
+            --output-junit "$second" || failed=1
+        list_second_runs "$target" "$first" "$second" >>"$results/second-runs.txt" ||
+            echo "-- $target: the results of the two runs cannot be read" >>"$results/second-runs.txt"
+    fi
 done
+
+if [ -s "$results/second-runs.txt" ]; then
+    echo "== Tests that passed only when run a second time:"
+    cat "$results/second-runs.txt"
+else
+    echo "== No test needed a second run."
+fi
 exit "$failed"

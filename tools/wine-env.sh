@@ -5,6 +5,8 @@
 #                             persistent wineserver; exports WINEPREFIX and DISPLAY
 #   skittera_wine_stop        ends the wineserver and the Xvfb that start began
 #   skittera_new_prefix DIR   a fresh copy of the template prefix, for one scenario
+#   skittera_on_exit FUNCTION runs FUNCTION however the script ends, signals included
+#   skittera_watchdog SECONDS FIFO   SIGALRM to the script when its time is up
 
 export PATH="/usr/lib/wine:$PATH"
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -12,6 +14,33 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="} # no Mono or Geck
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 SKITTERA_SCREEN=${SKITTERA_SCREEN:-1280x960}
+
+# Bash runs an EXIT trap on a signal only when the signal itself is trapped: so every
+# script that starts processes or makes folders ends through here, and its clean-up
+# runs on Ctrl-C, on a runner's SIGTERM and on a failure alike.
+skittera_on_exit() {
+    # shellcheck disable=SC2064 # the function's name is meant to be fixed now
+    trap "$1" EXIT
+    trap 'exit 129' HUP
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+}
+
+# CTest ends a test that runs over its time-out with SIGKILL, which no clean-up survives.
+# So a script watches its own time: after SECONDS it gets SIGALRM (its trap fails the
+# test and cleans up). The watchdog is one process, a subshell waiting in bash's own
+# read on a FIFO nobody writes to; its PID is in SKITTERA_WATCHDOG_PID, to be killed
+# when the script ends.
+skittera_watchdog() {
+    local seconds=$1 fifo=$2 script=$$
+    rm -f "$fifo"
+    mkfifo "$fifo" || return 1
+    (
+        read -r -t "$seconds" _ <>"$fifo"
+        kill -ALRM "$script" 2>/dev/null
+    ) &
+    SKITTERA_WATCHDOG_PID=$!
+}
 
 # Wine hands its own output on to the wineserver it starts; a pipe would then stay
 # open until that server exits. So every wine call here writes to files.
@@ -90,6 +119,7 @@ skittera_start_xvfb() {
             echo "$display $pid"
             return 0
         fi
+        kill "$pid" 2>/dev/null # alive but without its socket: not one to keep
         SKITTERA_DISPLAY_BASE=$((display + 1))
     done
     return 1
@@ -114,6 +144,8 @@ skittera_wine_start() {
     export SKITTERA_WINE_READY=1
 }
 
+# Ends what skittera_wine_start started: the prefix's own wineserver (and with it every
+# Wine process of that prefix) and the Xvfb, by its PID.
 skittera_wine_stop() {
     [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 </dev/null
     [ -n "${SKITTERA_XVFB_PID:-}" ] && kill "$SKITTERA_XVFB_PID" 2>/dev/null

@@ -5,8 +5,9 @@
 #
 # Makes a fresh prefix (from the test run's template, or from one made under work_root),
 # starts an Xvfb display and brings the prefix's desktop up; everything is ended again
-# when the script exits, and the session's folder is removed unless the script failed
-# (set session_passed=1 at the end).
+# however the script ends, and the session's folder is removed unless the script failed
+# (set session_passed=1 at the end). With SKITTERA_TIME_LIMIT set, the session fails by
+# itself after that many seconds (see skittera_watchdog).
 # shellcheck source=tools/wine-env.sh
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
@@ -16,25 +17,42 @@ work="$work_root/$session_name"
 rm -rf "$work"
 mkdir -p "$work"
 program_pid=""
+linger_pid=""
 xvfb_pid=""
+SKITTERA_WATCHDOG_PID=""
 session_passed=0
 
 note() { echo "[$session_name] $*"; }
 
+# Ends the session with a failure, wherever it is called: inside $(...) or a pipeline,
+# exit alone would end only that subshell and the scenario would go on, so the subshell
+# asks the script itself to fail (SIGUSR1) first.
 fail() {
-    echo "FAIL [$session_name]: $*"
+    echo "FAIL [$session_name]: $*" >&2
     [ -n "${DISPLAY:-}" ] && import -window root "$work/failure.png" >/dev/null 2>&1
+    [ "$BASHPID" != "$$" ] && kill -USR1 "$$"
     exit 1
 }
 
 cleanup() {
+    [ -n "$SKITTERA_WATCHDOG_PID" ] && kill "$SKITTERA_WATCHDOG_PID" 2>/dev/null
+    local pid
+    for pid in $program_pid $linger_pid; do
+        kill -KILL "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    done
     [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 </dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -f "$work/.watchdog"
     if [ "$session_passed" = 1 ]; then
         rm -rf "$work"
     fi
 }
-trap cleanup EXIT
+skittera_on_exit cleanup
+trap 'exit 1' USR1
+trap 'fail "ran out of its time limit of $SKITTERA_TIME_LIMIT s"' ALRM
+if [ -n "${SKITTERA_TIME_LIMIT:-}" ]; then
+    skittera_watchdog "$SKITTERA_TIME_LIMIT" "$work/.watchdog"
+fi
 
 # The template prefix: the one tools/test.sh made, or one made here once for all scenarios.
 if [ -z "${SKITTERA_WINE_TEMPLATE:-}" ] || [ ! -f "$SKITTERA_WINE_TEMPLATE/.skittera-ready" ]; then
@@ -53,6 +71,7 @@ xvfb_pid=${started#* }
 # The desktop comes up first and stays for the whole scenario: while Wine builds it, it
 # moves the pointer to the screen's centre and back, which the program would count.
 wine "$probe_program" linger >"$work/linger.out" 2>&1 </dev/null &
+linger_pid=$!
 sleep 0.5
 for _ in $(seq 100); do
     wine "$probe_program" taskbar >"$work/probe.out" 2>&1 </dev/null && break
@@ -102,6 +121,7 @@ wait_program() {
     fi
     exit_code=0
     wait "$program_pid" || exit_code=$?
+    program_pid=""
 }
 
 # Ends the program the hard way, as a crash or a power cut would: its process is
@@ -149,24 +169,3 @@ move_through() {
         shift 2
     done
 }
-
-# The distance in centimetres that the program counts for a pointer path, with the
-# calibration the display reports, computed the way the program computes it.
-expected_distance() {
-    local calibration
-    calibration=$(probe calibration) || fail "no calibration"
-    python3 - ${calibration#calibration } "$@" <<'PYTHON'
-import math, sys
-horz_size, vert_size, horz_res, vert_res = (float(v) for v in sys.argv[1:5])
-points = [int(v) for v in sys.argv[5:]]
-mm_x, mm_y = horz_size / horz_res, vert_size / vert_res
-distance, last_x, last_y = 0.0, 0.0, 0.0
-for i in range(0, len(points), 2):
-    x, y = points[i] * mm_x, points[i + 1] * mm_y
-    if (last_x != 0 or last_y != 0) and (x != last_x or y != last_y):
-        distance += math.sqrt((x - last_x) ** 2 + (y - last_y) ** 2) * 0.1
-    last_x, last_y = x, y
-print(repr(distance))
-PYTHON
-}
-

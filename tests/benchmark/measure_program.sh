@@ -57,13 +57,13 @@ probe post close >/dev/null
 wait_program 15
 
 wine "$empty_program" >"$work/empty.out" 2>&1 </dev/null &
-empty_launcher=$!
+program_pid=$! # ended by the session's clean-up if this script stops early
 sleep 2
 pid=$(linux_pid empty_program.exe) || fail "cannot find the empty program's process"
 note "empty program: process $pid, idle for $idle_seconds s"
 read -r empty_cpu empty_wakeups empty_rss <<<"$(measure_idle "$pid")"
 kill "$pid" 2>/dev/null
-wait "$empty_launcher" 2>/dev/null
+wait_program 15
 
 printf '%-28s %12s %14s\n' "" "skittera.exe" "empty program"
 printf '%-28s %12s %14s\n' "CPU time idle, µs" "$program_cpu" "$empty_cpu"

@@ -377,6 +377,21 @@ TEST(CalibrateMonitor, NoBelievableSizeFallsBackToTheDriver) {
     EXPECT_EQ(area.mmPerPixelY, 0);
 }
 
+// A monitor rectangle as wide as the 32-bit coordinates allow: no overflow, and no size
+// fits it, so the driver's figures serve.
+TEST(CalibrateMonitor, ExtremeRectanglesStayDefined) {
+    EdidBuilder edid = GoodMonitor();
+    EdidInfo info = Parsed(edid.Finish("good"));
+    MonitorFacts facts = FactsFor(1920, 1080, &info, "597x336");
+    facts.left = std::numeric_limits<int>::min();
+    facts.right = std::numeric_limits<int>::max();
+    MonitorSizeSource source;
+    MonitorArea area = CalibrateMonitor(facts, source);
+    EXPECT_EQ(source, MonitorSizeSource::Fallback);
+    EXPECT_EQ(area.left, std::numeric_limits<int>::min());
+    EXPECT_DOUBLE_EQ(area.mmPerPixelX, 508.0 / 1920);
+}
+
 TEST(CalibrateMonitor, TheUsersSizeComesBeforeTheEdid) {
     EdidBuilder edid = GoodMonitor();
     EdidInfo info = Parsed(edid.Finish("good"));

@@ -16,6 +16,11 @@
 //   probe broadcast-taskbar           "TaskbarCreated" to every top-level window, as the shell does
 //   probe delete-icon                 removes the program's tray icon behind its back
 //   probe taskbar                     "taskbar visible|hidden WORKAREA-BOTTOM"
+//   probe windows                     "windows N icons M": how many main windows exist, hidden or
+//                                     not, and how many of them have a tray icon
+//   probe starting-copy MS            plays a copy in its start-up: holds the instance mutex, shows its
+//                                     window only after MS, and waits for a hand-over
+//   probe crashed-copy MS             holds the instance mutex for MS, then ends without letting go
 //   probe refuse-tray MS              plays a shell that is not ready: refuses every icon for MS
 //   probe linger                      keeps the prefix's desktop up until it is ended
 //   probe calibration                 what the display reports: HORZSIZE VERTSIZE HORZRES VERTRES
@@ -30,6 +35,7 @@
 #include <cstring>
 #include <functional>
 
+#include "shell/Main.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace {
@@ -41,6 +47,32 @@ HWND MainWindow() { return FindWindowA(kClass, nullptr); }
 HWND VisiblePopupMenu() { return VisibleWindow("#32768"); }
 
 HWND VisibleDialog() { return VisibleWindow("#32770", "Skittera"); }
+
+struct MainWindowCount {
+    int windows = 0;
+    int icons = 0;
+};
+
+// Windows has no call that lists the tray's icons; an icon that exists can be changed,
+// and a change that changes nothing (no flags) tells whether it is there.
+bool HasTrayIcon(HWND window) {
+    NOTIFYICONDATAA record{};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = window;
+    record.uID = 0;
+    return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+}
+
+BOOL CALLBACK CountMainWindow(HWND window, LPARAM count) {
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (std::strcmp(className, kClass) == 0) {
+        MainWindowCount& counted = *reinterpret_cast<MainWindowCount*>(count);
+        ++counted.windows;
+        counted.icons += HasTrayIcon(window) ? 1 : 0;
+    }
+    return TRUE;
+}
 
 BOOL CALLBACK CountDialog(HWND window, LPARAM count) {
     char title[32] = "";
@@ -168,6 +200,74 @@ int SplashMismatch(const char* exe) {
     return differing == 0 ? 0 : 1;
 }
 
+DWORD Milliseconds(const char* text) { return static_cast<DWORD>(std::strtoul(text, nullptr, 10)); }
+
+// Holds the program's instance mutex as a copy does from its first instruction on.
+HANDLE HoldInstanceMutex() {
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
+    if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return nullptr;
+    }
+    return mutex;
+}
+
+UINT handOvers = 0;
+
+LRESULT CALLBACK StartingCopyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == RegisterWindowMessageA("VELTRAC_ICON") && wParam == 0 && lParam == WM_LBUTTONDBLCLK) {
+        ++handOvers;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A first copy that is still starting: it holds the mutex, and its window (of the
+// program's class, so that a second copy finds it) comes only after the given time. A
+// second copy started meanwhile must wait for it and hand over. Prints "handed over N"
+// once the hand-over has arrived and a second more has passed (so that a repeated one
+// would be counted), or "no hand-over".
+int PlayStartingCopy(const char* milliseconds) {
+    HANDLE mutex = HoldInstanceMutex();
+    if (mutex == nullptr) {
+        std::printf("the instance mutex is taken\n");
+        return 2;
+    }
+    std::printf("holding\n");
+    std::fflush(stdout);
+    PumpMessagesFor(Milliseconds(milliseconds));
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = StartingCopyProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kClass;
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, kClass, nullptr, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    bool arrived = PumpUntil(20000, [] { return handOvers > 0; });
+    if (arrived) {
+        PumpMessagesFor(1000);
+    }
+    std::printf(arrived ? "handed over %u\n" : "no hand-over\n", handOvers);
+    DestroyWindow(window);
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    return arrived ? 0 : 1;
+}
+
+// A first copy that crashes in its start-up: it holds the mutex and ends without
+// letting go, which leaves the mutex abandoned to whoever waits for it.
+int PlayCrashedCopy(const char* milliseconds) {
+    HANDLE mutex = HoldInstanceMutex();
+    if (mutex == nullptr) {
+        std::printf("the instance mutex is taken\n");
+        return 2;
+    }
+    std::printf("holding\n");
+    std::fflush(stdout);
+    Sleep(Milliseconds(milliseconds));
+    ExitProcess(0);
+}
+
 int Deliver(bool send, int count, char** arguments) {
     HWND window = MainWindow();
     if (window == nullptr || count < 1) {
@@ -270,6 +370,18 @@ int main(int argc, char** argv) {
         std::printf("taskbar %s %ld\n", taskbar != nullptr && IsWindowVisible(taskbar) ? "visible" : "hidden",
                     workArea.bottom);
         return 0;
+    }
+    if (std::strcmp(command, "windows") == 0) {
+        MainWindowCount count;
+        EnumWindows(CountMainWindow, reinterpret_cast<LPARAM>(&count));
+        std::printf("windows %d icons %d\n", count.windows, count.icons);
+        return 0;
+    }
+    if (std::strcmp(command, "starting-copy") == 0 && argc == 3) {
+        return PlayStartingCopy(argv[2]);
+    }
+    if (std::strcmp(command, "crashed-copy") == 0 && argc == 3) {
+        return PlayCrashedCopy(argv[2]);
     }
     if (std::strcmp(command, "refuse-tray") == 0 && argc == 3) {
         return RefuseTray(argv[2]);

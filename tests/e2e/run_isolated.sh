@@ -13,8 +13,12 @@ shift 4
 # shellcheck source=tools/wine-session.sh
 . "$(dirname "$0")/../../tools/wine-session.sh"
 
-wine "$program" "$@" >"$work/program.out" 2>"$work/program.err" </dev/null
-code=$?
+# In the background, so that the watchdog's signal reaches the trap at once.
+wine "$program" "$@" >"$work/program.out" 2>"$work/program.err" </dev/null &
+program_pid=$!
+code=0
+wait "$program_pid" || code=$?
+program_pid=""
 cat "$work/program.out"
 cat "$work/program.err" >&2
 [ "$code" = 0 ] && session_passed=1
