@@ -12,6 +12,7 @@
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
 #include "shell/Globals.h"
+#include "shell/MeasurementLock.h"
 #include "support/GdiTally.h"
 
 namespace {
@@ -76,9 +77,10 @@ void ReplaceCellPicture(HWND cell, HBITMAP picture, int drum) {
 // Both rows from the current state: the distance in the chosen unit and the highest
 // speed. Called at open, on every tick, after a unit change and after a reset.
 void ShowOdometer(HWND dialog) {
-    TextString distance = FormatDistanceDigits(appState);
+    OdometerState measurement = SnapshotMeasurement();
+    TextString distance = FormatDistanceDigits(measurement);
     ShowDigitRow(dialog, distance, kDistanceCells, IDC_DISTANCE_CELL_FIRST);
-    TextString maxSpeed = FormatMaxSpeedDigits(appState);
+    TextString maxSpeed = FormatMaxSpeedDigits(measurement);
     ShowDigitRow(dialog, maxSpeed, kSpeedCells, IDC_SPEED_CELL_FIRST);
 }
 

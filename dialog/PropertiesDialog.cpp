@@ -11,6 +11,7 @@
 #include "engine/Odometer.h"
 #include "resources/resource.h"
 #include "shell/Globals.h"
+#include "shell/MeasurementLock.h"
 #include "support/GdiTally.h"
 
 namespace {
@@ -32,7 +33,7 @@ const UnitButton kUnitButtons[] = {
 // The unit shown: the one whose divisor matches exactly. A divisor that matches none
 // is shown as centimetres, as the odometer and the tooltip already show it.
 const DistanceUnit& ShownUnit() {
-    const DistanceUnit* unit = FindUnitByDivisor(appState.unitDivisor);
+    const DistanceUnit* unit = FindUnitByDivisor(SnapshotMeasurement().unitDivisor);
     return unit != nullptr ? *unit : *FindUnitByDivisor(kCentimetres);
 }
 
@@ -78,7 +79,13 @@ void MeasureGaugeFrame(HWND dialog) {
 
 void StartDialog(HWND dialog) {
     ShowUnit(dialog);
-    TakeSpeedReference(appState, GetTickCount());
+    // The reference and the cleared flag are taken together: a move that the hook
+    // thread measures while the dialog is still being set up counts for its first tick.
+    TickCount now = GetTickCount();
+    ModifyMeasurement([now](OdometerState& measurement) {
+        TakeSpeedReference(measurement, now);
+        measurement.movedSinceTick = 0;
+    });
     TakeOverDrums(dialog);
     ShowOdometer(dialog);
     CheckDlgButton(dialog, IDC_RUN_AT_LOGON, appState.runAtStartup != 0 ? BST_CHECKED : BST_UNCHECKED);
@@ -88,31 +95,39 @@ void StartDialog(HWND dialog) {
     appState.gaugeMask = TallyLoadBitmap(appState.instanceHandle, IDB_GAUGE_MASK);
     MeasureGaugeFrame(dialog);
     SetTimer(dialog, kTickTimer, kTickMilliseconds, nullptr);
-    appState.movedSinceTick = 0;
 }
 
 // Once a second: a second without pointer moves brings the current speed to 0; then
-// the drums, the needle and the speed texts show the state.
+// the drums, the needle and the speed texts show the state. The flag is cleared in the
+// same step as the idle test, not after the drawing: a move that the hook thread
+// measures while the drums are drawn belongs to the next second.
 void TickDialog(HWND dialog) {
-    IdleTick(appState, GetTickCount());
+    TickCount now = GetTickCount();
+    ModifyMeasurement([now](OdometerState& measurement) {
+        IdleTick(measurement, now);
+        measurement.movedSinceTick = 0;
+    });
     ShowOdometer(dialog);
     HDC target = GetDC(dialog);
     if (target != nullptr) {
         DrawSpeedGauge(dialog, target, false);
         ReleaseDC(dialog, target);
     }
-    appState.movedSinceTick = 0;
 }
 
 // The counter starts again from today; the new date shows at once.
 void ResetFromDialog(HWND dialog) {
-    ResetCounter(appState, appState.sinceDate, std::time(nullptr));
+    // The date is formatted before the lock is taken, so that the hook waits for three
+    // assignments only.
+    TextString today = FormatLocalDate(std::time(nullptr));
+    ModifyMeasurement([](OdometerState& measurement) { ResetDistance(measurement); });
+    appState.sinceDate = today;
     ShowOdometer(dialog);
     ShowSinceDate(dialog);
 }
 
 void ChooseUnit(HWND dialog, double divisor) {
-    appState.unitDivisor = divisor;
+    ModifyMeasurement([divisor](OdometerState& measurement) { measurement.unitDivisor = divisor; });
     ShowUnit(dialog);
     ShowOdometer(dialog);
 }

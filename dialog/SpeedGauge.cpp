@@ -11,6 +11,7 @@
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
 #include "shell/Globals.h"
+#include "shell/MeasurementLock.h"
 #include "support/GdiTally.h"
 #include "support/RasterOps.h"
 
@@ -98,7 +99,8 @@ RECT GaugeRect() {
 // was drawn to the current speed (a context from GetDC). Either way the speed texts
 // are rewritten. Only while the dialog is open: the pictures and the frame are set.
 void DrawSpeedGauge(HWND dialog, HDC target, bool fullPaint) {
-    NeedleOffset tip = NeedleTipOffset(appState.currentSpeed);
+    OdometerState measurement = SnapshotMeasurement();
+    NeedleOffset tip = NeedleTipOffset(measurement.currentSpeed);
     POINT hub = DialHub();
 
     int saved = SaveDC(target);
@@ -123,8 +125,8 @@ void DrawSpeedGauge(HWND dialog, HDC target, bool fullPaint) {
         needleShown = true;
     }
 
-    ShowSpeedText(dialog, IDC_CURRENT_SPEED, appState.currentSpeed);
-    ShowSpeedText(dialog, IDC_AVERAGE_SPEED, appState.averageSpeed);
+    ShowSpeedText(dialog, IDC_CURRENT_SPEED, measurement.currentSpeed);
+    ShowSpeedText(dialog, IDC_AVERAGE_SPEED, measurement.averageSpeed);
 
     // Puts back the target's own pen, brush, colours and raster mode before the needle
     // pen goes.

@@ -164,6 +164,12 @@ void IdleTick(OdometerState& state, TickCount now) {
 // distance moved since start.
 void ResetCounter(OdometerState& state, TextString& sinceDate, std::time_t now) {
     sinceDate = FormatLocalDate(now);
+    ResetDistance(state);
+}
+
+// The measurement's part of a reset, apart from the date so that a caller that shares
+// the measurement with another thread can format the date before it takes the lock.
+void ResetDistance(OdometerState& state) {
     state.startDistanceCm -= state.distanceCm;
     state.refDistanceCm -= state.distanceCm;
     state.distanceCm = 0;

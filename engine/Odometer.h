@@ -26,6 +26,7 @@ void StartMeasuring(OdometerState& state, TickCount now);
 void TakeSpeedReference(OdometerState& state, TickCount now);
 void IdleTick(OdometerState& state, TickCount now);
 void ResetCounter(OdometerState& state, TextString& sinceDate, std::time_t now);
+void ResetDistance(OdometerState& state);
 
 TickCount TicksBetween(TickCount earlier, TickCount later);
 TextString FormatLocalDate(std::time_t when);

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "shell/Globals.h"
+#include "shell/MeasurementLock.h"
 
 namespace {
 
@@ -27,13 +28,36 @@ TextString ProgramPath(HINSTANCE instance) {
     return TextString();
 }
 
+// A copy of what is saved, with the measurement as one consistent snapshot: the
+// registry writes take milliseconds, and the hook must not wait for them.
+ApplicationState SavedState() {
+    ApplicationState saved;
+    static_cast<OdometerState&>(saved) = SnapshotMeasurement();
+    saved.sinceDate = appState.sinceDate;
+    saved.runAtStartup = appState.runAtStartup;
+    return saved;
+}
+
 } // namespace
 
-void LoadSettings() { LoadSettingsFrom(settingsStore, appState, std::time(nullptr)); }
+// The registry is read into a record of its own, away from the measurement that the
+// hook thread may share, and what the load sets of the measurement is then taken over
+// in one short step under the lock.
+void LoadSettings() {
+    ApplicationState loaded;
+    LoadSettingsFrom(settingsStore, loaded, std::time(nullptr));
+    ModifyMeasurement([&loaded](OdometerState& measurement) {
+        measurement.distanceCm = loaded.distanceCm;
+        measurement.startDistanceCm = loaded.startDistanceCm;
+        measurement.unitDivisor = loaded.unitDivisor;
+    });
+    appState.sinceDate = loaded.sinceDate;
+    appState.runAtStartup = loaded.runAtStartup;
+}
 
 void SaveSettings() {
     TextString path = ProgramPath(appState.instanceHandle);
-    SaveSettingsTo(settingsStore, appState, path.buffer);
+    SaveSettingsTo(settingsStore, SavedState(), path.buffer);
 }
 
-void SaveSettingsCheckpoint() { SaveUserSettingsTo(settingsStore, appState); }
+void SaveSettingsCheckpoint() { SaveUserSettingsTo(settingsStore, SavedState()); }

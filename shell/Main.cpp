@@ -9,6 +9,7 @@
 #include "settings/Settings.h"
 #include "shell/Globals.h"
 #include "shell/MainWindow.h"
+#include "shell/MeasurementLock.h"
 #include "shell/PointerHook.h"
 #include "shell/ShellRules.h"
 #include "support/GdiTally.h"
@@ -161,12 +162,14 @@ int ActivateRunningInstance() {
 // class atom, 0 when the class cannot be registered.
 int InitApplication(HINSTANCE instance) {
     appState.runAtStartup = 0;
-    appState.distanceCm = 0;
     appState.dialogOpen = 0;
-    appState.hasPrevious = false;
-    appState.unitDivisor = kCentimetres;
-    appState.currentSpeed = 0;
-    appState.maxSpeed = 0;
+    ModifyMeasurement([](OdometerState& measurement) {
+        measurement.distanceCm = 0;
+        measurement.hasPrevious = false;
+        measurement.unitDivisor = kCentimetres;
+        measurement.currentSpeed = 0;
+        measurement.maxSpeed = 0;
+    });
     LoadSettings();
 
     WNDCLASSA windowClass{};
@@ -197,7 +200,7 @@ int InitInstance(HINSTANCE instance) {
     PaintSplash();
     AddTrayIcon();
     TickCount now = GetTickCount();
-    StartMeasuring(appState, now);
+    ModifyMeasurement([now](OdometerState& measurement) { StartMeasuring(measurement, now); });
     InstallHook();
     StartHousekeeping(now);
     return 1;

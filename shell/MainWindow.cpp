@@ -8,6 +8,7 @@
 #include "resources/resource.h"
 #include "settings/Settings.h"
 #include "shell/Globals.h"
+#include "shell/MeasurementLock.h"
 #include "shell/PointerHook.h"
 #include "shell/ShellRules.h"
 #include "shell/TrayMenu.h"
@@ -147,7 +148,7 @@ bool TrayIconShown() { return trayIconShown; }
 // The tray tip shows the distance in the chosen unit.
 void RefreshTooltip() {
     char tip[kTooltipCapacity];
-    FormatTooltipText(appState, tip, sizeof tip);
+    FormatTooltipText(SnapshotMeasurement(), tip, sizeof tip);
     NOTIFYICONDATAA record = TrayIconRecord(NIF_TIP, tip);
     Shell_NotifyIconA(NIM_MODIFY, &record);
 }
@@ -194,16 +195,15 @@ void OpenPropertiesDialog() {
     appState.dialogOpen = 0;
 }
 
-void ReinstallHook() {
-    RemoveHook();
-    InstallHook();
-}
+// The hook thread takes the hook out of the input stream and puts it in again; the
+// thread itself keeps running.
+void ReinstallHook() { InstallHook(); }
 
 // Measuring begins: nothing is shut down, nothing needs saving yet, and the hook watch
 // starts from here.
 void StartHousekeeping(TickCount now) {
     shutdownDone = false;
-    RecordCheckpoint(checkpoint, appState, appState.sinceDate, now);
+    RecordCheckpoint(checkpoint, SnapshotMeasurement(), appState.sinceDate, now);
     PixelPoint position;
     ResetHookWatch(hookWatch, ReadCursor(position), HookEventsSeen());
 }
@@ -221,7 +221,7 @@ void MainTimerTick(TickCount now) {
     }
     RefreshTooltip();
     WatchHook();
-    if (CheckpointDue(checkpoint, appState, appState.sinceDate, now)) {
+    if (CheckpointDue(checkpoint, SnapshotMeasurement(), appState.sinceDate, now)) {
         SaveCheckpoint(now);
     }
 }
@@ -232,8 +232,11 @@ void SaveCheckpoint(TickCount now) {
     if (ShutdownDone()) {
         return;
     }
+    // What is recorded as saved is taken before the save: a move measured during the
+    // registry writes then makes the next checkpoint due rather than go unsaved.
+    OdometerState saved = SnapshotMeasurement();
     SaveSettingsCheckpoint();
-    RecordCheckpoint(checkpoint, appState, appState.sinceDate, now);
+    RecordCheckpoint(checkpoint, saved, appState.sinceDate, now);
 }
 
 // Takes the program out of the tray and the input stream and saves the settings.

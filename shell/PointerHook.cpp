@@ -1,30 +1,112 @@
 #include "shell/PointerHook.h"
 
+#include <process.h>
+
+#include <atomic>
+
 #include "engine/Edid.h"
 #include "engine/Monitors.h"
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
+#include "shell/MeasurementLock.h"
 #include "support/GdiTally.h"
 
 SpeedSampleWindow hookSamples;
 
 namespace {
 
-HookKind hookKind = HookKind::None;
-unsigned long hookEvents = 0;
+// A thread message: take the hook out of the input stream and put it in again.
+constexpr UINT kRenewHookMessage = WM_APP + 1;
+// How long the main thread waits for the hook thread to start, renew its hook or end.
+// It answers within microseconds; the bound is only there so that nothing can hang.
+constexpr DWORD kHookThreadAnswerMs = 5000;
 
-// Keys, buttons and the wheel pass straight on: only a pointer move needs the clock.
-void MeasureAt(int code, unsigned message, const PixelPoint* position) {
-    if (!IsPointerMoveEvent(code, message)) {
+std::atomic<HookKind> hookKind{HookKind::None};
+std::atomic<unsigned long> hookEvents{0};
+
+// The hook thread and the event by which it answers the main thread. Only the main
+// thread starts and stops it.
+HANDLE hookThread = nullptr;
+DWORD hookThreadId = 0;
+HANDLE hookAnswered = nullptr;
+// Set when no thread could be made: the hook then lives on the main thread, as a last
+// resort that still counts.
+bool hookOnMainThread = false;
+
+// Journal-record hooks are refused since Windows Vista unless the program has
+// UIAccess, are gone in Windows 11, and Wine accepts one but never calls it: the
+// counter would stand still while everything looks fine. A low-level mouse hook works
+// everywhere from Windows 2000 on, so it comes first. Both kinds are called on the
+// thread that installs them, while it waits for messages.
+void InstallOnThisThread() {
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    appState.hookHandle = SetWindowsHookExA(WH_MOUSE_LL, LowLevelMouseProc, module, 0);
+    if (appState.hookHandle != nullptr) {
+        hookKind = HookKind::LowLevelMouse;
         return;
     }
-    MeasurePointerEvent(appState, hookSamples, code, message, position, GetTickCount());
+    appState.hookHandle = SetWindowsHookExA(WH_JOURNALRECORD, JournalRecordProc, module, 0);
+    hookKind = appState.hookHandle != nullptr ? HookKind::JournalRecord : HookKind::None;
+}
+
+// The handle is cleared so that nothing passes a stale hook on.
+void RemoveFromThisThread() {
+    if (appState.hookHandle != nullptr) {
+        UnhookWindowsHookEx(appState.hookHandle);
+    }
+    appState.hookHandle = nullptr;
+    hookKind = HookKind::None;
+}
+
+// The hook thread does nothing but wait for messages, so that the system finds it
+// ready at every input event whatever the windows on the main thread are doing: a
+// hook on a busy thread holds up the whole desktop's pointer, and Windows drops a
+// low-level hook that keeps it waiting too long. The hook is installed, renewed and
+// removed here, on the thread it is called on.
+unsigned __stdcall HookThreadMain(void*) {
+    MSG message;
+    // Makes this thread's message queue, so that the main thread's posts reach it.
+    PeekMessageA(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    // Every pointer move of the desktop waits for this thread: it must get the
+    // processor at once, and it gives it back within microseconds.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    InstallOnThisThread();
+    SetEvent(hookAnswered);
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (message.hwnd == nullptr && message.message == kRenewHookMessage) {
+            RemoveFromThisThread();
+            InstallOnThisThread();
+            SetEvent(hookAnswered);
+        }
+    }
+    RemoveFromThisThread();
+    return 0;
+}
+
+bool StartHookThread() {
+    if (hookAnswered == nullptr) {
+        hookAnswered = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        if (hookAnswered == nullptr) {
+            return false;
+        }
+    }
+    ResetEvent(hookAnswered);
+    unsigned threadId = 0;
+    uintptr_t thread = _beginthreadex(nullptr, 0, HookThreadMain, nullptr, 0, &threadId);
+    if (thread == 0) {
+        return false;
+    }
+    hookThread = reinterpret_cast<HANDLE>(thread);
+    hookThreadId = threadId;
+    WaitForSingleObject(hookAnswered, kHookThreadAnswerMs);
+    return true;
 }
 
 } // namespace
 
 // The whole virtual screen as one monitor, at the millimetres per pixel of what the
-// display driver reports of the screen's physical size and its resolution.
+// display driver reports of the screen's physical size and its resolution. Everything
+// is read first; the hook waits only for the new table to be put in place.
 void CalibrateScreen() {
     HDC screen = TallyCreateCompatibleDC(nullptr);
     MonitorFacts facts{};
@@ -40,49 +122,83 @@ void CalibrateScreen() {
     MonitorLayout layout;
     layout.count = 1;
     layout.monitors[0] = CalibrateMonitor(facts);
-    SetMonitorLayout(appState, layout);
+    ModifyMeasurement([&layout](OdometerState& measurement) { SetMonitorLayout(measurement, layout); });
 }
 
-// Journal-record hooks are refused since Windows Vista unless the program has
-// UIAccess, are gone in Windows 11, and Wine accepts one but never calls it: the
-// counter would stand still while everything looks fine. A low-level mouse hook works
-// everywhere from Windows 2000 on, so it comes first.
+// Called by the main thread. Starts the hook thread, which installs the hook, or asks
+// the running one to renew its hook (which brings back one that the platform
+// dropped); either way it returns once the hook thread has answered.
 void InstallHook() {
-    HINSTANCE module = GetModuleHandleA(nullptr);
-    appState.hookHandle = SetWindowsHookExA(WH_MOUSE_LL, LowLevelMouseProc, module, 0);
-    if (appState.hookHandle != nullptr) {
-        hookKind = HookKind::LowLevelMouse;
+    if (hookThread != nullptr && WaitForSingleObject(hookThread, 0) == WAIT_OBJECT_0) {
+        // The thread has ended (it never should): a new one takes over.
+        CloseHandle(hookThread);
+        hookThread = nullptr;
+        hookThreadId = 0;
+    }
+    if (hookThread != nullptr) {
+        ResetEvent(hookAnswered);
+        if (PostThreadMessageA(hookThreadId, kRenewHookMessage, 0, 0)) {
+            WaitForSingleObject(hookAnswered, kHookThreadAnswerMs);
+        }
         return;
     }
-    appState.hookHandle = SetWindowsHookExA(WH_JOURNALRECORD, JournalRecordProc, module, 0);
-    hookKind = appState.hookHandle != nullptr ? HookKind::JournalRecord : HookKind::None;
+    if (hookOnMainThread) {
+        RemoveFromThisThread();
+        InstallOnThisThread();
+        return;
+    }
+    if (!StartHookThread()) {
+        hookOnMainThread = true;
+        InstallOnThisThread();
+    }
 }
 
-// The handle is cleared so that nothing passes a stale hook on.
+// Called by the main thread: the hook thread unhooks and ends. Once it has, the
+// measurement is the main thread's alone.
 void RemoveHook() {
-    if (appState.hookHandle != nullptr) {
-        UnhookWindowsHookEx(appState.hookHandle);
+    if (hookOnMainThread) {
+        RemoveFromThisThread();
+        hookOnMainThread = false;
+        return;
     }
-    appState.hookHandle = nullptr;
-    hookKind = HookKind::None;
+    if (hookThread == nullptr) {
+        return;
+    }
+    PostThreadMessageA(hookThreadId, WM_QUIT, 0, 0);
+    // A thread that does not end in time (it never should) is left to the end of the
+    // process, which takes its hook out of the input stream too.
+    WaitForSingleObject(hookThread, kHookThreadAnswerMs);
+    CloseHandle(hookThread);
+    hookThread = nullptr;
+    hookThreadId = 0;
 }
 
 HookKind InstalledHookKind() { return hookKind; }
 
-unsigned long HookEventsSeen() { return hookEvents; }
+bool HookRunsOnItsOwnThread() { return hookThread != nullptr; }
 
-// Called for every pointer event of the desktop, on this thread, while it waits for
-// messages. The position comes from the event itself: inside the hook GetCursorPos
-// still holds the previous position. At a screen edge the event's point can lie
-// beyond the screen (the pointer is stopped there afterwards); the measuring step takes
-// it to where the pointer can really be. Nothing but the measuring step runs here.
+unsigned long HookEventsSeen() { return hookEvents.load(std::memory_order_relaxed); }
+
+// Called for every pointer event of the desktop, on the hook thread, while it waits
+// for messages. The position comes from the event itself: inside the hook
+// GetCursorPos still holds the previous position. At a screen edge the event's point
+// can lie beyond the screen (the pointer is stopped there afterwards); the measuring
+// step takes it to where the pointer can really be. Nothing but the measuring step
+// runs under the lock.
 LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && hookSamples.hookBusy == 0 && lParam != 0) {
         hookSamples.hookBusy = 1;
-        ++hookEvents;
+        hookEvents.fetch_add(1, std::memory_order_relaxed);
         const MSLLHOOKSTRUCT* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
-        PixelPoint position{event->pt.x, event->pt.y};
-        MeasureAt(code, static_cast<unsigned>(wParam), &position);
+        unsigned message = static_cast<unsigned>(wParam);
+        // Keys, buttons and the wheel pass straight on: only a pointer move needs the
+        // clock and the lock.
+        if (IsPointerMoveEvent(code, message)) {
+            TickCount now = GetTickCount();
+            PixelPoint position{event->pt.x, event->pt.y};
+            MeasurementGuard guard;
+            MeasurePointerEvent(appState, hookSamples, code, message, &position, now);
+        }
         hookSamples.hookBusy = 0;
     }
     return CallNextHookEx(appState.hookHandle, code, wParam, lParam);
@@ -99,18 +215,15 @@ LRESULT CALLBACK JournalRecordProc(int code, WPARAM wParam, LPARAM lParam) {
     hookSamples.hookBusy = 1;
     const EVENTMSG* event = reinterpret_cast<const EVENTMSG*>(lParam);
     if (code == HC_ACTION && event != nullptr) {
-        ++hookEvents;
-        if (IsPointerMoveEvent(code, event->message)) {
-            POINT cursor;
-            PixelPoint position{0, 0};
-            const PixelPoint* read = nullptr;
-            // An event whose position cannot be read is skipped rather than measured
-            // from an undefined point.
-            if (GetCursorPos(&cursor)) {
-                position = PixelPoint{cursor.x, cursor.y};
-                read = &position;
-            }
-            MeasureAt(code, event->message, read);
+        hookEvents.fetch_add(1, std::memory_order_relaxed);
+        POINT cursor;
+        // An event whose position cannot be read is skipped rather than measured from
+        // an undefined point.
+        if (IsPointerMoveEvent(code, event->message) && GetCursorPos(&cursor)) {
+            TickCount now = GetTickCount();
+            PixelPoint position{cursor.x, cursor.y};
+            MeasurementGuard guard;
+            MeasurePointerEvent(appState, hookSamples, code, event->message, &position, now);
         }
     }
     hookSamples.hookBusy = 0;

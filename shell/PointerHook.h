@@ -1,7 +1,7 @@
-// The pointer hook: the screen calibration taken at start, the installation and
-// removal of the hook, and the two hook procedures that feed every pointer move to the
-// measuring step. A low-level mouse hook is used wherever the platform grants one;
-// the journal-record hook is the fallback for where it does not.
+// The pointer hook: the screen calibration taken at start, the hook thread with the
+// installation and removal of the hook, and the two hook procedures that feed every
+// pointer move to the measuring step. A low-level mouse hook is used wherever the
+// platform grants one; the journal-record hook is the fallback for where it does not.
 #ifndef SKITTERA_SHELL_POINTERHOOK_H
 #define SKITTERA_SHELL_POINTERHOOK_H
 
@@ -19,6 +19,7 @@ void CalibrateScreen();
 void InstallHook();
 void RemoveHook();
 HookKind InstalledHookKind();
+bool HookRunsOnItsOwnThread();
 // Input events that have reached either hook since start; the main timer compares
 // it between ticks to notice a hook that the platform dropped.
 unsigned long HookEventsSeen();

@@ -7,6 +7,7 @@
 
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
+#include "shell/MeasurementLock.h"
 #include "shell/PointerHook.h"
 
 namespace {
@@ -74,12 +75,23 @@ int main() {
     });
     double passOn = Measure([](long, long) { CallNextHookEx(appState.hookHandle, HC_ACTION, 0, 0); });
     RemoveHook();
+    // What the main thread holds the lock for: a tick's copy of the measurement, and a
+    // change such as the unit's.
+    // Both take and release a critical section, calls that the compiler cannot leave out.
+    double snapshot = Measure([](long, long) { static_cast<void>(SnapshotMeasurement()); });
+    double change = Measure([](long x, long) {
+        ModifyMeasurement(
+            [x](OdometerState& measurement) { measurement.unitDivisor = x % 2 == 0 ? 1 : 100; });
+    });
+    ModifyMeasurement([](OdometerState& measurement) { measurement.unitDivisor = 1; });
 
     std::printf("low-level hook, pointer move:   %8.1f ns per event\n", lowLevel);
     std::printf("low-level hook, button:         %8.1f ns per event\n", lowLevelButton);
     std::printf("journal hook, pointer move:     %8.1f ns per event\n", journal);
     std::printf("measuring step with tick count: %8.1f ns per event\n", step);
     std::printf("CallNextHookEx alone:           %8.1f ns per call\n", passOn);
-    std::printf("distance swept: %.1f cm\n", appState.distanceCm);
+    std::printf("snapshot under the lock:        %8.1f ns per call\n", snapshot);
+    std::printf("change under the lock:          %8.1f ns per call\n", change);
+    std::printf("distance swept: %.1f cm\n", SnapshotMeasurement().distanceCm);
     return 0;
 }

@@ -99,6 +99,25 @@ int RefuseTray(const char* milliseconds) {
     return 0;
 }
 
+// Without a virtual desktop Wine calls a low-level hook only for moves over its own
+// windows: a plain window over the whole X screen, under the program's topmost splash,
+// makes every move reach it. Stays until it is killed.
+int CoverScreen() {
+    HWND cover =
+        CreateWindowExA(0, "STATIC", "cover", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                        GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
+    if (cover == nullptr) {
+        return 1;
+    }
+    std::printf("covering\n");
+    std::fflush(stdout);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
 bool WaitFor(const char* milliseconds, const std::function<bool()>& condition) {
     return PumpUntil(static_cast<DWORD>(std::strtoul(milliseconds, nullptr, 10)), condition);
 }
@@ -392,6 +411,9 @@ int main(int argc, char** argv) {
         GetDesktopWindow();
         Sleep(INFINITE);
         return 0;
+    }
+    if (std::strcmp(command, "cover") == 0) {
+        return CoverScreen();
     }
     if (std::strcmp(command, "calibration") == 0) {
         HDC screen = CreateCompatibleDC(nullptr);

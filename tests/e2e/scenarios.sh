@@ -425,9 +425,41 @@ scenario_outside_messages() {
     probe wait-gone 3000 >/dev/null || fail "a close left the window behind"
 }
 
+# Pointer moves made right after the splash hides are all counted, whatever the main
+# thread does then. Without a virtual desktop, as most users run Wine programs: the X
+# screen is covered by a plain Wine window, so that every move reaches the hook.
+scenario_moves_after_splash() {
+    # The session's desktop goes; from here on the prefix runs without one.
+    wineserver -k >/dev/null 2>&1 </dev/null
+    wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 </dev/null ||
+        fail "cannot switch the virtual desktop off"
+    wine "$probe_program" cover >"$work/cover.out" 2>&1 </dev/null &
+    local i
+    for i in $(seq 100); do
+        grep -q covering "$work/cover.out" 2>/dev/null && break
+        sleep 0.1
+    done
+    grep -q covering "$work/cover.out" || fail "cannot cover the screen: $(cat "$work/cover.out")"
+    expect_test_screen # again: now without the virtual desktop
+    # The pointer rests on the splash: as it hides, the window under the pointer
+    # changes, which sends a pointer event through the hooks at that very moment.
+    park_pointer 640 480
+    start_program
+    probe wait-hidden 10000 >/dev/null || fail "the splash did not hide"
+    move_through 640 480 960 480 960 720 640 720 640 480 320 480 320 240 640 240 640 480
+    probe post command 40001 >/dev/null
+    expect_exit_code 1
+    local saved
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "nothing saved"
+    note "saved $saved cm"
+    # A leg of 320 pixels across is 320 x 339/1280 = 84.75 mm, one of 240 pixels up or
+    # down 240 x 254/960 = 63.5 mm. Four of each: 4 x 8.475 + 4 x 6.35 = 59.3 cm.
+    expect_distance_near "$saved" 59.3
+}
+
 case "$scenario" in
 splash | path | menu | second_instance | one_copy | end_session | checkpoint | taskbar_created | late_shell | \
-    odd_registry | outside_messages)
+    odd_registry | outside_messages | moves_after_splash)
     note "display $DISPLAY, prefix $WINEPREFIX"
     expect_test_screen
     "scenario_$scenario"

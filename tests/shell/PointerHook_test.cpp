@@ -2,7 +2,9 @@
 // low-level hook fed by real input that another thread sends while this one pumps.
 #include "shell/PointerHook.h"
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include "engine/Monitors.h"
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
+#include "shell/MeasurementLock.h"
 #include "support/GdiTally.h"
 #include "tests/support/WinTestSupport.h"
 
@@ -80,13 +83,20 @@ protected:
     }
 };
 
-TEST_F(PointerHookTest, InstallPrefersTheLowLevelHook) {
+TEST_F(PointerHookTest, InstallPrefersTheLowLevelHookOnAThreadOfItsOwn) {
     InstallHook();
     EXPECT_NE(appState.hookHandle, nullptr);
     EXPECT_EQ(InstalledHookKind(), HookKind::LowLevelMouse);
+    EXPECT_TRUE(HookRunsOnItsOwnThread());
+    HHOOK first = appState.hookHandle;
+    InstallHook(); // renewed on the running thread
+    EXPECT_NE(appState.hookHandle, nullptr);
+    EXPECT_NE(appState.hookHandle, first);
+    EXPECT_TRUE(HookRunsOnItsOwnThread());
     RemoveHook();
     EXPECT_EQ(appState.hookHandle, nullptr);
     EXPECT_EQ(InstalledHookKind(), HookKind::None);
+    EXPECT_FALSE(HookRunsOnItsOwnThread());
     RemoveHook(); // removing twice is harmless
 }
 
@@ -233,6 +243,79 @@ TEST_F(PointerHookTest, RealMovesAddUpToTheirPath) {
     EXPECT_LT(seenEvents[4].eventPoint.x, 0);
     EXPECT_NEAR(appState.distanceCm, expected, 1e-9);
     EXPECT_GT(appState.distanceCm, 30.0);
+}
+
+// The thread that installs the hook takes no message for two seconds (it paints, it
+// tracks a menu, it waits for the shell) while the pointer moves: every move is counted
+// all the same, and by the time it looks again. The thread that installed the hook
+// used to be the one the system called it on, so then the moves waited for it, and
+// under Wine they came late, merged, or not at all.
+TEST_F(PointerHookTest, CountsEveryMoveWhileTheInstallingThreadIsBusy) {
+    ASSERT_TRUE(SetCursorPos(100, 100));
+    PumpMessagesFor(100);
+    InstallHook();
+    ASSERT_NE(InstalledHookKind(), HookKind::None);
+    unsigned long before = HookEventsSeen();
+    std::atomic<bool> done{false};
+    std::thread mover([&] {
+        SendAbsoluteMove(100, 100);
+        SendAbsoluteMove(500, 100);
+        SendAbsoluteMove(500, 400);
+        SendAbsoluteMove(200, 400);
+        done = true;
+    });
+    DWORD start = GetTickCount();
+    while ((GetTickCount() - start < 2000 || !done) && GetTickCount() - start < 30000) {
+        // Busy, and not a message taken.
+    }
+    // Waits for the last event without taking a message either.
+    for (int i = 0; i < 100 && HookEventsSeen() - before < 4; ++i) {
+        Sleep(50);
+    }
+    OdometerState measured = SnapshotMeasurement();
+    mover.join();
+    EXPECT_EQ(HookEventsSeen() - before, 4u);
+    // At 0.25 mm a pixel: 400 pixels right (10 cm), 300 down (7.5 cm), 300 left
+    // (7.5 cm); the first move only records where the pointer is.
+    EXPECT_DOUBLE_EQ(measured.distanceCm, 25.0);
+    EXPECT_EQ(measured.movedSinceTick, 1);
+}
+
+// While the hook thread counts, the main thread reads the measurement and changes the
+// unit as its ticks and the dialog do. Every copy it reads is one that the moves
+// really passed through, and the changes lose no move.
+TEST_F(PointerHookTest, MainThreadReadsAndChangesLoseNoMove) {
+    ASSERT_TRUE(SetCursorPos(100, 100));
+    PumpMessagesFor(100);
+    InstallHook();
+    ASSERT_NE(InstalledHookKind(), HookKind::None);
+    std::atomic<bool> done{false};
+    std::thread mover([&] {
+        for (int round = 0; round < 3; ++round) {
+            SendAbsoluteMove(100, 100);
+            SendAbsoluteMove(500, 100); // 10 cm
+            SendAbsoluteMove(100, 100); // 10 cm
+        }
+        done = true;
+    });
+    int snapshots = 0;
+    bool onlyWholeMoves = true;
+    while (!done) {
+        OdometerState seen = SnapshotMeasurement();
+        // 10 cm a move, counted exactly in binary: nothing between two whole moves.
+        onlyWholeMoves = onlyWholeMoves && seen.distanceCm == 10.0 * static_cast<int>(seen.distanceCm / 10.0);
+        double divisor = snapshots % 2 == 0 ? 100 : 1;
+        ModifyMeasurement([divisor](OdometerState& measurement) { measurement.unitDivisor = divisor; });
+        ++snapshots;
+    }
+    mover.join();
+    PumpMessagesFor(300);
+    OdometerState measured = SnapshotMeasurement();
+    EXPECT_GT(snapshots, 100);
+    EXPECT_TRUE(onlyWholeMoves);
+    // Six moves of 400 pixels at 0.25 mm; the first only records the position, and the
+    // moves back onto (100, 100) from there add nothing.
+    EXPECT_DOUBLE_EQ(measured.distanceCm, 60.0);
 }
 
 } // namespace
