@@ -174,6 +174,11 @@ void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t
     state.runAtStartup = !machineEntry.IsEmpty() || !userEntry.IsEmpty() ? 1 : 0;
 }
 
+// Read from the per-user key whatever the store's base key is at the moment.
+TextString ReadMonitorOverrideFrom(SettingsStore& store, const char* valueName) {
+    return store.ReadStringFrom(CurrentUserRoot(), kSettingsKeyPath, valueName);
+}
+
 // The three per-user values, each in one write. Saving again with the same state
 // leaves the registry as it was, so this may run as a checkpoint any number of times.
 void SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state) {

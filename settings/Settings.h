@@ -31,6 +31,12 @@ void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t
 void SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state);
 void SaveSettingsTo(SettingsStore& store, const ApplicationState& state, const char* programPath);
 
+// The size of a monitor as the user stated it, under the per-user key in the value named
+// for that monitor (engine/Edid.h: MonitorOverrideName); empty when there is none. The
+// program only reads these values: the user writes them, nothing here ever does.
+TextString ReadMonitorOverride(const char* valueName);
+TextString ReadMonitorOverrideFrom(SettingsStore& store, const char* valueName);
+
 // The distance a stored text stands for, in centimetres.
 double ParseStoredDistance(const char* text);
 // The command line of the log-on entry that starts the program at programPath.

@@ -60,4 +60,8 @@ void SaveSettings() {
     SaveSettingsTo(settingsStore, SavedState(), path.buffer);
 }
 
+TextString ReadMonitorOverride(const char* valueName) {
+    return ReadMonitorOverrideFrom(settingsStore, valueName);
+}
+
 void SaveSettingsCheckpoint() { SaveUserSettingsTo(settingsStore, SavedState()); }

@@ -7,6 +7,7 @@
 #include "engine/Odometer.h"
 #include "resources/resource.h"
 #include "settings/Settings.h"
+#include "shell/Displays.h"
 #include "shell/Globals.h"
 #include "shell/MainWindow.h"
 #include "shell/MeasurementLock.h"
@@ -181,7 +182,7 @@ int InitApplication(HINSTANCE instance) {
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszClassName = kMainWindowClass;
 
-    CalibrateScreen();
+    CalibrateDisplays();
     return RegisterClassA(&windowClass);
 }
 

@@ -7,6 +7,7 @@
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
 #include "settings/Settings.h"
+#include "shell/Displays.h"
 #include "shell/Globals.h"
 #include "shell/MeasurementLock.h"
 #include "shell/PointerHook.h"
@@ -22,6 +23,11 @@ static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the version-1 tray record is 88 by
 static_assert(kTooltipCapacity <= sizeof NOTIFYICONDATAA{}.szTip, "the tip fits the record");
 
 namespace {
+
+// WM_DPICHANGED and SPI_SETLOGICALDPIOVERRIDE (the scaling slider), both of Windows 8.1
+// and later: the headers name them only for newer targets than this program's.
+constexpr UINT kDpiChangedMessage = 0x02E0;
+constexpr WPARAM kSetLogicalDpiOverride = 0x009F;
 
 bool trayIconShown = false;
 bool shutdownDone = false;
@@ -79,6 +85,12 @@ void HandleTaskbarCreated() {
     AddTrayIcon();
     ReinstallHook();
     RestartMainTimer(kMainTimerMs);
+}
+
+// The system settings whose change can come with a change of the monitors: the work
+// area (a monitor or the taskbar moved) and the scaling.
+bool IsDisplaySetting(WPARAM setting) {
+    return setting == SPI_SETWORKAREA || setting == kSetLogicalDpiOverride;
 }
 
 void HandleCommand(WPARAM wParam) {
@@ -298,9 +310,19 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         MainTimerTick(GetTickCount());
         return 0;
     case WM_DISPLAYCHANGE:
-        // Screens added, removed or rearranged: measure on the new screen from the
-        // next move on.
-        CalibrateScreen();
+        // A resolution, a rotation, a monitor plugged in or out, a dock: every monitor is
+        // read again. Here, never in the hook, which must answer at once.
+        CalibrateDisplays();
+        break;
+    case kDpiChangedMessage:
+        // Only per-monitor-aware windows get it, and the hook's pixels do not change with
+        // the scaling; should it come all the same, reading the monitors again is cheap.
+        CalibrateDisplays();
+        break;
+    case WM_SETTINGCHANGE:
+        if (IsDisplaySetting(wParam)) {
+            CalibrateDisplays();
+        }
         break;
     default:
         // Registered message numbers are never 0; a failed registration must not turn

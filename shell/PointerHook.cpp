@@ -9,6 +9,7 @@
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
 #include "shell/MeasurementLock.h"
+#include "shell/ShellRules.h"
 #include "support/GdiTally.h"
 
 SpeedSampleWindow hookSamples;
@@ -125,6 +126,18 @@ void CalibrateScreen() {
     ModifyMeasurement([&layout](OdometerState& measurement) { SetMonitorLayout(measurement, layout); });
 }
 
+// The monitors as calibration found them (shell/Displays.cpp), in the hook's physical
+// pixels; the measuring step starts afresh with the next pointer move. A table equal to
+// the one in force is left alone: announcements that changed nothing (the taskbar's
+// work area, a colour depth) cost no pointer move.
+void ApplyMonitorLayout(const MonitorLayout& layout) {
+    ModifyMeasurement([&layout](OdometerState& measurement) {
+        if (!SameMonitorLayout(layout, measurement.layout)) {
+            SetMonitorLayout(measurement, layout);
+        }
+    });
+}
+
 // Called by the main thread. Starts the hook thread, which installs the hook, or asks
 // the running one to renew its hook (which brings back one that the platform
 // dropped); either way it returns once the hook thread has answered.
@@ -182,9 +195,9 @@ unsigned long HookEventsSeen() { return hookEvents.load(std::memory_order_relaxe
 // Called for every pointer event of the desktop, on the hook thread, while it waits
 // for messages. The position comes from the event itself: inside the hook
 // GetCursorPos still holds the previous position. At a screen edge the event's point
-// can lie beyond the screen (the pointer is stopped there afterwards); the measuring
-// step takes it to where the pointer can really be. Nothing but the measuring step
-// runs under the lock.
+// can lie beyond every monitor (the pointer is stopped there afterwards); the measuring
+// step takes it to the nearest monitor. Nothing but the measuring step runs under the
+// lock.
 LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && hookSamples.hookBusy == 0 && lParam != 0) {
         hookSamples.hookBusy = 1;

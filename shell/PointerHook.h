@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "engine/Monitors.h"
 #include "engine/OdometerState.h"
 
 // The hook's own working variables (the busy flag and the speed sample window). No
@@ -16,6 +17,7 @@ extern SpeedSampleWindow hookSamples;
 enum class HookKind { None, LowLevelMouse, JournalRecord };
 
 void CalibrateScreen();
+void ApplyMonitorLayout(const MonitorLayout& layout);
 void InstallHook();
 void RemoveHook();
 HookKind InstalledHookKind();

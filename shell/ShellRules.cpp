@@ -23,6 +23,22 @@ bool IsSupportedPlatform(unsigned long platformId) {
     return platformId == kPlatformWindows9x || platformId == kPlatformWindowsNt;
 }
 
+// Only the monitors the count covers; the table's unused entries mean nothing.
+bool SameMonitorLayout(const MonitorLayout& a, const MonitorLayout& b) {
+    if (a.count != b.count) {
+        return false;
+    }
+    for (int index = 0; index < a.count; ++index) {
+        const MonitorArea& x = a.monitors[index];
+        const MonitorArea& y = b.monitors[index];
+        if (x.left != y.left || x.top != y.top || x.right != y.right || x.bottom != y.bottom ||
+            x.mmPerPixelX != y.mmPerPixelX || x.mmPerPixelY != y.mmPerPixelY) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Called on each main-timer tick with the pointer position (null when it cannot be
 // read) and the number of hook events so far. The pointer moved between two ticks
 // while not one event reached the hook: the hook is gone. Either way the watch starts

@@ -1,6 +1,6 @@
 // The shell's decisions that need no <windows.h>: where the splash stands, which
-// platforms run the program, when the pointer hook has evidently been dropped, and when
-// the counter is due for a checkpoint.
+// platforms run the program, whether a calibration changed the monitors, when the
+// pointer hook has evidently been dropped, and when the counter is due for a checkpoint.
 #ifndef SKITTERA_SHELL_SHELLRULES_H
 #define SKITTERA_SHELL_SHELLRULES_H
 
@@ -27,6 +27,9 @@ struct ScreenRect {
 PixelPoint SplashOrigin(const ScreenRect& workArea);
 
 bool IsSupportedPlatform(unsigned long platformId);
+
+// The same monitors with the same factors, in the same order.
+bool SameMonitorLayout(const MonitorLayout& a, const MonitorLayout& b);
 
 // Tells a hook that the platform removed (it drops a low-level hook that once took too
 // long, without a word) from a pointer that simply rests.

@@ -139,6 +139,33 @@ void DrawPicture(HDC target, HBITMAP picture, int left, int pictureTop, bool dis
     TallyDeleteDC(memory);
 }
 
+// The label's extent in the screen's default font, by which the items have always been
+// sized, and in the menu font that Windows draws them with, which grows with the dots
+// per inch: the larger of the two, so that the menu looks as it did at 100 % and its
+// labels stay whole where the system does not scale the program's windows as pictures.
+SIZE LabelExtent(const TextString& label) {
+    SIZE extent{0, 0};
+    HDC screen = TallyCreateCompatibleDC(nullptr);
+    GetTextExtentPoint32A(screen, label.buffer, label.length, &extent);
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    HFONT menuFont = nullptr;
+    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+        menuFont = CreateFontIndirectA(&metrics.lfMenuFont);
+    }
+    if (menuFont != nullptr) {
+        HGDIOBJ previous = SelectObject(screen, menuFont);
+        SIZE menuExtent{0, 0};
+        GetTextExtentPoint32A(screen, label.buffer, label.length, &menuExtent);
+        SelectObject(screen, previous);
+        DeleteObject(menuFont);
+        extent.cx = menuExtent.cx > extent.cx ? menuExtent.cx : extent.cx;
+        extent.cy = menuExtent.cy > extent.cy ? menuExtent.cy : extent.cy;
+    }
+    TallyDeleteDC(screen);
+    return extent;
+}
+
 } // namespace
 
 // Converts every qualifying item of the menu and of all its sub-menus.
@@ -173,9 +200,7 @@ void MeasureMenuItem(MEASUREITEMSTRUCT* measure) {
     SIZE extent{0, 0};
     const OwnerDrawMenuItem* record = FindRecord(measure->itemData);
     if (record != nullptr) {
-        HDC screen = TallyCreateCompatibleDC(nullptr);
-        GetTextExtentPoint32A(screen, record->label.buffer, record->label.length, &extent);
-        TallyDeleteDC(screen);
+        extent = LabelExtent(record->label);
     }
     MenuItemSize size = MenuItemSizeForLabel(extent.cx, extent.cy);
     measure->itemWidth = static_cast<UINT>(size.width);

@@ -7,6 +7,8 @@
 #   skittera_new_prefix DIR   a fresh copy of the template prefix, for one scenario
 #   skittera_on_exit FUNCTION runs FUNCTION however the script ends, signals included
 #   skittera_watchdog SECONDS FIFO   SIGALRM to the script when its time is up
+#
+# SKITTERA_SCREEN is the X screen's size, SKITTERA_XVFB_OPTIONS more options for Xvfb.
 
 export PATH="/usr/lib/wine:$PATH"
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -108,7 +110,8 @@ skittera_start_xvfb() {
     local display attempt
     for attempt in 1 2 3 4 5; do
         display=$(skittera_free_display)
-        Xvfb ":$display" -screen 0 "${SKITTERA_SCREEN}x24" -nolisten tcp >/dev/null 2>&1 &
+        # shellcheck disable=SC2086 # SKITTERA_XVFB_OPTIONS holds several words, or none
+        Xvfb ":$display" -screen 0 "${SKITTERA_SCREEN}x24" -nolisten tcp ${SKITTERA_XVFB_OPTIONS:-} >/dev/null 2>&1 &
         local pid=$!
         for _ in $(seq 50); do
             [ -e "/tmp/.X11-unix/X$display" ] && break

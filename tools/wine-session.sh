@@ -8,6 +8,18 @@
 # however the script ends, and the session's folder is removed unless the script failed
 # (set session_passed=1 at the end). With SKITTERA_TIME_LIMIT set, the session fails by
 # itself after that many seconds (see skittera_watchdog).
+#
+# SKITTERA_SESSION_DISPLAYS chooses what the session's Windows programs see as displays:
+#   desktop (the default)  one 1280 x 960 virtual desktop, whose monitor has no EDID
+#   edid                   no virtual desktop; one 1280 x 960 screen whose monitor's EDID
+#                          states 400 x 300 mm (tests/e2e/set_edid.c)
+#   two-monitors           no virtual desktop; a 2304 x 1024 screen split into two
+#                          monitors, 1280 x 1024 and the primary 1024 x 768 to its right,
+#                          which Windows places at x -1280 and 0; nothing lies below the
+#                          primary one (a dead corner of 1024 x 256)
+# Without a virtual desktop a low-level hook hears only the moves over Wine windows:
+# run `probe cover` first. SKITTERA_SESSION_DPI (96 when unset) is the dots per inch
+# that Wine scales its fonts and GDI's figures to, as Windows does at 150 % for 144.
 # shellcheck source=tools/wine-env.sh
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
@@ -64,9 +76,48 @@ if [ -z "${SKITTERA_WINE_TEMPLATE:-}" ] || [ ! -f "$SKITTERA_WINE_TEMPLATE/.skit
 fi
 skittera_new_prefix "$work/prefix"
 export WINEPREFIX="$work/prefix"
+session_displays=${SKITTERA_SESSION_DISPLAYS:-desktop}
+case "$session_displays" in
+desktop) ;;
+# -noreset: the server forgets the EDID property and the monitors when its last client
+# leaves, which it does between the preparation and the session.
+edid) export SKITTERA_XVFB_OPTIONS=-noreset SKITTERA_SCREEN=1280x960 ;;
+two-monitors) export SKITTERA_XVFB_OPTIONS=-noreset SKITTERA_SCREEN=2304x1024 ;;
+*) fail "no display set-up $session_displays" ;;
+esac
 started=$(skittera_start_xvfb) || fail "cannot start Xvfb"
 export DISPLAY=":${started% *}"
 xvfb_pid=${started#* }
+
+# Wine reads the monitors, their EDIDs and its own settings when its session starts, so
+# all of it is in place before the first program, and the session that `wine reg` began
+# is ended.
+if [ "$session_displays" != desktop ]; then
+    skittera_quiet_wine wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f
+fi
+case "$session_displays" in
+edid)
+    cc -O2 -o "$work/set_edid" "$(dirname "${BASH_SOURCE[0]}")/../tests/e2e/set_edid.c" -lXrandr -lX11 ||
+        fail "cannot build set_edid (libxrandr-dev)"
+    "$work/set_edid" 400 300 1280 960 || fail "cannot give the screen an EDID"
+    ;;
+two-monitors)
+    # Through Xinerama (UseXRandR off) Wine takes the monitors that --setmonitor made.
+    xrandr --setmonitor MonA 1280/400x1024/300+0+0 screen >/dev/null &&
+        xrandr --setmonitor '*MonB' 1024/300x768/225+1280+0 none >/dev/null || fail "cannot split the screen"
+    skittera_quiet_wine wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f
+    ;;
+esac
+if [ -n "${SKITTERA_SESSION_DPI:-}" ]; then
+    for dpi_key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+        skittera_quiet_wine wine reg add "$dpi_key" /v LogPixels /t REG_DWORD /d "$SKITTERA_SESSION_DPI" /f ||
+            fail "cannot set the dots per inch"
+    done
+fi
+if [ "$session_displays" != desktop ] || [ -n "${SKITTERA_SESSION_DPI:-}" ]; then
+    skittera_quiet_wine wineserver -k
+    skittera_quiet_wine wineserver -w
+fi
 
 # The desktop comes up first and stays for the whole scenario: while Wine builds it, it
 # moves the pointer to the screen's centre and back, which the program would count.
@@ -162,10 +213,11 @@ park_pointer() {
 
 # Moves the pointer through the given points, one event each. The program counts from
 # the first of them: the first move after its start only records where the pointer is.
+# move_pause sets the pause after each move (0.12 s when unset).
 move_through() {
     while [ $# -ge 2 ]; do
         xdotool mousemove "$1" "$2"
-        sleep 0.12
+        sleep "${move_pause:-0.12}"
         shift 2
     done
 }

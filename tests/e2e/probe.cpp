@@ -26,6 +26,11 @@
 //   probe calibration                 what the display reports: HORZSIZE VERTSIZE HORZRES VERTRES
 //   probe find-picture EXE ID L T R B where picture ID of EXE shows unchanged inside the rectangle
 //   probe splash-mismatch EXE         pixels of the splash window that differ from picture 102
+//   probe monitors                    "monitor L T R B" for each monitor, as Windows lists them
+//   probe cover                       a window over every monitor, until it is ended: without a
+//                                     virtual desktop a low-level hook hears only moves over windows
+//   probe change-display W H          the display mode W x H, as a user's display settings would
+//   probe restore-display             the display mode of the registry again
 #include <windows.h>
 
 #include <shellapi.h>
@@ -96,25 +101,6 @@ int RefuseTray(const char* milliseconds) {
     std::printf("refusing\n");
     std::fflush(stdout);
     PumpMessagesFor(static_cast<DWORD>(std::strtoul(milliseconds, nullptr, 10)));
-    return 0;
-}
-
-// Without a virtual desktop Wine calls a low-level hook only for moves over its own
-// windows: a plain window over the whole X screen, under the program's topmost splash,
-// makes every move reach it. Stays until it is killed.
-int CoverScreen() {
-    HWND cover =
-        CreateWindowExA(0, "STATIC", "cover", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                        GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
-    if (cover == nullptr) {
-        return 1;
-    }
-    std::printf("covering\n");
-    std::fflush(stdout);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        DispatchMessageA(&message);
-    }
     return 0;
 }
 
@@ -308,6 +294,57 @@ int Deliver(bool send, int count, char** arguments) {
     return 0;
 }
 
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info)) {
+        std::printf("monitor %ld %ld %ld %ld\n", info.rcMonitor.left, info.rcMonitor.top,
+                    info.rcMonitor.right, info.rcMonitor.bottom);
+    }
+    return TRUE;
+}
+
+// Without a virtual desktop Wine calls a low-level hook only for moves over its own
+// windows: a plain window over the whole virtual screen, dead corners included, under
+// the program's topmost splash, makes every move reach it. It pumps its messages until
+// the process is ended.
+int Cover() {
+    WNDCLASSA coverClass{};
+    coverClass.lpfnWndProc = DefWindowProcA;
+    coverClass.hInstance = GetModuleHandleA(nullptr);
+    coverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    coverClass.lpszClassName = "SkitteraTestCover";
+    RegisterClassA(&coverClass);
+    int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    HWND cover = CreateWindowExA(WS_EX_NOACTIVATE, coverClass.lpszClassName, nullptr, WS_POPUP | WS_VISIBLE,
+                                 left, top, width, height, nullptr, nullptr, coverClass.hInstance, nullptr);
+    if (cover == nullptr) {
+        std::printf("cannot cover the screens\n");
+        return 1;
+    }
+    std::printf("covering %d %d %d %d\n", left, top, left + width, top + height);
+    std::fflush(stdout);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+int ChangeDisplay(const char* width, const char* height) {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = static_cast<DWORD>(std::strtoul(width, nullptr, 10));
+    mode.dmPelsHeight = static_cast<DWORD>(std::strtoul(height, nullptr, 10));
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    LONG result = ChangeDisplaySettingsA(&mode, 0);
+    std::printf("result %ld\n", result);
+    return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
+}
+
 int PrintRect(const char* what, HWND window) {
     RECT rect;
     GetWindowRect(window, &rect);
@@ -412,9 +449,6 @@ int main(int argc, char** argv) {
         Sleep(INFINITE);
         return 0;
     }
-    if (std::strcmp(command, "cover") == 0) {
-        return CoverScreen();
-    }
     if (std::strcmp(command, "calibration") == 0) {
         HDC screen = CreateCompatibleDC(nullptr);
         std::printf("calibration %d %d %d %d\n", GetDeviceCaps(screen, HORZSIZE),
@@ -422,6 +456,20 @@ int main(int argc, char** argv) {
                     GetDeviceCaps(screen, VERTRES));
         DeleteDC(screen);
         return 0;
+    }
+    if (std::strcmp(command, "monitors") == 0) {
+        return EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0) ? 0 : 1;
+    }
+    if (std::strcmp(command, "cover") == 0) {
+        return Cover();
+    }
+    if (std::strcmp(command, "change-display") == 0 && argc == 4) {
+        return ChangeDisplay(argv[2], argv[3]);
+    }
+    if (std::strcmp(command, "restore-display") == 0) {
+        LONG result = ChangeDisplaySettingsA(nullptr, 0);
+        std::printf("result %ld\n", result);
+        return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
     }
     if (std::strcmp(command, "find-picture") == 0 && argc == 8) {
         return FindPicture(argv + 2);

@@ -13,6 +13,11 @@ program=$2
 probe_program=$3
 work_root=$4
 session_name=$scenario
+# The monitors' scenarios need displays other than the usual virtual desktop.
+case "$scenario" in
+edid_size) export SKITTERA_SESSION_DISPLAYS=edid ;;
+two_monitors) export SKITTERA_SESSION_DISPLAYS=two-monitors ;;
+esac
 # shellcheck source=tools/wine-session.sh
 . "$(dirname "$0")/../../tools/wine-session.sh"
 
@@ -38,12 +43,31 @@ expect_test_screen() {
         fail "the display reports '$calibration'; the distances here are for 339 x 254 mm at 1280 x 960"
 }
 
+# The saved distance against one worked out by hand, within a micrometre unless the path
+# allows more (a third argument, in centimetres).
 expect_distance_near() {
-    python3 - "$1" "$2" <<'PYTHON' || fail "saved distance $1, expected $2"
+    python3 - "$1" "$2" "${3:-1e-6}" <<'PYTHON' || fail "saved distance $1, expected $2"
 import sys
-saved, expected = float(sys.argv[1]), float(sys.argv[2])
-sys.exit(0 if abs(saved - expected) <= 1e-6 else 1)
+saved, expected, tolerance = (float(v) for v in sys.argv[1:4])
+sys.exit(0 if abs(saved - expected) <= tolerance else 1)
 PYTHON
+}
+
+# Without a virtual desktop the hook hears moves only over Wine windows: one covers
+# every monitor for the rest of the scenario.
+cover_screens() {
+    wine "$probe_program" cover >"$work/cover.out" 2>&1 </dev/null &
+    for _ in $(seq 100); do
+        grep -q covering "$work/cover.out" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    fail "cannot cover the screens: $(cat "$work/cover.out")"
+}
+
+expect_monitors() {
+    local monitors
+    monitors=$(probe monitors | sort | tr '\n' ' ')
+    [ "$monitors" = "$1" ] || fail "the session's monitors are '$monitors', expected '$1'"
 }
 
 expect_window() {
@@ -425,6 +449,108 @@ scenario_outside_messages() {
     probe wait-gone 3000 >/dev/null || fail "a close left the window behind"
 }
 
+# A monitor whose EDID states 400 x 300 mm for 1280 x 960 pixels: a quarter of a pixel
+# more than the 96 dpi that Wine's GDI assumes, and the program counts with the EDID.
+# Then the user states 320 x 240 mm for that monitor, and the program counts with that.
+scenario_edid_size() {
+    expect_monitors "monitor 0 0 1280 960 "
+    cover_screens
+    # 400 mm / 1280 px = 300 mm / 960 px = 0.3125 mm per pixel. From (100, 100), which is
+    # only recorded: 640 px down = 200 mm; 960 px right = 300 mm; 384 px left and 512 px up,
+    # 3-4-5 as 120 mm and 160 mm, = 200 mm. 700 mm = 70 cm. (GDI's 339 x 254 mm would
+    # give 59.3 cm.)
+    local path=(100 100 100 740 1060 740 676 228)
+    park_pointer 100 100
+    start_program
+    wait_until_counting
+    move_through "${path[@]}"
+    probe post command 40001 >/dev/null
+    expect_exit_code 1
+    local saved
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "no distance saved"
+    note "saved $saved cm with the EDID's size, path 70 cm"
+    expect_distance_near "$saved" 70
+
+    # The override is named for the EDID's manufacturer SKT, product 0x1234 and serial
+    # 0x42. 320 mm / 1280 px = 240 mm / 960 px = 0.25 mm per pixel: the same path is
+    # 160 + 240 + 160 = 560 mm = 56 cm, and the counter goes on from 70 to 126 cm.
+    reg_set "$user_key" SkitSchermo.SKT1234.00000042 320x240
+    park_pointer 100 100
+    start_program
+    wait_until_counting
+    move_through "${path[@]}"
+    probe post command 40001 >/dev/null
+    expect_exit_code 1
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "no distance saved"
+    note "saved $saved cm with the user's size, 70 + 56 cm"
+    expect_distance_near "$saved" 126
+    expect_value "$user_key" SkitSchermo.SKT1234.00000042 320x240
+}
+
+# Two monitors without EDID, each at GDI's figures for it under Wine: the primary
+# 1024 x 768 at x 0 with 271 x 203 mm, the other 1280 x 1024 to its left at x -1280 with
+# 339 x 271 mm. Nothing lies below the primary one: pushing the pointer there counts
+# nothing. X's coordinates are Windows' plus 1280.
+scenario_two_monitors() {
+    expect_monitors "monitor -1280 0 0 1024 monitor 0 0 1024 768 "
+    cover_screens
+    # In Windows' coordinates, from (600, 100) on the primary, only recorded:
+    #   to (600, 767), its last row:   667 px x 203/768 mm     = 176.3033854 mm
+    #   to (600, 1000) and (600, 1020) in the dead corner, whose nearest monitor is the
+    #   primary (233 px below it, 601 px right of the other): the pointer stays on that
+    #   row, 0 mm (the old clamp to the bounding box counted 253 px, 6.7 cm)
+    #   back up to (600, 400):          367 px x 203/768 mm     =  97.0065104 mm
+    #   left across x = 0 to (-200, 400): 600 px x 271/1024 mm on the primary
+    #                                   + 200 px x 339/1280 mm on the other
+    #                                   = 158.7890625 + 52.96875 = 211.7578125 mm
+    #   down to (-200, 1000):           600 px x 271/1024 mm    = 158.7890625 mm
+    #   left to (-1180, 1000):          980 px x 339/1280 mm    = 259.546875 mm
+    # 903.4036458 mm = 90.34036458 cm. Which of two neighbouring pixels takes the
+    # crossing changes it by 1 px x 0.0002 mm: well within 1e-4 cm.
+    local path=(1880 100 1880 767 1880 1000 1880 1020 1880 400 1080 400 1080 1000 100 1000)
+    park_pointer 1880 100
+    start_program
+    wait_until_counting
+    # Wine's X11 driver on this Xinerama screen passes moves into and out of the dead
+    # corner on late and merged when they come 0.12 or 0.3 s apart; a second apart each
+    # arrives as it was made.
+    move_pause=1 move_through "${path[@]}"
+    probe post command 40001 >/dev/null
+    expect_exit_code 1
+    local saved
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "no distance saved"
+    note "saved $saved cm, path 90.34036458 cm"
+    expect_distance_near "$saved" 90.340364583 1e-4
+}
+
+# The display changes while the program runs (in the virtual desktop, from 1280 x 960 to
+# 1024 x 768 and back): every move is counted at the factors of the mode it was made in.
+# Wine's GDI gives 339 x 254 mm at 1280 x 960 and 271 x 203 mm at 1024 x 768.
+scenario_display_change() {
+    park_pointer 100 100
+    start_program
+    wait_until_counting
+    # At 1280 x 960, from (100, 100): 480 px down x 254/960 mm = 127 mm; 640 px right x
+    # 339/1280 mm = 169.5 mm.
+    move_through 100 100 100 580 740 580
+    probe change-display 1024 768 >/dev/null || fail "cannot change the display: $(cat "$work/probe.out")"
+    expect_monitors "monitor 0 0 1024 768 "
+    # At 1024 x 768 the next move starts afresh; from (200, 200): 512 px down x 203/768 mm
+    # = 135.3333333 mm; 768 px right x 271/1024 mm = 203.25 mm.
+    move_through 200 200 200 712 968 712
+    probe restore-display >/dev/null || fail "cannot restore the display: $(cat "$work/probe.out")"
+    expect_monitors "monitor 0 0 1280 960 "
+    # Back at 1280 x 960, from (100, 100): 480 px down = 127 mm.
+    move_through 100 100 100 580
+    probe post command 40001 >/dev/null
+    expect_exit_code 1
+    # 127 + 169.5 + 135.3333333 + 203.25 + 127 mm = 762.0833333 mm.
+    local saved
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "no distance saved"
+    note "saved $saved cm, path 76.20833333 cm"
+    expect_distance_near "$saved" 76.208333333
+}
+
 # Pointer moves made right after the splash hides are all counted, whatever the main
 # thread does then. Without a virtual desktop, as most users run Wine programs: the X
 # screen is covered by a plain Wine window, so that every move reaches the hook.
@@ -433,13 +559,7 @@ scenario_moves_after_splash() {
     wineserver -k >/dev/null 2>&1 </dev/null
     wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 </dev/null ||
         fail "cannot switch the virtual desktop off"
-    wine "$probe_program" cover >"$work/cover.out" 2>&1 </dev/null &
-    local i
-    for i in $(seq 100); do
-        grep -q covering "$work/cover.out" 2>/dev/null && break
-        sleep 0.1
-    done
-    grep -q covering "$work/cover.out" || fail "cannot cover the screen: $(cat "$work/cover.out")"
+    cover_screens
     expect_test_screen # again: now without the virtual desktop
     # The pointer rests on the splash: as it hides, the window under the pointer
     # changes, which sends a pointer event through the hooks at that very moment.
@@ -459,9 +579,10 @@ scenario_moves_after_splash() {
 
 case "$scenario" in
 splash | path | menu | second_instance | one_copy | end_session | checkpoint | taskbar_created | late_shell | \
-    odd_registry | outside_messages | moves_after_splash)
+    odd_registry | outside_messages | moves_after_splash | edid_size | two_monitors | display_change)
     note "display $DISPLAY, prefix $WINEPREFIX"
-    expect_test_screen
+    # The two monitors' figures are checked by their scenario.
+    [ "$scenario" = two_monitors ] || expect_test_screen
     "scenario_$scenario"
     ;;
 *)

@@ -410,8 +410,10 @@ def run_regenerate(args):
 # ------------------------------------------------------------------------------------------------------------
 # "script": the resource script compiles and holds exactly the resources the program loads
 
-RT_BITMAP, RT_ICON, RT_MENU, RT_DIALOG, RT_GROUP_ICON = 2, 3, 4, 5, 14
-LANG_ITALIAN = 0x0410
+RT_BITMAP, RT_ICON, RT_MENU, RT_DIALOG, RT_GROUP_ICON, RT_MANIFEST = 2, 3, 4, 5, 14, 24
+LANG_ITALIAN, LANG_NEUTRAL = 0x0410, 0
+# The application manifest is the one resource that speaks no language.
+MANIFEST = (RT_MANIFEST, 1)
 
 WS_CHILD, WS_VISIBLE, WS_GROUP, WS_TABSTOP = 0x40000000, 0x10000000, 0x00020000, 0x00010000
 WS_POPUP, WS_CAPTION, WS_SYSMENU = 0x80000000, 0x00C00000, 0x00080000
@@ -570,6 +572,7 @@ def check_script_resources(entries, resources, failures):
         (RT_MENU, 103),
         (RT_DIALOG, 105),
         (RT_GROUP_ICON, 101),
+        MANIFEST,
     }
     icon_images = {k for k in entries if k[0] == RT_ICON}
     extra = set(entries) - expected_keys - icon_images
@@ -577,9 +580,15 @@ def check_script_resources(entries, resources, failures):
     failures.check(not missing, "resources missing from the script: %s" % sorted(missing))
     failures.check(not extra, "unexpected resources: %s" % sorted(extra, key=str))
     for key, (language, _) in sorted(entries.items(), key=str):
+        expected_language = LANG_NEUTRAL if key == MANIFEST else LANG_ITALIAN
         failures.check(
-            language == LANG_ITALIAN, "resource %s has language 0x%04x, not Italian" % (key, language)
+            language == expected_language, "resource %s has language 0x%04x" % (key, language)
         )
+
+    # The manifest goes in byte for byte as the file holds it.
+    if MANIFEST in entries:
+        with open(os.path.join(resources, "skittera.manifest"), "rb") as f:
+            failures.check(entries[MANIFEST][1] == f.read(), "the manifest resource is not skittera.manifest")
 
     # Each bitmap resource is its file without the 14-byte file header, so a mixed-up number shows here.
     for number, name in sorted(BITMAP_IDS.items()):

@@ -460,3 +460,25 @@ TEST_F(SettingsTest, WithoutTheProgramsPathAnEntryIsLeftAsItIs) {
 }
 
 } // namespace
+
+// A monitor's size is the user's to state: it is read from the program's key, exactly
+// as stored (the engine judges the text), and never written, not even at exit.
+TEST_F(SettingsTest, MonitorSizesAreReadFromTheProgramsKeyAndNeverWritten) {
+    const char name[] = "SkitSchermo.DEL40A1.0001E240";
+    EXPECT_TRUE(ReadMonitorOverrideFrom(store, name).IsEmpty());
+    Stored(name, "597x336\0"s);
+    memory_registry::PutValue(CurrentUserRoot(), kRun, "SkitSchermo.SKT1234.00000042", "320x240\0"s);
+    memory_registry::ClearLog();
+    EXPECT_STREQ(ReadMonitorOverrideFrom(store, name).buffer, "597x336");
+    EXPECT_TRUE(ReadMonitorOverrideFrom(store, "SkitSchermo.SKT1234.00000042").IsEmpty());
+    Stored(name, std::string(600, '5')); // longer than any text the store reads
+    EXPECT_TRUE(ReadMonitorOverrideFrom(store, name).IsEmpty());
+    EXPECT_TRUE(memory_registry::Log().empty());
+
+    Stored(name, "597x336\0"s);
+    SaveSettingsTo(store, state, kProgram);
+    EXPECT_EQ(StoredBytes(name), "597x336\0"s);
+    for (const std::string& change : memory_registry::Log()) {
+        EXPECT_EQ(change.find("SkitSchermo"), std::string::npos) << change;
+    }
+}

@@ -23,13 +23,6 @@ TEST(SplashOriginTest, NarrowWorkAreaTruncatesTowardZero) {
     EXPECT_EQ(SplashOrigin(ScreenRect{0, 0, 1280, 960}).y, 394);
 }
 
-TEST(PlatformTest, Windows9xAndNtFamiliesOnly) {
-    EXPECT_FALSE(IsSupportedPlatform(0)); // Win32s
-    EXPECT_TRUE(IsSupportedPlatform(1));
-    EXPECT_TRUE(IsSupportedPlatform(2));
-    EXPECT_FALSE(IsSupportedPlatform(3)); // Windows CE
-}
-
 TEST(HookWatchTest, MovedPointerWithoutEventsMeansTheHookIsGone) {
     HookWatch watch;
     PixelPoint start{100, 100};
@@ -107,3 +100,24 @@ TEST_F(CheckpointTest, PeriodCountsAcrossTheTickCounterWrap) {
 }
 
 } // namespace
+
+TEST(SameMonitorLayoutTest, EveryFigureOfEveryCountedMonitorCounts) {
+    MonitorLayout one;
+    one.count = 2;
+    one.monitors[0] = MonitorArea{0, 0, 1920, 1080, 0.28, 0.28};
+    one.monitors[1] = MonitorArea{-1280, 0, 0, 1024, 0.264, 0.265};
+    MonitorLayout other = one;
+    other.monitors[5] = MonitorArea{1, 2, 3, 4, 5, 6}; // beyond the count
+    EXPECT_TRUE(SameMonitorLayout(one, other));
+
+    other.monitors[1].mmPerPixelY = 0.2651;
+    EXPECT_FALSE(SameMonitorLayout(one, other));
+    other = one;
+    other.monitors[0].right = 2560;
+    EXPECT_FALSE(SameMonitorLayout(one, other));
+    other = one;
+    other.count = 1;
+    EXPECT_FALSE(SameMonitorLayout(one, other));
+    MonitorLayout none;
+    EXPECT_TRUE(SameMonitorLayout(none, MonitorLayout{}));
+}

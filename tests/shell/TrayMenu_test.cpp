@@ -227,6 +227,36 @@ TEST_F(TrayMenuTest, MeasureIsLabelExtentPlusMargin) {
     DestroyMenu(menu);
 }
 
+// Windows draws the labels in the menu font, which grows with the dots per inch; the
+// items must hold them whole. Also run at 144 dpi (CMakeLists.txt), where the label in
+// that font is taller than the screen font's.
+TEST_F(TrayMenuTest, ItemsHoldTheirLabelsInTheMenuFont) {
+    HMENU menu = CreatePopupMenu();
+    AppendMenuA(menu, MF_STRING, 1, "183|Propiet\xE0");
+    ConvertMenuToOwnerDraw(menu);
+    MEASUREITEMSTRUCT measure{};
+    measure.CtlType = ODT_MENU;
+    measure.itemData = ReadItem(menu, 0).dwItemData;
+    MeasureMenuItem(&measure);
+
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+    HDC fresh = CreateCompatibleDC(nullptr);
+    HFONT font = CreateFontIndirectA(&metrics.lfMenuFont);
+    HGDIOBJ previous = SelectObject(fresh, font);
+    SIZE extent{};
+    GetTextExtentPoint32A(fresh, "Propiet\xE0", 8, &extent);
+    SelectObject(fresh, previous);
+    DeleteObject(font);
+    DeleteDC(fresh);
+    ASSERT_GT(extent.cy, 0);
+    EXPECT_GE(measure.itemHeight, static_cast<UINT>(extent.cy));
+    EXPECT_GE(measure.itemWidth, static_cast<UINT>(extent.cx + 22));
+    FreeOwnerDrawMenu(menu);
+    DestroyMenu(menu);
+}
+
 TEST_F(TrayMenuTest, EnabledItemShowsItsPictureOnTheMenuColour) {
     Canvas canvas(100, 20, kPaper);
     int saved = SaveDC(canvas.Dc());

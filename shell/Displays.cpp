@@ -1,0 +1,262 @@
+// Gathering what each monitor says about itself: where it lies in physical pixels, how
+// it is turned, the size its EDID states, the size the user may have stated instead, and
+// what GDI reports for it when nothing better exists.
+#include "shell/Displays.h"
+
+#include <setupapi.h>
+
+#include <vector>
+
+#include "settings/Settings.h"
+#include "shell/PointerHook.h"
+
+namespace {
+
+// GUID_DEVINTERFACE_MONITOR: the device interface class of monitors.
+const GUID kMonitorInterfaceClass = {
+    0xe6f07b5f, 0xee97, 0x4a90, {0xb0, 0x76, 0x33, 0xf5, 0x7b, 0xf4, 0xea, 0xa7}};
+
+// An EDID is a base block of 128 bytes and at most 255 extension blocks of 128; a value
+// larger than that is not an EDID.
+constexpr DWORD kLargestEdid = 128 * 256;
+// Display modes beyond these figures are nonsense from a driver, not a monitor.
+constexpr DWORD kLargestModeSide = 1 << 16;
+constexpr LONG kFarthestPosition = 1 << 24;
+// Monitors on one output in clone mode; the first with a readable EDID speaks for them.
+constexpr DWORD kMonitorsPerOutput = 8;
+
+using SetThreadDpiAwarenessContextProc = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+
+// Windows 10 1607 and later only; looked up at run time so that the program still starts
+// on Windows 7. user32 is loaded already (the program imports it), so nothing is loaded here.
+SetThreadDpiAwarenessContextProc ThreadDpiAwarenessSetter() {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    if (user32 == nullptr) {
+        return nullptr;
+    }
+    // Through a plain function pointer type: the address is of the documented signature.
+    auto address = reinterpret_cast<void (*)()>(GetProcAddress(user32, "SetThreadDpiAwarenessContext"));
+    return reinterpret_cast<SetThreadDpiAwarenessContextProc>(address);
+}
+
+struct MonitorHandles {
+    int count = 0;
+    HMONITOR handles[kMaxMonitors] = {};
+};
+
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    MonitorHandles* list = reinterpret_cast<MonitorHandles*>(data);
+    if (list->count < kMaxMonitors) {
+        list->handles[list->count++] = monitor;
+    }
+    return TRUE;
+}
+
+// The bytes of the registry value "EDID" of an open device key; empty when it is missing
+// or cannot be an EDID.
+std::vector<unsigned char> ReadEdidValue(HKEY key) {
+    DWORD type = 0;
+    DWORD size = 0;
+    std::vector<unsigned char> bytes;
+    if (RegQueryValueExA(key, "EDID", nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size < 128 ||
+        size > kLargestEdid) {
+        return bytes;
+    }
+    bytes.resize(size);
+    if (RegQueryValueExA(key, "EDID", nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS ||
+        size > bytes.size()) {
+        bytes.clear();
+        return bytes;
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
+// The EDID in the device key of the monitor whose device interface has this path: Windows
+// keeps the block the monitor sent under the key's "EDID" value, and SetupAPI opens that
+// key from the interface, so the program needs no knowledge of where the key lies.
+bool ReadEdidOfInterface(const char* interfacePath, EdidInfo& edid) {
+    HDEVINFO devices = SetupDiGetClassDevsA(&kMonitorInterfaceClass, nullptr, nullptr,
+                                            DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (devices == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    bool found = false;
+    SP_DEVICE_INTERFACE_DATA interfaceData{};
+    interfaceData.cbSize = sizeof interfaceData;
+    for (DWORD index = 0;
+         SetupDiEnumDeviceInterfaces(devices, nullptr, &kMonitorInterfaceClass, index, &interfaceData);
+         ++index) {
+        DWORD required = 0;
+        SetupDiGetDeviceInterfaceDetailA(devices, &interfaceData, nullptr, 0, &required, nullptr);
+        if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) || required > 32768) {
+            continue;
+        }
+        // DWORDs, so that the record's size field is aligned.
+        std::vector<DWORD> storage((required + sizeof(DWORD) - 1) / sizeof(DWORD) + 1);
+        auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(storage.data());
+        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+        SP_DEVINFO_DATA device{};
+        device.cbSize = sizeof device;
+        if (!SetupDiGetDeviceInterfaceDetailA(devices, &interfaceData, detail, required, nullptr, &device) ||
+            lstrcmpiA(detail->DevicePath, interfacePath) != 0) {
+            continue;
+        }
+        HKEY key = SetupDiOpenDevRegKey(devices, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+        if (key != INVALID_HANDLE_VALUE) {
+            std::vector<unsigned char> bytes = ReadEdidValue(key);
+            RegCloseKey(key);
+            found = !bytes.empty() && ParseEdid(bytes.data(), bytes.size(), edid);
+        }
+        break;
+    }
+    SetupDiDestroyDeviceInfoList(devices);
+    return found;
+}
+
+// The monitor's rectangle from its display mode: the position and size of the mode are
+// the monitor's physical pixels whatever the program's DPI awareness. False when the
+// mode is not readable or not sensible.
+bool ReadModeRect(const DEVMODEA& mode, RECT& rect) {
+    const DWORD needed = DM_POSITION | DM_PELSWIDTH | DM_PELSHEIGHT;
+    if ((mode.dmFields & needed) != needed || mode.dmPelsWidth == 0 || mode.dmPelsHeight == 0 ||
+        mode.dmPelsWidth > kLargestModeSide || mode.dmPelsHeight > kLargestModeSide ||
+        mode.dmPosition.x < -kFarthestPosition || mode.dmPosition.x > kFarthestPosition ||
+        mode.dmPosition.y < -kFarthestPosition || mode.dmPosition.y > kFarthestPosition) {
+        return false;
+    }
+    rect.left = mode.dmPosition.x;
+    rect.top = mode.dmPosition.y;
+    rect.right = rect.left + static_cast<LONG>(mode.dmPelsWidth);
+    rect.bottom = rect.top + static_cast<LONG>(mode.dmPelsHeight);
+    return true;
+}
+
+// What GDI reports of the output's physical size, the size the calibration used before
+// monitors were read one by one.
+void ReadDeviceCapsSize(const char* outputName, int& widthMm, int& heightMm) {
+    // A device context of that output; the screen's when the output has none.
+    HDC output = CreateDCA(outputName, nullptr, nullptr, nullptr);
+    HDC device = output != nullptr ? output : CreateCompatibleDC(nullptr);
+    widthMm = GetDeviceCaps(device, HORZSIZE);
+    heightMm = GetDeviceCaps(device, VERTSIZE);
+    DeleteDC(device);
+}
+
+// Everything the engine needs about one monitor. The EDID and the override text live in
+// the record so that the facts can point at them.
+struct GatheredMonitor {
+    MonitorFacts facts{};
+    EdidInfo edid{};
+    TextString overrideText;
+};
+
+bool GatherMonitor(HMONITOR handle, bool physicalPixels, GatheredMonitor& gathered) {
+    MONITORINFOEXA info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(handle, &info)) {
+        return false;
+    }
+    RECT rect = info.rcMonitor;
+    int rotation = 0;
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    if (EnumDisplaySettingsA(info.szDevice, ENUM_CURRENT_SETTINGS, &mode)) {
+        if ((mode.dmFields & DM_DISPLAYORIENTATION) != 0 && mode.dmDisplayOrientation <= DMDO_270) {
+            rotation = static_cast<int>(mode.dmDisplayOrientation);
+        }
+        // Without the per-monitor context a DPI-unaware or system-aware program may be
+        // given scaled monitor rectangles; the mode is in physical pixels, as the hook's
+        // points are.
+        RECT modeRect;
+        if (!physicalPixels && ReadModeRect(mode, modeRect)) {
+            rect = modeRect;
+        }
+    }
+
+    MonitorFacts& facts = gathered.facts;
+    facts.left = rect.left;
+    facts.top = rect.top;
+    facts.right = rect.right;
+    facts.bottom = rect.bottom;
+    facts.rotationQuarterTurns = rotation;
+    facts.edid = nullptr;
+    facts.overrideText = nullptr;
+    if (ReadMonitorEdid(info.szDevice, gathered.edid)) {
+        facts.edid = &gathered.edid;
+        TextString name = MonitorOverrideName(gathered.edid);
+        gathered.overrideText = ReadMonitorOverride(name.buffer);
+        if (!gathered.overrideText.IsEmpty()) {
+            facts.overrideText = gathered.overrideText.buffer;
+        }
+    }
+    // GDI's millimetres over the monitor's physical pixels: where GDI reports scaled
+    // pixels (HORZRES of a DPI-unaware program at 150 %), its size is still the whole
+    // screen's, so it is divided by the pixels the hook counts in.
+    ReadDeviceCapsSize(info.szDevice, facts.fallbackWidthMm, facts.fallbackHeightMm);
+    facts.fallbackWidthPixels = static_cast<int>(rect.right - rect.left);
+    facts.fallbackHeightPixels = static_cast<int>(rect.bottom - rect.top);
+    return true;
+}
+
+} // namespace
+
+DPI_AWARENESS_CONTEXT EnterPhysicalPixels() {
+    SetThreadDpiAwarenessContextProc setContext = ThreadDpiAwarenessSetter();
+    if (setContext == nullptr) {
+        return nullptr;
+    }
+    // Per-monitor awareness (version 1) is what 1607 knows; for reading monitors it gives
+    // the same physical rectangles as version 2.
+    return setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+}
+
+void LeavePhysicalPixels(DPI_AWARENESS_CONTEXT previous) {
+    SetThreadDpiAwarenessContextProc setContext = ThreadDpiAwarenessSetter();
+    if (previous != nullptr && setContext != nullptr) {
+        setContext(previous);
+    }
+}
+
+// The output's monitor devices, named by their device interface (Windows Vista on), in
+// the order Windows gives them.
+bool ReadMonitorEdid(const char* outputName, EdidInfo& edid) {
+    DISPLAY_DEVICEA monitor{};
+    monitor.cb = sizeof monitor;
+    for (DWORD index = 0; index < kMonitorsPerOutput &&
+                          EnumDisplayDevicesA(outputName, index, &monitor, EDD_GET_DEVICE_INTERFACE_NAME);
+         ++index) {
+        monitor.DeviceID[sizeof monitor.DeviceID - 1] = '\0';
+        if (monitor.DeviceID[0] != '\0' && ReadEdidOfInterface(monitor.DeviceID, edid)) {
+            return true;
+        }
+        monitor = DISPLAY_DEVICEA{};
+        monitor.cb = sizeof monitor;
+    }
+    return false;
+}
+
+MonitorLayout ReadMonitorLayout() {
+    MonitorLayout layout{};
+    DPI_AWARENESS_CONTEXT previous = EnterPhysicalPixels();
+    MonitorHandles handles;
+    if (EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&handles))) {
+        for (int index = 0; index < handles.count; ++index) {
+            GatheredMonitor gathered;
+            if (GatherMonitor(handles.handles[index], previous != nullptr, gathered)) {
+                layout.monitors[layout.count++] = CalibrateMonitor(gathered.facts);
+            }
+        }
+    }
+    LeavePhysicalPixels(previous);
+    return layout;
+}
+
+void CalibrateDisplays() {
+    MonitorLayout layout = ReadMonitorLayout();
+    if (layout.count == 0) {
+        CalibrateScreen();
+        return;
+    }
+    ApplyMonitorLayout(layout);
+}
