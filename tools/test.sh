@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native core suite, the format check,
-# clang-tidy (tools/lint.sh), the release's same-bytes check (tools/release.sh), and the
+# the release's same-bytes check (tools/release.sh), and the
 # Windows builds (i686, the release, and x86_64) with their tests under Wine
 # on a private Xvfb display. Installs what is missing with apt-get first.
 #
@@ -30,9 +30,6 @@ for target in $targets; do
     esac
     cmake --build "build/$target" -j "$jobs"
 done
-
-echo "== lint"
-"$top/tools/lint.sh" || failed=1
 
 # A clean release build in another folder must give the program just built, byte for byte.
 case " $targets " in
