@@ -323,8 +323,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DISPLAYCHANGE:
         // A resolution, a rotation, a monitor plugged in or out, a dock: every monitor is
         // read again. Here, never in the hook, which must answer at once.
-        CalibrateDisplays();
-        break;
     case kDpiChangedMessage:
         // Only per-monitor-aware windows get it, and the hook's pixels do not change with
         // the scaling; should it come all the same, reading the monitors again is cheap.

@@ -114,6 +114,19 @@ TEST_F(MainWindowTest, TheTrayRecordCutsTheTipAtTheVersionOneCapacity) {
     EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &record)); // and the shell takes it
 }
 
+// Start-up goes on on the system it runs on and on both Windows families, and not on
+// Win32s (or Windows CE, platform 3).
+TEST(PlatformTest, TheRunningSystemAndBothWindowsFamiliesAreSupported) {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    ASSERT_TRUE(GetVersionExA(&version));
+    EXPECT_TRUE(IsSupportedPlatform(version.dwPlatformId));
+    EXPECT_TRUE(IsSupportedPlatform(VER_PLATFORM_WIN32_WINDOWS));
+    EXPECT_TRUE(IsSupportedPlatform(VER_PLATFORM_WIN32_NT));
+    EXPECT_FALSE(IsSupportedPlatform(VER_PLATFORM_WIN32s));
+    EXPECT_FALSE(IsSupportedPlatform(3));
+}
+
 TEST_F(MainWindowTest, TheFirstTickHidesTheSplash) {
     Send(WM_TIMER);
     EXPECT_FALSE(IsWindowVisible(appState.mainWindow));

@@ -3,7 +3,6 @@
 #include "shell/PointerHook.h"
 
 #include <atomic>
-#include <cmath>
 #include <thread>
 #include <vector>
 
@@ -177,14 +176,10 @@ TEST_F(PointerHookTest, JournalKeysButtonsAndOtherCodesChangeNothing) {
 TEST_F(PointerHookTest, CalibrationFromTheScreenAndNoContextLeft) {
     long before = GdiObjectsInUse();
     CalibrateScreen();
-    HDC screen = GetDC(nullptr);
-    double expectedX = static_cast<double>(GetDeviceCaps(screen, HORZSIZE)) / GetDeviceCaps(screen, HORZRES);
-    double expectedY = static_cast<double>(GetDeviceCaps(screen, VERTSIZE)) / GetDeviceCaps(screen, VERTRES);
-    ReleaseDC(nullptr, screen);
+    // The test screen: Wine reports its 1280 x 960 pixels as 339 x 254 mm (96 dots per inch).
     ASSERT_EQ(appState.layout.count, 1);
-    EXPECT_GT(appState.layout.monitors[0].mmPerPixelX, 0);
-    EXPECT_EQ(appState.layout.monitors[0].mmPerPixelX, expectedX);
-    EXPECT_EQ(appState.layout.monitors[0].mmPerPixelY, expectedY);
+    EXPECT_DOUBLE_EQ(appState.layout.monitors[0].mmPerPixelX, 0.26484375);          // 339 / 1280
+    EXPECT_DOUBLE_EQ(appState.layout.monitors[0].mmPerPixelY, 0.26458333333333333); // 254 / 960
     EXPECT_EQ(GdiObjectsInUse(), before);
 }
 
@@ -228,21 +223,17 @@ TEST_F(PointerHookTest, RealMovesAddUpToTheirPath) {
         SendAbsoluteMove(300, 700);
     });
     ASSERT_EQ(seenEvents.size(), 6u);
-    double expected = 0;
-    double lastX = 0;
-    double lastY = 0;
-    for (const SeenEvent& seen : seenEvents) {
-        double x = (seen.eventPoint.x < 0 ? 0 : seen.eventPoint.x) * kMmPerPixel;
-        double y = seen.eventPoint.y * kMmPerPixel;
-        if (lastX != 0 || lastY != 0) {
-            expected += std::sqrt((x - lastX) * (x - lastX) + (y - lastY) * (y - lastY)) * 0.1;
-        }
-        lastX = x;
-        lastY = y;
+    // The events lie where they were sent; the relative one beyond the left edge.
+    const POINT sent[] = {{100, 100}, {500, 100}, {500, 400}, {20, 400}, {-1, 400}, {300, 700}};
+    for (std::size_t event = 0; event < seenEvents.size(); ++event) {
+        const POINT& seen = seenEvents[event].eventPoint;
+        ASSERT_TRUE(event == 4 ? seen.x < 0 : seen.x == sent[event].x) << "event " << event << ": " << seen.x;
+        ASSERT_EQ(seen.y, sent[event].y) << "event " << event;
     }
-    EXPECT_LT(seenEvents[4].eventPoint.x, 0);
-    EXPECT_NEAR(appState.distanceCm, expected, 1e-9);
-    EXPECT_GT(appState.distanceCm, 30.0);
+    // At 0.25 mm per pixel the legs measure 400, 300, 480 and 20 pixels (to the edge,
+    // x = 0), then 300 x 300 pixels: 1200 pixels straight, 100 + 75 + 120 + 5 = 300 mm,
+    // and 75 * sqrt(2) = 106.066017177982 mm on the diagonal.
+    EXPECT_NEAR(appState.distanceCm, 40.6066017177982, 1e-9);
 }
 
 // The thread that installs the hook takes no message for two seconds (it paints, it

@@ -23,13 +23,6 @@ TEST(SplashOriginTest, NarrowWorkAreaTruncatesTowardZero) {
     EXPECT_EQ(SplashOrigin(ScreenRect{0, 0, 1280, 960}).y, 394);
 }
 
-TEST(PlatformTest, Windows9xAndNtFamiliesOnly) {
-    EXPECT_FALSE(IsSupportedPlatform(0)); // Win32s
-    EXPECT_TRUE(IsSupportedPlatform(1));
-    EXPECT_TRUE(IsSupportedPlatform(2));
-    EXPECT_FALSE(IsSupportedPlatform(3)); // Windows CE
-}
-
 TEST(HookWatchTest, MovedPointerWithoutEventsMeansTheHookIsGone) {
     HookWatch watch;
     PixelPoint start{100, 100};
