@@ -31,6 +31,7 @@ bool IsDrumId(int id) {
 
 std::vector<HGDIOBJ> DrumsShown(HWND dialog) {
     std::vector<HGDIOBJ> shown;
+    shown.reserve(kDistanceCells + kSpeedCells);
     for (int cell = 0; cell < kDistanceCells; ++cell) {
         shown.push_back(reinterpret_cast<HGDIOBJ>(
             SendDlgItemMessageA(dialog, IDC_DISTANCE_CELL_FIRST + cell, STM_GETIMAGE, IMAGE_BITMAP, 0)));
