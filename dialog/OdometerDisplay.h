@@ -12,5 +12,6 @@ void ShowDigitRow(HWND dialog, const TextString& digits, int count, int firstId)
 
 void TakeOverDrums(HWND dialog);
 void ReleaseDrums(HWND dialog);
+bool IsDrumCell(int id);
 
 #endif

@@ -51,6 +51,44 @@ void ShowUnit(HWND dialog) {
 
 void ShowSinceDate(HWND dialog) { SetDlgItemTextA(dialog, IDC_SINCE_DATE, appState.sinceDate.buffer); }
 
+// Whether a control is a picture cell: a static control that shows a bitmap.
+bool IsPictureCell(HWND control) {
+    char className[8] = {};
+    return GetClassNameA(control, className, sizeof className) > 0 && lstrcmpiA(className, "Static") == 0 &&
+           (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
+}
+
+// The dialog whose still pictures (the figure: every picture cell that is no drum)
+// were taken over, so that only those are ever released.
+HWND stillPicturesOwner = nullptr;
+
+// The dialog manager loads the template's pictures into their cells. Windows' static
+// control deletes a picture it loaded itself when it is destroyed, as long as nobody
+// replaced it; Wine's never does, so every opening left the figure behind (65 x 96
+// pixels, about 25 KB). So the dialog takes these pictures over when it opens, and
+// takes them out and deletes them when it closes: right on both, since a control
+// whose picture was replaced leaves every picture to the program.
+void TakeOverStillPictures(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsPictureCell(child) && !IsDrumCell(GetDlgCtrlID(child))) {
+            TallyAdopt(reinterpret_cast<HGDIOBJ>(SendMessageA(child, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+        }
+    }
+    stillPicturesOwner = dialog;
+}
+
+void ReleaseStillPictures(HWND dialog) {
+    if (dialog == nullptr || dialog != stillPicturesOwner) {
+        return;
+    }
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsPictureCell(child) && !IsDrumCell(GetDlgCtrlID(child))) {
+            TallyDeleteObject(reinterpret_cast<HGDIOBJ>(SendMessageA(child, STM_SETIMAGE, IMAGE_BITMAP, 0)));
+        }
+    }
+    stillPicturesOwner = nullptr;
+}
+
 void ReleaseGaugePictures() {
     TallyDeleteObject(appState.gaugeFace);
     TallyDeleteObject(appState.gaugeMask);
@@ -87,6 +125,7 @@ void StartDialog(HWND dialog) {
         measurement.movedSinceTick = 0;
     });
     TakeOverDrums(dialog);
+    TakeOverStillPictures(dialog);
     ShowOdometer(dialog);
     CheckDlgButton(dialog, IDC_RUN_AT_LOGON, appState.runAtStartup != 0 ? BST_CHECKED : BST_UNCHECKED);
     ShowSinceDate(dialog);
@@ -217,6 +256,7 @@ INT_PTR CALLBACK PropertiesDialogProc(HWND dialog, UINT message, WPARAM wParam, 
     case WM_DESTROY:
         // However the dialog goes, the pictures it holds go with it.
         ReleaseDrums(dialog);
+        ReleaseStillPictures(dialog);
         ReleaseGaugePictures();
         return FALSE;
     default:

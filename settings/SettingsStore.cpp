@@ -32,7 +32,7 @@ TextString KeyPathBelowBase(const TextString& base, const char* subkey) {
 
 } // namespace
 
-void SettingsStore::SetBaseKey(TextString path) { baseKeyPath = path; }
+void SettingsStore::SetBaseKey(const TextString& path) { baseKeyPath = path; }
 
 TextString SettingsStore::ReadString(const char* subkey, const char* valueName) {
     TextString path = KeyPathBelowBase(baseKeyPath, subkey);

@@ -12,7 +12,7 @@ class SettingsStore {
 public:
     TextString baseKeyPath; // relative to HKEY_CURRENT_USER; empty until LoadSettings sets it
 
-    void SetBaseKey(TextString path);
+    void SetBaseKey(const TextString& path);
     TextString ReadString(const char* subkey, const char* valueName);
     TextString ReadStringFrom(HKEY__* root, const char* keyPath, const char* valueName);
     int WriteString(const char* subkey, const char* valueName, const TextString& value);

@@ -87,6 +87,14 @@ void HandleTaskbarCreated() {
     RestartMainTimer(kMainTimerMs);
 }
 
+// Exit, the end of the session and a close: an open tray menu is closed first, so
+// that its loop gives way to the quit message.
+void EndProgram() {
+    EndMenu();
+    ShutdownApplication();
+    PostQuitMessage(0);
+}
+
 // The system settings whose change can come with a change of the monitors: the work
 // area (a monitor or the taskbar moved) and the scaling.
 bool IsDisplaySetting(WPARAM setting) {
@@ -97,8 +105,7 @@ void HandleCommand(WPARAM wParam) {
     DismissSplash();
     switch (LOWORD(wParam)) {
     case IDM_EXIT:
-        ShutdownApplication();
-        PostQuitMessage(0);
+        EndProgram();
         break;
     case IDM_PROPERTIES:
         OpenPropertiesDialog();
@@ -168,9 +175,9 @@ void RefreshTooltip() {
 // The tray menu, loaded afresh, with "Propietà" as its default item, drawn by its
 // owner, and released as soon as it closes.
 void ShowTrayMenu() {
-    // Our window must be foreground before TrackPopupMenu, or the menu will not
-    // disappear when the user clicks away (and under Wine it ignores Escape).
-    SetForegroundWindow(appState.mainWindow);
+    if (ShutdownDone()) {
+        return; // a tray message that arrived as the program was ending
+    }
     POINT pointer{0, 0};
     GetCursorPos(&pointer);
     HMENU loaded = LoadMenuA(appState.instanceHandle, MAKEINTRESOURCEA(IDR_TRAYMENU));
@@ -183,14 +190,20 @@ void ShowTrayMenu() {
     SetMenuItemInfoA(menu, IDM_PROPERTIES, FALSE, &defaultItem);
 
     ConvertMenuToOwnerDraw(menu);
-    TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pointer.x, pointer.y, 0, appState.mainWindow,
-                   nullptr);
-    // ... and a message must reach the window after it, or the menu may not close the
-    // next time the user clicks elsewhere.
+    UINT command = TrackTrayMenu(menu, pointer);
+    // A message must reach the program after the menu, or the next menu may not close
+    // when the user clicks elsewhere.
     PostMessageA(appState.mainWindow, WM_NULL, 0, 0);
     FreeOwnerDrawMenu(menu);
     if (loaded != nullptr) {
         DestroyMenu(loaded);
+    }
+    if (ShutdownDone()) {
+        // The program was ended while the menu was open. A menu's own message loop may
+        // have taken the quit message (Wine's does), so it goes out again.
+        PostQuitMessage(0);
+    } else if (command != 0) {
+        PostMessageA(appState.mainWindow, WM_COMMAND, MAKEWPARAM(command, 0), 0);
     }
 }
 
@@ -283,8 +296,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // Only when the session really ends; when it goes on after all, the program
         // keeps counting rather than linger without icon, hook and a way to quit.
         if (wParam != FALSE) {
-            ShutdownApplication();
-            PostQuitMessage(0);
+            EndProgram();
         }
         return 0;
     case WM_POWERBROADCAST:
@@ -296,8 +308,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE:
         // Closed from outside: end the way Exit does, rather than lose the window and
         // leave a process with a hook that nothing can reach any more.
-        ShutdownApplication();
-        PostQuitMessage(0);
+        EndProgram();
         return 0;
     case WM_DRAWITEM:
         DrawMenuItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -314,8 +325,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DISPLAYCHANGE:
         // A resolution, a rotation, a monitor plugged in or out, a dock: every monitor is
         // read again. Here, never in the hook, which must answer at once.
-        CalibrateDisplays();
-        break;
     case kDpiChangedMessage:
         // Only per-monitor-aware windows get it, and the hook's pixels do not change with
         // the scaling; should it come all the same, reading the monitors again is cheap.

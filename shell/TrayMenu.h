@@ -21,6 +21,14 @@ void DrawMenuItem(const DRAWITEMSTRUCT* draw);
 HBITMAP BuildDisabledMask(HDC source);
 void FreeOwnerDrawMenu(HMENU menu);
 
+// Shows the menu from the tray, its right edge at the point, answering the mouse and
+// the keyboard, and returns the command chosen, 0 when none was. The owner-draw
+// requests are answered here; the caller carries out the command.
+UINT TrackTrayMenu(HMENU menu, POINT at);
+
+// The class of the window that owns the tray menu while it is open.
+constexpr char kMenuOwnerClass[] = "SkitteraMenu";
+
 // Records converted and not yet freed; the leak tests read it.
 int OwnerDrawRecordsInUse();
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native core suite, the format check,
-# and the Windows builds (i686, the release, and x86_64) with their tests under Wine
+# the release's same-bytes check (tools/release.sh), and the
+# Windows builds (i686, the release, and x86_64) with their tests under Wine
 # on a private Xvfb display. Installs what is missing with apt-get first.
 #
 #   tools/test.sh            everything
@@ -29,6 +30,11 @@ for target in $targets; do
     esac
     cmake --build "build/$target" -j "$jobs"
 done
+
+# A clean release build in another folder must give the program just built, byte for byte.
+case " $targets " in
+*" i686 "*) "$top/tools/release.sh" --compare "$top/build/i686/shell/skittera.exe" || failed=1 ;;
+esac
 
 . "$top/tools/wine-env.sh"
 results=$(mktemp -d)

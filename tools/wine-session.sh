@@ -183,6 +183,15 @@ kill_program() {
     probe wait-gone 10000 >/dev/null || fail "the killed program's window is still there"
 }
 
+# Gives the X keyboard focus to the Wine desktop's window, as a window manager does when
+# the user clicks into it: Wine may leave it on the taskbar's window, where keys are lost.
+focus_desktop() {
+    local desktop
+    desktop=$(xdotool search --name 'Wine desktop' | head -1)
+    [ -n "$desktop" ] || fail "no Wine desktop window"
+    xdotool windowfocus --sync "$desktop" || fail "cannot give the keyboard focus to the Wine desktop"
+}
+
 user_key='HKCU\Software\Skittera'
 machine_run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 

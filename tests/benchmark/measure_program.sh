@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Measures the running program under Wine against an empty Win32 program built the same
-# way: CPU time and wake-ups while idle, resident memory, and the files' sizes. Needs a
-# Windows build first (tools/test.sh, or build/i686 by hand).
+# way: CPU time and wake-ups while idle, resident memory, the memory each opening of
+# the dialog leaves behind, and the files' sizes. Needs a Windows build first
+# (tools/test.sh, or build/i686 by hand). SKITTERA_MEASURED_PROGRAM measures another
+# skittera.exe (an older build, say) with the same helpers.
 #
-#   tests/benchmark/measure_program.sh [BUILD_DIR] [IDLE_SECONDS]
+#   tests/benchmark/measure_program.sh [BUILD_DIR] [IDLE_SECONDS] [DIALOG_OPENINGS]
 set -u
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$top/build/i686}" && pwd)
 idle_seconds=${2:-60}
+dialog_openings=${3:-400}
 session_name=measure
 work_root="$build/measure"
-program="$build/shell/skittera.exe"
+program=${SKITTERA_MEASURED_PROGRAM:-$build/shell/skittera.exe}
 probe_program="$build/tests/e2e/skittera_probe.exe"
 empty_program="$build/tests/benchmark/empty_program.exe"
 mkdir -p "$work_root"
@@ -53,6 +56,21 @@ wait_until_counting
 pid=$(linux_pid skittera.exe) || fail "cannot find the program's process"
 note "program: process $pid, idle for $idle_seconds s"
 read -r program_cpu program_wakeups program_rss <<<"$(measure_idle "$pid")"
+
+# The dialog opened by the tray icon's double click, the pointer moved a little and the
+# dialog closed, round after round; the resident memory every hundred rounds, after ten
+# rounds that load what any first opening loads.
+probe dialog-rounds 10 >/dev/null || fail "cannot open and close the dialog: $(cat "$work/probe.out")"
+dialog_rss=$(resident_kb "$pid")
+dialog_start=$dialog_rss
+note "program: $dialog_openings openings of the dialog"
+for ((done_rounds = 0; done_rounds < dialog_openings; done_rounds += 100)); do
+    rounds=$((dialog_openings - done_rounds < 100 ? dialog_openings - done_rounds : 100))
+    probe dialog-rounds "$rounds" >/dev/null || fail "cannot open and close the dialog: $(cat "$work/probe.out")"
+    dialog_rss="$dialog_rss $(resident_kb "$pid")"
+done
+dialog_growth=$(awk -v start="$dialog_start" -v end="${dialog_rss##* }" -v n="$dialog_openings" \
+    'BEGIN {printf "%.1f", (n > 0 ? (end - start) / n : 0)}')
 probe post close >/dev/null
 wait_program 15
 
@@ -69,6 +87,8 @@ printf '%-28s %12s %14s\n' "" "skittera.exe" "empty program"
 printf '%-28s %12s %14s\n' "CPU time idle, µs" "$program_cpu" "$empty_cpu"
 printf '%-28s %12s %14s\n' "blocking waits idle" "$program_wakeups" "$empty_wakeups"
 printf '%-28s %12s %14s\n' "resident memory, KiB" "$program_rss" "$empty_rss"
+echo "resident memory over $dialog_openings openings of the dialog, KiB (every 100): $dialog_rss"
+echo "growth per opening of the dialog: $dialog_growth KiB"
 printf '%-28s %12s %14s\n' "file size, bytes" "$(stat -c %s "$program")" "$(stat -c %s "$empty_program")"
 echo "DLLs the program imports: $(x86_64-w64-mingw32-objdump -p "$program" | awk '/DLL Name/ {printf "%s ", $3}')"
 session_passed=1

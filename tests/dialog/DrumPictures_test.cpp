@@ -12,6 +12,7 @@ namespace {
 
 std::vector<int> Row(const TextString& digits, int cells) {
     std::vector<int> pictures;
+    pictures.reserve(cells);
     for (int cell = 0; cell < cells; ++cell) {
         pictures.push_back(DrumPictureAt(digits, cell));
     }

@@ -51,7 +51,7 @@ TEST(GaugeGeometry, OffsetsTruncateTowardZero) {
 }
 
 TEST(GaugeGeometry, TheNeedleKeepsItsLength) {
-    for (double speed = -5000; speed <= 30000; speed += 37) {
+    for (int speed = -5000; speed <= 30000; speed += 37) {
         NeedleOffset tip = NeedleTipOffset(speed);
         double length = std::hypot(tip.dx, tip.dy);
         EXPECT_LE(length, 50.0) << speed;

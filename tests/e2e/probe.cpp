@@ -10,6 +10,8 @@
 //   probe wait-dialog MS              until the properties dialog is visible
 //   probe dialogs                     "dialogs N": how many properties dialogs are visible
 //   probe close-dialog                presses the dialog's "Chiudi"
+//   probe dialog-rounds N             N times: opens the dialog by the tray icon's double click,
+//                                     moves the pointer a little and closes it again
 //   probe wait-menu MS                until a pop-up menu is visible; prints its rectangle
 //   probe wait-no-menu MS             until no pop-up menu is visible
 //   probe post|send NAME [W [L]]      a message to the main window (send prints the result)
@@ -294,6 +296,36 @@ int Deliver(bool send, int count, char** arguments) {
     return 0;
 }
 
+// Opens and closes the dialog as a user would, round after round; each round waits
+// until the dialog is shown and until it is gone again.
+int DialogRounds(const char* rounds) {
+    HWND window = MainWindow();
+    if (window == nullptr) {
+        std::printf("absent\n");
+        return 1;
+    }
+    UINT trayMessage = MessageNumber("tray");
+    long count = std::strtol(rounds, nullptr, 10);
+    for (long round = 0; round < count; ++round) {
+        PostMessageA(window, trayMessage, 0, WM_LBUTTONDBLCLK);
+        if (!WaitFor("10000", [] { return VisibleDialog() != nullptr; })) {
+            std::printf("no dialog in round %ld\n", round);
+            return 1;
+        }
+        HWND dialog = VisibleDialog();
+        for (int step = 0; step < 4; ++step) {
+            SendRelativeMove(step % 2 == 0 ? 7 : -7, step % 2 == 0 ? 3 : -3);
+            Sleep(30);
+        }
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        if (!WaitFor("10000", [dialog] { return !IsWindow(dialog); })) {
+            std::printf("the dialog stays open in round %ld\n", round);
+            return 1;
+        }
+    }
+    return 0;
+}
+
 BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
@@ -395,6 +427,9 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "close-dialog") == 0) {
         HWND dialog = VisibleDialog();
         return dialog != nullptr && PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0) ? 0 : 1;
+    }
+    if (std::strcmp(command, "dialog-rounds") == 0 && argc == 3) {
+        return DialogRounds(argv[2]);
     }
     if (std::strcmp(command, "wait-menu") == 0) {
         if (!WaitFor(wait, [] { return VisiblePopupMenu() != nullptr; })) {

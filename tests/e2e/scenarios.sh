@@ -172,6 +172,84 @@ scenario_menu() {
     reg_get "$user_key" SkitDistanza >/dev/null || fail "Esci saved nothing"
 }
 
+# Opens the tray menu with a right click on the icon, or ("post") with the tray message
+# as the shell sends it.
+open_menu() {
+    focus_before_menu=$(xdotool getwindowfocus -f 2>/dev/null)
+    if [ "${1:-click}" = post ]; then
+        probe post tray 0 517 >/dev/null
+    else
+        xdotool mousemove "$icon_x" "$icon_y" sleep 0.2 click 3
+    fi
+    probe wait-menu 5000 >/dev/null || fail "no menu after the ${1:-click}"
+}
+
+# Presses keys one after the other, as a person would. A menu that has just opened may
+# still be taking the keyboard: the first key waits until the X focus has moved, or
+# three seconds have passed.
+press_keys() {
+    local i
+    for i in $(seq 30); do
+        [ "$(xdotool getwindowfocus -f 2>/dev/null)" != "$focus_before_menu" ] && break
+        sleep 0.1
+    done
+    xdotool key --delay 150 "$@"
+}
+
+# The tray menu answers the keyboard: Escape closes it, the arrows move through it and
+# Enter chooses. The X keyboard focus is in the Wine desktop from the start, where a
+# person working in it would have it.
+scenario_menu_keys() {
+    reg_set "$user_key" SkitDistanza 5
+    focus_desktop
+    start_program
+    wait_until_counting
+    wait_taskbar visible
+    open_menu click
+    press_keys Escape
+    probe wait-no-menu 5000 >/dev/null || fail "Escape did not close the menu"
+    probe window >/dev/null || fail "Escape ended the program"
+    [ "$(probe dialogs)" = "dialogs 0" ] || fail "Escape opened the dialog"
+
+    # "Esci" is the first item, "Propietà" the second.
+    open_menu post
+    press_keys Down Down Return
+    probe wait-dialog 10000 >/dev/null || fail "Down, Down, Enter did not open the dialog"
+    probe wait-no-menu 3000 >/dev/null || fail "the menu stayed open beside the dialog"
+    probe close-dialog >/dev/null || fail "cannot close the dialog"
+    for _ in $(seq 50); do
+        [ "$(probe dialogs)" = "dialogs 0" ] && break
+        sleep 0.2
+    done
+    [ "$(probe dialogs)" = "dialogs 0" ] || fail "the dialog did not close"
+
+    # Up from no selection goes to the last item.
+    open_menu click
+    press_keys Up Up Return
+    expect_exit_code 1
+    local saved
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "Esci saved nothing"
+    [ "$saved" != 5 ] || fail "Esci did not save the distance"
+}
+
+# Exit, a close and the end of the session, each while the menu is open, end the
+# program and save.
+scenario_menu_end() {
+    local how seed=1
+    for how in "post command 40001" "post close" "send endsession 1 0"; do
+        seed=$((seed + 1))
+        reg_set "$user_key" SkitDistanza "$seed"
+        start_program
+        wait_until_counting
+        open_menu post
+        # shellcheck disable=SC2086 # the probe's command and its arguments
+        probe $how >/dev/null || fail "the program did not take '$how' while its menu was open"
+        expect_exit_code 1
+        # The pointer stood still, so the distance is the one the program started with.
+        expect_value "$user_key" SkitDistanza "$seed.0000000000"
+    done
+}
+
 # A second start hands over to the first, which hides its splash and opens its dialog,
 # and ends with 0; a third start while the dialog is open opens no second one.
 scenario_second_instance() {
@@ -578,8 +656,9 @@ scenario_moves_after_splash() {
 }
 
 case "$scenario" in
-splash | path | menu | second_instance | one_copy | end_session | checkpoint | taskbar_created | late_shell | \
-    odd_registry | outside_messages | moves_after_splash | edid_size | two_monitors | display_change)
+splash | path | menu | menu_keys | menu_end | second_instance | one_copy | end_session | checkpoint | \
+    taskbar_created | late_shell | odd_registry | outside_messages | moves_after_splash | edid_size | two_monitors | \
+    display_change)
     note "display $DISPLAY, prefix $WINEPREFIX"
     # The two monitors' figures are checked by their scenario.
     [ "$scenario" = two_monitors ] || expect_test_screen

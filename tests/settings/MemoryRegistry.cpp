@@ -207,7 +207,8 @@ bool QueryRegistryValue(RegistryKey key, const char* name, unsigned char* data, 
     if (bytes.size() > room) {
         return false;
     }
-    std::memcpy(data, bytes.data(), bytes.size());
+    // As the real registry does: the stored bytes, ending in a zero only when the value was stored with one.
+    std::memcpy(data, bytes.data(), bytes.size()); // NOLINT(bugprone-not-null-terminated-result)
     return true;
 }
 

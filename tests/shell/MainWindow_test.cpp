@@ -393,6 +393,76 @@ TEST_F(MainWindowTest, TheMenuShowsItsItemsAndLeavesNothingBehindHundredsOfTimes
     EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
 }
 
+TEST_F(MainWindowTest, NoMenuOpensOnceTheProgramHasEnded) {
+    Send(WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0));
+    menuLook = MenuLook();
+    menuTicks = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, LookAtTheMenu);
+    Send(trayMessage, 0, WM_RBUTTONUP); // a right click that was on its way
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(menuLook.items, 0);
+    EXPECT_TRUE(TakeQuit());
+}
+
+// Runs inside the menu's modal loop: once the menu shows, the program is ended the way
+// the test asks. A menu still open long after that is ended from here, so that the test
+// fails instead of hanging.
+struct Ending {
+    UINT message;
+    WPARAM wParam;
+};
+Ending ending{};
+bool endingSent = false;
+bool menuOutlivedTheEnd = false;
+int endingTicks = 0;
+
+void CALLBACK EndTheProgramFromTheMenu(HWND, UINT, UINT_PTR, DWORD) {
+    ++endingTicks;
+    if (endingSent) {
+        if (endingTicks > 100) {
+            menuOutlivedTheEnd = true;
+            EndMenu();
+        }
+        return;
+    }
+    if (VisibleWindow("#32768") != nullptr) {
+        endingSent = true;
+        endingTicks = 0;
+        Send(ending.message, ending.wParam);
+    } else if (endingTicks > 250) {
+        EndMenu();
+    }
+}
+
+// Exit, a close and the end of the session, each while the tray menu is open: the menu
+// closes, everything is saved and the quit message waits for the main loop.
+void EndWhileTheMenuIsOpen(Ending how) {
+    appState.distanceCm = 21.5;
+    ending = how;
+    endingSent = false;
+    menuOutlivedTheEnd = false;
+    endingTicks = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, EndTheProgramFromTheMenu);
+    Send(trayMessage, 0, WM_RBUTTONUP); // returns when the menu has closed
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(endingSent);
+    EXPECT_FALSE(menuOutlivedTheEnd);
+    EXPECT_TRUE(ShutdownDone());
+    EXPECT_TRUE(TakeQuit());
+    EXPECT_EQ(Stored(kDistanceValueName), "21.5000000000");
+    EXPECT_FALSE(IconShown());
+}
+
+TEST_F(MainWindowTest, ExitWhileTheMenuIsOpenClosesItAndEnds) {
+    EndWhileTheMenuIsOpen({WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0)});
+}
+
+TEST_F(MainWindowTest, ACloseWhileTheMenuIsOpenClosesItAndEnds) { EndWhileTheMenuIsOpen({WM_CLOSE, 0}); }
+
+TEST_F(MainWindowTest, TheSessionEndWhileTheMenuIsOpenClosesItAndEnds) {
+    EndWhileTheMenuIsOpen({WM_ENDSESSION, TRUE});
+}
+
 TEST_F(MainWindowTest, ForeignOwnerDrawRequestsAreHarmless) {
     DRAWITEMSTRUCT draw{};
     draw.CtlType = ODT_MENU;

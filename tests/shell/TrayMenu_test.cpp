@@ -4,6 +4,7 @@
 #include "shell/TrayMenu.h"
 
 #include <cstring>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -462,6 +463,86 @@ TEST_F(TrayMenuTest, ShowingTheMenuHundredsOfTimesLeavesNothingBehind) {
     }
     EXPECT_EQ(shownWithDrawing, 200);
     DestroyWindow(owner);
+}
+
+// Tracks the tray menu as the program does. A timer waits until the menu shows, looks
+// at its owner and presses keys as a person would; should the menu still be open long
+// after, it ends it, so that a menu deaf to the keys fails the test instead of hanging.
+struct OwnerLook {
+    bool exists = false;
+    bool foreground = false;
+    bool visible = false;
+    bool sizeless = false;
+    bool ownedByMainWindow = false;
+};
+OwnerLook ownerLook;
+std::vector<WORD> keysToPress;
+bool keysPressed = false;
+int ticksWaited = 0;
+
+void CALLBACK LookAtTheOwnerAndPressKeys(HWND, UINT, UINT_PTR, DWORD) {
+    if (++ticksWaited > 250) {
+        EndMenu();
+        return;
+    }
+    if (keysPressed || VisibleWindow("#32768") == nullptr) {
+        return;
+    }
+    HWND owner = FindWindowA(kMenuOwnerClass, nullptr);
+    RECT place{0, 0, 0, 0};
+    GetWindowRect(owner, &place);
+    ownerLook.exists = owner != nullptr;
+    ownerLook.foreground = owner != nullptr && GetForegroundWindow() == owner;
+    ownerLook.visible = IsWindowVisible(owner) != FALSE;
+    ownerLook.sizeless = IsRectEmpty(&place) != FALSE;
+    ownerLook.ownedByMainWindow = GetWindow(owner, GW_OWNER) == appState.mainWindow;
+    for (WORD key : keysToPress) {
+        SendKey(key);
+    }
+    keysPressed = true;
+    ticksWaited = 0;
+}
+
+TEST_F(TrayMenuTest, TheTrayMenuHasAForegroundOwnerAndAnswersTheKeyboard) {
+    appState.mainWindow = CreateWindowExA(0, "STATIC", nullptr, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                          appState.instanceHandle, nullptr);
+    ASSERT_NE(appState.mainWindow, nullptr);
+    struct Round {
+        std::vector<WORD> keys;
+        UINT expected;
+    };
+    // "Esci" is the first item, "Propietà" the second; Up from no selection goes to the
+    // last item.
+    const Round rounds[] = {
+        {{VK_DOWN, VK_RETURN}, IDM_EXIT},
+        {{VK_UP, VK_RETURN}, IDM_PROPERTIES},
+        {{VK_DOWN, VK_DOWN, VK_UP, VK_RETURN}, IDM_EXIT},
+        {{VK_ESCAPE}, 0},
+    };
+    for (const Round& round : rounds) {
+        HMENU loaded = LoadMenuA(appState.instanceHandle, MAKEINTRESOURCEA(IDR_TRAYMENU));
+        HMENU menu = GetSubMenu(loaded, 0);
+        ConvertMenuToOwnerDraw(menu);
+        ownerLook = OwnerLook();
+        keysToPress = round.keys;
+        keysPressed = false;
+        ticksWaited = 0;
+        UINT_PTR timer = SetTimer(nullptr, 0, 20, LookAtTheOwnerAndPressKeys);
+        UINT chosen = TrackTrayMenu(menu, POINT{600, 400});
+        KillTimer(nullptr, timer);
+        FreeOwnerDrawMenu(menu);
+        DestroyMenu(loaded);
+
+        EXPECT_TRUE(keysPressed);
+        EXPECT_EQ(chosen, round.expected) << "after " << round.keys.size() << " keys";
+        EXPECT_TRUE(ownerLook.exists);
+        EXPECT_TRUE(ownerLook.foreground);
+        EXPECT_TRUE(ownerLook.visible);
+        EXPECT_TRUE(ownerLook.sizeless);
+        EXPECT_TRUE(ownerLook.ownedByMainWindow);
+        EXPECT_EQ(FindWindowA(kMenuOwnerClass, nullptr), nullptr); // it goes with the menu
+    }
+    DestroyWindow(appState.mainWindow);
 }
 
 } // namespace

@@ -93,6 +93,15 @@ void SendClick(long x, long y, MouseButton button, int clicks) {
     }
 }
 
+void SendKey(WORD virtualKey) {
+    INPUT input[2]{};
+    input[0].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = virtualKey;
+    input[1] = input[0];
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
 // Runs the sender on a thread of its own while this thread pumps, so that this thread's
 // low-level hooks and windows take the input as it comes; pumps a little longer after.
 void SendWhilePumping(const std::function<void()>& sender) {

@@ -30,6 +30,11 @@ void SendClick(long x, long y, MouseButton button = MouseButton::kLeft, int clic
 void SendWhilePumping(const std::function<void()>& sender);
 void MovePointerThrough(std::initializer_list<POINT> points);
 
+// --- Keyboard input -------------------------------------------------------------------
+
+// One press and release of a key, to whatever has the keyboard.
+void SendKey(WORD virtualKey);
+
 // --- Windows --------------------------------------------------------------------------
 
 HWND VisibleWindow(const char* className, const char* title = nullptr);
