@@ -53,6 +53,21 @@ sys.exit(0 if abs(saved - expected) <= tolerance else 1)
 PYTHON
 }
 
+# Starts the program with the pointer resting at (x, y) and waits until it counts.
+start_counting_at() {
+    park_pointer "$1" "$2"
+    start_program
+    wait_until_counting
+}
+
+# Chooses "Esci", which must end the program with 1, and reads the distance it saved
+# into the caller's "saved".
+exit_and_read_distance() {
+    probe post command 40001 >/dev/null
+    expect_exit_code 1
+    saved=$(reg_get "$user_key" SkitDistanza) || fail "no distance saved"
+}
+
 # Without a virtual desktop the hook hears moves only over Wine windows: one covers
 # every monitor for the rest of the scenario.
 cover_screens() {
@@ -122,14 +137,10 @@ scenario_splash() {
 # Pointer moves along a known path; Exit saves exactly the distance of that path.
 scenario_path() {
     local path=(700 100 700 600 150 650 1000 300 1000 900 5 5 640 480)
-    park_pointer 100 100
-    start_program
-    wait_until_counting
+    start_counting_at 100 100
     move_through "${path[@]}"
-    probe post command 40001 >/dev/null
-    expect_exit_code 1
     local saved
-    saved=$(reg_get "$user_key" SkitDistanza) || fail "no distance saved"
+    exit_and_read_distance
     note "saved $saved cm"
     # Legs (dx, dy): (0, 500) 13.229166666667 cm, (-550, 50) 14.626356331875,
     # (850, -350) 24.341996588599, (0, 600) 15.875, (-995, -895) 35.428487128471,
@@ -371,9 +382,7 @@ scenario_one_copy() {
 # that does not happen changes nothing; the real end saves everything and ends.
 scenario_end_session() {
     reg_set "$machine_run_key" Skittera 'C:\elsewhere\skittera.exe'
-    park_pointer 200 200
-    start_program
-    wait_until_counting
+    start_counting_at 200 200
     move_through 600 500 200 500
     [ "$(probe send queryendsession 0 0)" = "result 1" ] || fail "the session end was refused"
     local saved
@@ -399,9 +408,7 @@ scenario_end_session() {
 # Suspend saves a checkpoint; a kill after it keeps the checkpoint, and the next start
 # counts on from there.
 scenario_checkpoint() {
-    park_pointer 300 300
-    start_program
-    wait_until_counting
+    start_counting_at 300 300
     move_through 300 700 900 700 900 300
     [ "$(probe send powerbroadcast 4 0)" = "result 1" ] || fail "suspend was refused"
     kill_program
@@ -410,9 +417,7 @@ scenario_checkpoint() {
     expect_distance_near "$saved" 26.473958333333 # (600, 0) 15.890625 cm, (0, -400) 10.583333333333
     reg_get "$machine_run_key" Skittera >/dev/null && fail "a checkpoint wrote the log-on entry"
 
-    park_pointer 900 100
-    start_program
-    wait_until_counting
+    start_counting_at 900 100
     move_through 100 100 100 400
     probe post command 40001 >/dev/null
     expect_exit_code 1
@@ -423,9 +428,7 @@ scenario_checkpoint() {
 
 # A new taskbar: the icon that the shell lost comes back, and the renewed hook counts.
 scenario_taskbar_created() {
-    park_pointer 400 400
-    start_program
-    wait_until_counting
+    start_counting_at 400 400
     wait_taskbar visible
     probe delete-icon >/dev/null || fail "cannot take the icon away"
     wait_taskbar hidden
@@ -504,9 +507,7 @@ scenario_odd_registry() {
 # Messages from outside: nonsense is ignored, a quit or a close ends the program the
 # way Exit does.
 scenario_outside_messages() {
-    park_pointer 100 500
-    start_program
-    wait_until_counting
+    start_counting_at 100 500
     probe post tray 1 515 >/dev/null    # another icon's double click
     probe post tray 0 12345 >/dev/null  # no mouse message at all
     probe post timer 0 0x12345678 >/dev/null # a timer with someone's callback address
@@ -538,14 +539,10 @@ scenario_edid_size() {
     # 3-4-5 as 120 mm and 160 mm, = 200 mm. 700 mm = 70 cm. (GDI's 339 x 254 mm would
     # give 59.3 cm.)
     local path=(100 100 100 740 1060 740 676 228)
-    park_pointer 100 100
-    start_program
-    wait_until_counting
+    start_counting_at 100 100
     move_through "${path[@]}"
-    probe post command 40001 >/dev/null
-    expect_exit_code 1
     local saved
-    saved=$(reg_get "$user_key" SkitDistanza) || fail "no distance saved"
+    exit_and_read_distance
     note "saved $saved cm with the EDID's size, path 70 cm"
     expect_distance_near "$saved" 70
 
@@ -553,13 +550,9 @@ scenario_edid_size() {
     # 0x42. 320 mm / 1280 px = 240 mm / 960 px = 0.25 mm per pixel: the same path is
     # 160 + 240 + 160 = 560 mm = 56 cm, and the counter goes on from 70 to 126 cm.
     reg_set "$user_key" SkitSchermo.SKT1234.00000042 320x240
-    park_pointer 100 100
-    start_program
-    wait_until_counting
+    start_counting_at 100 100
     move_through "${path[@]}"
-    probe post command 40001 >/dev/null
-    expect_exit_code 1
-    saved=$(reg_get "$user_key" SkitDistanza) || fail "no distance saved"
+    exit_and_read_distance
     note "saved $saved cm with the user's size, 70 + 56 cm"
     expect_distance_near "$saved" 126
     expect_value "$user_key" SkitSchermo.SKT1234.00000042 320x240
@@ -586,17 +579,13 @@ scenario_two_monitors() {
     # 903.4036458 mm = 90.34036458 cm. Which of two neighbouring pixels takes the
     # crossing changes it by 1 px x 0.0002 mm: well within 1e-4 cm.
     local path=(1880 100 1880 767 1880 1000 1880 1020 1880 400 1080 400 1080 1000 100 1000)
-    park_pointer 1880 100
-    start_program
-    wait_until_counting
+    start_counting_at 1880 100
     # Wine's X11 driver on this Xinerama screen passes moves into and out of the dead
     # corner on late and merged when they come 0.12 or 0.3 s apart; a second apart each
     # arrives as it was made.
     move_pause=1 move_through "${path[@]}"
-    probe post command 40001 >/dev/null
-    expect_exit_code 1
     local saved
-    saved=$(reg_get "$user_key" SkitDistanza) || fail "no distance saved"
+    exit_and_read_distance
     note "saved $saved cm, path 90.34036458 cm"
     expect_distance_near "$saved" 90.340364583 1e-4
 }
@@ -605,9 +594,7 @@ scenario_two_monitors() {
 # 1024 x 768 and back): every move is counted at the factors of the mode it was made in.
 # Wine's GDI gives 339 x 254 mm at 1280 x 960 and 271 x 203 mm at 1024 x 768.
 scenario_display_change() {
-    park_pointer 100 100
-    start_program
-    wait_until_counting
+    start_counting_at 100 100
     # At 1280 x 960, from (100, 100): 480 px down x 254/960 mm = 127 mm; 640 px right x
     # 339/1280 mm = 169.5 mm.
     move_through 100 100 100 580 740 580
