@@ -49,9 +49,11 @@ fail() {
 cleanup() {
     [ -n "$SKITTERA_WATCHDOG_PID" ] && kill "$SKITTERA_WATCHDOG_PID" 2>/dev/null
     local pid
-    for pid in $program_pid $linger_pid; do
+    for pid in $program_pid; do
         kill -KILL "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
     done
+    # The lingering desktop process goes with the prefix's session: a signal of ours to
+    # its wine process would also end this script (seen with the demonstration).
     [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 </dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     rm -f "$work/.watchdog"
