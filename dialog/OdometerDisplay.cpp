@@ -1,15 +1,20 @@
-// The drums of the properties dialog. Each kind of drum (ten digits, the point, the
-// empty drum) is loaded once per opening, when a cell first needs it, and every cell
-// that shows that kind shows the same picture. The dialog owns these pictures and
-// deletes them once, when it closes, after every cell has let go of them: a static
-// control never deletes a picture handed to it with STM_SETIMAGE.
+// The drums of the properties dialog. The template's sixteen picture cells only mark
+// where the drums go, as the gauge frame marks the gauge: the dialog hides them when
+// it opens and draws the drums itself, in its paint and, for the drums that change, at
+// once through one window context.
 //
-// A cell is given another picture only when its character needs a different drum, and
-// the cells are found once per opening: under Wine the hand-over (the cell resizes and
-// repaints) and every GetDlgItem are round trips to the window server, and loading a
-// picture from the resources cost a third of the time of the worst tick, in which all
-// sixteen drums change.
+// Handing a new picture to a static control costs about five round trips to the window
+// server under Wine (the picture goes into the control's window data, the control takes
+// a window context of its own and paints at once), which made a tick in which every
+// drum changes take four times as long as a whole ordinary tick. Drawing them here
+// costs one window context per update, whatever the number of drums.
+//
+// Each kind of drum (ten digits, the point, the empty drum) is loaded once per opening,
+// when a place first needs it, and every place that shows that kind is drawn from the
+// same picture; the dialog deletes the twelve pictures when it closes.
 #include "dialog/OdometerDisplay.h"
+
+#include <algorithm>
 
 #include "dialog/DrumPictures.h"
 #include "engine/DisplayTexts.h"
@@ -35,16 +40,18 @@ constexpr int kCells = kDistanceCells + kSpeedCells;
 // The drum pictures are numbered from the picture of 0 to the point drum.
 constexpr int kDrumKinds = IDB_DIGIT_POINT - IDB_DIGIT_0 + 1;
 
-// Which drum a cell shows: 0 stands for a picture the program did not choose (the
-// template's, or none after a failed load).
-constexpr int kUnknownDrum = 0;
+// What a place shows when no drum is drawn there: the dialog's own ground (before the
+// first update, or after a picture could not be loaded).
+constexpr int kNoDrum = 0;
 
-// The open dialog's cells, the drum each one shows, and the pictures they share.
+// The open dialog's drum places (dialog client coordinates; an empty rectangle for a
+// cell the template lacks), the drum each one shows, and the pictures they share.
 struct Drums {
     HWND dialog = nullptr;
-    HWND cells[kCells] = {};
+    RECT places[kCells] = {};
     int shown[kCells] = {};
     HBITMAP pictures[kDrumKinds] = {};
+    SIZE sizes[kDrumKinds] = {};
 };
 
 Drums drums;
@@ -61,15 +68,6 @@ int CellSlot(int id) {
     return -1;
 }
 
-bool IsSharedPicture(HGDIOBJ picture) {
-    for (HBITMAP shared : drums.pictures) {
-        if (shared != nullptr && shared == picture) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The picture of one kind of drum, loaded at its first use in this opening. A picture
 // that cannot be loaded gives null, and the next call tries again.
 HBITMAP DrumPicture(int drum) {
@@ -78,108 +76,153 @@ HBITMAP DrumPicture(int drum) {
         return nullptr;
     }
     if (drums.pictures[kind] == nullptr) {
-        drums.pictures[kind] = TallyLoadBitmap(appState.instanceHandle, drum);
+        HBITMAP picture = TallyLoadBitmap(appState.instanceHandle, drum);
+        BITMAP size{};
+        if (picture != nullptr && GetObjectA(picture, sizeof size, &size) == 0) {
+            TallyDeleteObject(picture);
+            picture = nullptr;
+        }
+        drums.pictures[kind] = picture;
+        drums.sizes[kind] = SIZE{size.bmWidth, size.bmHeight};
     }
     return drums.pictures[kind];
 }
 
-// Hands a picture (or none) to a cell. What the cell gives back is deleted unless it
-// is one of the shared drums: the template's picture, or a copy the control made of
-// one of ours (Windows' version 6 static control copies a bitmap with an alpha channel
-// and hands the copy back at the next replacement).
-void ReplaceCellPicture(int slot, HBITMAP picture, int drum) {
-    HWND cell = drums.cells[slot];
-    auto previous = reinterpret_cast<HGDIOBJ>(
-        SendMessageA(cell, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture)));
-    if (previous != nullptr && !IsSharedPicture(previous)) {
-        TallyDeleteObject(previous);
+// Draws the drums of the chosen places, each picture at its own size at its place's
+// top-left corner and cut to the place. A place without a drum is left alone: the
+// caller has the dialog erase it.
+template <typename Chosen> void DrawDrums(HDC target, Chosen chosen) {
+    HDC memory = TallyCreateCompatibleDC(target);
+    if (memory == nullptr) {
+        return;
     }
-    auto kept = reinterpret_cast<HGDIOBJ>(SendMessageA(cell, STM_GETIMAGE, IMAGE_BITMAP, 0));
-    if (kept != nullptr && kept != picture) {
-        TallyAdopt(kept);
+    HGDIOBJ previousPicture = GetCurrentObject(memory, OBJ_BITMAP);
+    for (int slot = 0; slot < kCells; ++slot) {
+        int kind = drums.shown[slot] - IDB_DIGIT_0;
+        if (!chosen(slot) || kind < 0 || kind >= kDrumKinds || drums.pictures[kind] == nullptr) {
+            continue;
+        }
+        const RECT& place = drums.places[slot];
+        int width =
+            std::min(static_cast<int>(place.right - place.left), static_cast<int>(drums.sizes[kind].cx));
+        int height =
+            std::min(static_cast<int>(place.bottom - place.top), static_cast<int>(drums.sizes[kind].cy));
+        SelectObject(memory, drums.pictures[kind]);
+        BitBlt(target, place.left, place.top, width, height, memory, 0, 0, SRCCOPY);
     }
-    drums.shown[slot] = picture != nullptr ? drum : kUnknownDrum;
+    SelectObject(memory, previousPicture);
+    TallyDeleteDC(memory);
 }
 
-// The template's empty drum has already given the cell the size of a drum picture, and
-// every drum picture has that size; a cell that keeps its size is spared resizing
-// itself on every hand-over (under Wine a round trip to the server and two window
-// messages, a quarter of the hand-over's cost). It shows its picture unchanged, now
-// stretched to the same size.
-void KeepCellSize(HWND cell) {
-    LONG style = GetWindowLongA(cell, GWL_STYLE);
-    if ((style & SS_REALSIZECONTROL) == 0) {
-        SetWindowLongA(cell, GWL_STYLE, style | SS_REALSIZECONTROL);
+// Character i of the text is to show in the place of cell firstId + i. Marks in
+// `changed` the places whose drum changed; a place whose picture cannot be loaded
+// shows no drum, and the next update tries again.
+void ChooseDrums(const TextString& digits, int count, int firstId, bool* changed) {
+    for (int cell = 0; cell < count; ++cell) {
+        int slot = CellSlot(firstId + cell);
+        if (slot < 0 || IsRectEmpty(&drums.places[slot])) {
+            continue;
+        }
+        int drum = DrumPictureAt(digits, cell);
+        if (DrumPicture(drum) == nullptr) {
+            drum = kNoDrum;
+        }
+        if (drums.shown[slot] != drum) {
+            drums.shown[slot] = drum;
+            changed[slot] = true;
+        }
+    }
+}
+
+// Shows the changed places on the screen at once. A hidden dialog is drawn whole by its
+// first paint. A place that lost its drum gets the dialog's ground back from the dialog
+// itself.
+void ShowChangedDrums(HWND dialog, const bool* changed) {
+    if (!IsWindowVisible(dialog)) {
+        return;
+    }
+    bool any = false;
+    for (int slot = 0; slot < kCells; ++slot) {
+        if (changed[slot] && drums.shown[slot] == kNoDrum) {
+            InvalidateRect(dialog, &drums.places[slot], TRUE);
+        }
+        any = any || changed[slot];
+    }
+    if (!any) {
+        return;
+    }
+    HDC target = GetDC(dialog);
+    if (target != nullptr) {
+        DrawDrums(target, [changed](int slot) { return changed[slot]; });
+        ReleaseDC(dialog, target);
     }
 }
 
 } // namespace
 
-bool IsDrumCell(int id) { return CellSlot(id) >= 0; }
-
 // Both rows from the current state: the distance in the chosen unit and the highest
 // speed. Called at open, on every tick, after a unit change and after a reset.
 void ShowOdometer(HWND dialog) {
+    if (dialog == nullptr || dialog != drums.dialog) {
+        return;
+    }
     OdometerState measurement = SnapshotMeasurement();
     TextString distance = FormatDistanceDigits(measurement);
-    ShowDigitRow(dialog, distance, kDistanceCells, IDC_DISTANCE_CELL_FIRST);
     TextString maxSpeed = FormatMaxSpeedDigits(measurement);
-    ShowDigitRow(dialog, maxSpeed, kSpeedCells, IDC_SPEED_CELL_FIRST);
+    bool changed[kCells] = {};
+    ChooseDrums(distance, kDistanceCells, IDC_DISTANCE_CELL_FIRST, changed);
+    ChooseDrums(maxSpeed, kSpeedCells, IDC_SPEED_CELL_FIRST, changed);
+    ShowChangedDrums(dialog, changed);
 }
 
-// Character i of the text goes to cell firstId + i, as the shared picture of its drum.
-// A cell that already shows the right drum keeps it. A picture that cannot be loaded
-// leaves its cell empty, and the next call tries again; a text shorter than the row
-// shows empty drums after its end. Only the dialog whose drums were taken over has
-// cells to show.
+// Character i of the text goes to the place of cell firstId + i; a text shorter than
+// the row shows empty drums after its end. A drum that stays is not drawn again. Only
+// the dialog whose drums were taken over has places to show.
 void ShowDigitRow(HWND dialog, const TextString& digits, int count, int firstId) {
     if (dialog == nullptr || dialog != drums.dialog) {
         return;
     }
-    for (int cell = 0; cell < count; ++cell) {
-        int slot = CellSlot(firstId + cell);
-        if (slot < 0 || drums.cells[slot] == nullptr) {
-            continue;
-        }
-        int drum = DrumPictureAt(digits, cell);
-        if (drums.shown[slot] == drum) {
-            continue;
-        }
-        ReplaceCellPicture(slot, DrumPicture(drum), drum);
-    }
+    bool changed[kCells] = {};
+    ChooseDrums(digits, count, firstId, changed);
+    ShowChangedDrums(dialog, changed);
 }
 
-// When the dialog opens: finds its cells, takes over the pictures in them, and lets
-// every cell that holds one keep its size from now on. The template loads the empty
-// drum into every cell itself; the first ShowOdometer replaces those pictures and
-// deletes them, so they are counted from here.
+// The dialog's paint: every drum whose place the paint covers.
+void PaintDrums(HWND dialog, HDC target) {
+    if (dialog == nullptr || dialog != drums.dialog) {
+        return;
+    }
+    DrawDrums(target, [target](int slot) { return RectVisible(target, &drums.places[slot]) != FALSE; });
+}
+
+// When the dialog opens: takes each cell's rectangle as its drum's place, hides the
+// cell and deletes the empty drum the template loaded into it (hidden, it would keep
+// the picture for nothing until the dialog closes). Nothing is drawn until the first
+// ShowOdometer.
 void TakeOverDrums(HWND dialog) {
     drums = Drums();
     for (const DrumRow& row : kDrumRows) {
         for (int cell = 0; cell < row.cells; ++cell) {
             HWND control = GetDlgItem(dialog, row.firstId + cell);
-            drums.cells[CellSlot(row.firstId + cell)] = control;
-            auto picture = reinterpret_cast<HGDIOBJ>(
-                control != nullptr ? SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0) : 0);
-            if (picture != nullptr) {
-                TallyAdopt(picture);
-                KeepCellSize(control);
+            if (control == nullptr) {
+                continue;
             }
+            RECT place{};
+            GetWindowRect(control, &place);
+            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+            drums.places[CellSlot(row.firstId + cell)] = place;
+            ShowWindow(control, SW_HIDE);
+            auto picture = reinterpret_cast<HGDIOBJ>(SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, 0));
+            TallyDeleteObject(TallyAdopt(picture));
         }
     }
     drums.dialog = dialog;
 }
 
-// Empties every cell, deleting what the cells gave back that was not shared, then
-// deletes the shared pictures, which no cell shows any more.
+// Deletes the shared pictures when the dialog goes.
 void ReleaseDrums(HWND dialog) {
     if (dialog == nullptr || dialog != drums.dialog) {
         return;
-    }
-    for (int slot = 0; slot < kCells; ++slot) {
-        if (drums.cells[slot] != nullptr) {
-            ReplaceCellPicture(slot, nullptr, kUnknownDrum);
-        }
     }
     for (HBITMAP& picture : drums.pictures) {
         TallyDeleteObject(picture);

@@ -58,35 +58,35 @@ bool IsPictureCell(HWND control) {
            (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
 }
 
-// The dialog whose still pictures (the figure: every picture cell that is no drum)
-// were taken over, so that only those are ever released.
-HWND stillPicturesOwner = nullptr;
+// The dialog whose template pictures (the figure; the drum cells have given theirs up
+// by then) were taken over, so that only those are ever released.
+HWND templatePicturesOwner = nullptr;
 
 // The dialog manager loads the template's pictures into their cells. Windows' static
 // control deletes a picture it loaded itself when it is destroyed, as long as nobody
-// replaced it; Wine's never does, so every opening left the figure behind (65 x 96
-// pixels, about 25 KB). So the dialog takes these pictures over when it opens, and
-// takes them out and deletes them when it closes: right on both, since a control
-// whose picture was replaced leaves every picture to the program.
-void TakeOverStillPictures(HWND dialog) {
+// replaced it; Wine's never does, so every opening left them behind (the figure alone
+// is 65 x 96 pixels, about 25 KB). So the dialog takes these pictures over when it
+// opens, and takes them out and deletes them when it closes: right on both, since a
+// control whose picture was replaced leaves every picture to the program.
+void TakeOverTemplatePictures(HWND dialog) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (IsPictureCell(child) && !IsDrumCell(GetDlgCtrlID(child))) {
+        if (IsPictureCell(child)) {
             TallyAdopt(reinterpret_cast<HGDIOBJ>(SendMessageA(child, STM_GETIMAGE, IMAGE_BITMAP, 0)));
         }
     }
-    stillPicturesOwner = dialog;
+    templatePicturesOwner = dialog;
 }
 
-void ReleaseStillPictures(HWND dialog) {
-    if (dialog == nullptr || dialog != stillPicturesOwner) {
+void ReleaseTemplatePictures(HWND dialog) {
+    if (dialog == nullptr || dialog != templatePicturesOwner) {
         return;
     }
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (IsPictureCell(child) && !IsDrumCell(GetDlgCtrlID(child))) {
+        if (IsPictureCell(child)) {
             TallyDeleteObject(reinterpret_cast<HGDIOBJ>(SendMessageA(child, STM_SETIMAGE, IMAGE_BITMAP, 0)));
         }
     }
-    stillPicturesOwner = nullptr;
+    templatePicturesOwner = nullptr;
 }
 
 void ReleaseGaugePictures() {
@@ -125,7 +125,7 @@ void StartDialog(HWND dialog) {
         measurement.movedSinceTick = 0;
     });
     TakeOverDrums(dialog);
-    TakeOverStillPictures(dialog);
+    TakeOverTemplatePictures(dialog);
     ShowOdometer(dialog);
     CheckDlgButton(dialog, IDC_RUN_AT_LOGON, appState.runAtStartup != 0 ? BST_CHECKED : BST_UNCHECKED);
     ShowSinceDate(dialog);
@@ -184,10 +184,11 @@ void CloseDialog(HWND dialog) {
     EndDialog(dialog, 0);
 }
 
-// A full paint draws the dial afresh and forgets the needle for the whole dial, so a
-// paint that would cover only part of the gauge is widened to all of it: otherwise the
-// part left alone keeps the old needle while the new one is drawn, or loses it. A paint
-// that leaves the gauge alone does not draw it at all.
+// The drums the paint covers, and the gauge. A full paint draws the dial afresh and
+// forgets the needle for the whole dial, so a paint that would cover only part of the
+// gauge is widened to all of it: otherwise the part left alone keeps the old needle
+// while the new one is drawn, or loses it. A paint that leaves the gauge alone does not
+// draw it at all.
 void PaintDialog(HWND dialog) {
     RECT gauge = GaugeRect();
     RECT dirty;
@@ -197,6 +198,9 @@ void PaintDialog(HWND dialog) {
     }
     PAINTSTRUCT paint;
     HDC target = BeginPaint(dialog, &paint);
+    if (target != nullptr) {
+        PaintDrums(dialog, target);
+    }
     if (target != nullptr && RectVisible(target, &gauge)) {
         DrawSpeedGauge(dialog, target, true);
     }
@@ -256,7 +260,7 @@ INT_PTR CALLBACK PropertiesDialogProc(HWND dialog, UINT message, WPARAM wParam, 
     case WM_DESTROY:
         // However the dialog goes, the pictures it holds go with it.
         ReleaseDrums(dialog);
-        ReleaseStillPictures(dialog);
+        ReleaseTemplatePictures(dialog);
         ReleaseGaugePictures();
         return FALSE;
     default:

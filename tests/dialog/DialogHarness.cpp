@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
+#include "dialog/DrumPictures.h"
 #include "dialog/PropertiesDialog.h"
 #include "dialog/SpeedGauge.h"
 #include "engine/DisplayTexts.h"
@@ -114,4 +116,32 @@ std::string ControlText(HWND dialog, int id) {
     char text[256] = {};
     GetDlgItemTextA(dialog, id, text, sizeof text);
     return text;
+}
+
+RECT DrumPlace(HWND dialog, int id) {
+    RECT place{};
+    GetWindowRect(GetDlgItem(dialog, id), &place);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+// Which picture shows which character is the drum rule's own test (DrumPictures_test);
+// that the twelve pictures differ, the resource checks'.
+void ExpectDrums(HWND dialog, int firstId, const std::string& row) {
+    static std::map<int, Pixels> pictures;
+    for (int cell = 0; cell < static_cast<int>(row.size()); ++cell) {
+        int id = firstId + cell;
+        int drum = DrumPictureId(row[static_cast<std::size_t>(cell)]);
+        auto found = pictures.find(drum);
+        if (found == pictures.end()) {
+            found = pictures.emplace(drum, ResourcePixels(drum)).first;
+        }
+        const Pixels& expected = found->second;
+        ASSERT_GT(expected.width, 0);
+        RECT place = DrumPlace(dialog, id);
+        ASSERT_EQ(place.right - place.left, expected.width) << "cell " << id;
+        ASSERT_EQ(place.bottom - place.top, expected.height) << "cell " << id;
+        Pixels onScreen = CaptureClient(dialog, place);
+        EXPECT_EQ(onScreen.rgb, expected.rgb) << "screen of cell " << id << " of " << row;
+    }
 }

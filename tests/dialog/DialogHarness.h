@@ -34,4 +34,11 @@ void Tick(HWND dialog);
 void Click(HWND dialog, int id);
 std::string ControlText(HWND dialog, int id);
 
+// Where the drum of cell `id` is drawn, in the dialog's client coordinates: the
+// rectangle of the hidden cell that marks it.
+RECT DrumPlace(HWND dialog, int id);
+// The screen shows the row's drums ("~" an empty drum) at the places of the cells from
+// firstId on, each exactly as its picture in the resources.
+void ExpectDrums(HWND dialog, int firstId, const std::string& row);
+
 #endif

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog/OdometerDisplay.h"
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
 #include "shell/Globals.h"
@@ -158,25 +159,24 @@ TEST(DialogTick, MeasuredCost) {
             EXPECT_LE(GdiObjectsInUse(), baseline + 15) << scenario.name;
             EXPECT_EQ(appState.movedSinceTick, 0) << scenario.name;
         }
-        // The last worst-case tick left 2222222222 cm and 2222.22 on the drums.
+        // The last worst-case tick left 2222222222 cm and 2222.22 m/h (its first six
+        // characters) on the drums.
         char expected[kSpeedTextCapacity];
         FormatSpeedText(appState.currentSpeed, expected, sizeof expected);
         EXPECT_EQ(ControlText(dialog, IDC_CURRENT_SPEED), expected);
-        auto last = reinterpret_cast<HBITMAP>(
-            SendDlgItemMessageA(dialog, IDC_DISTANCE_CELL_FIRST + 9, STM_GETIMAGE, IMAGE_BITMAP, 0));
-        EXPECT_EQ(BitmapPixels(last).rgb, ResourcePixels(IDB_DIGIT_0 + 2).rgb);
+        ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "2222222222");
+        ExpectDrums(dialog, IDC_SPEED_CELL_FIRST, "2222.2");
     });
     EXPECT_EQ(GdiObjectsInUse(), baseline);
 }
 
-// Where the worst tick goes: loading sixteen drum pictures from the resources, and
-// handing sixteen pictures that are already loaded to the cells (each cell repaints,
-// and resizes itself unless it keeps its size). The cells get their own pictures and
-// styles back afterwards.
+// Where the worst tick's time went when the drums were static picture controls, beside
+// what it costs now: loading sixteen drum pictures from the resources; handing sixteen
+// loaded pictures to sixteen picture controls at the drums' places (each control keeps
+// its size, stores the picture in its window data and repaints at once); and the
+// dialog drawing sixteen changed drums itself.
 TEST(DialogTick, WhereTheWorstTickGoes) {
     ResetDialogState();
-    appState.distanceCm = 1111111111;
-    appState.maxSpeed = 111111;
     long baseline = GdiObjectsInUse();
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
@@ -184,14 +184,6 @@ TEST(DialogTick, WhereTheWorstTickGoes) {
     constexpr int kRounds = 200;
 
     RunPropertiesDialog([&](HWND dialog) {
-        HWND cells[kCells];
-        HGDIOBJ own[kCells];
-        for (int cell = 0; cell < kCells; ++cell) {
-            int id = cell < kDistanceCells ? IDC_DISTANCE_CELL_FIRST + cell
-                                           : IDC_SPEED_CELL_FIRST + (cell - kDistanceCells);
-            cells[cell] = GetDlgItem(dialog, id);
-            own[cell] = reinterpret_cast<HGDIOBJ>(SendMessageA(cells[cell], STM_GETIMAGE, IMAGE_BITMAP, 0));
-        }
         std::vector<HBITMAP> loaded;
         auto nothing = [](int) {};
         Samples loading = Measure(kRounds, frequency.QuadPart, nothing, [&](int round) {
@@ -200,36 +192,44 @@ TEST(DialogTick, WhereTheWorstTickGoes) {
                     LoadBitmapA(appState.instanceHandle, MAKEINTRESOURCEA(IDB_DIGIT_0 + round % 10)));
             }
         });
-        // Two pictures, a 2 and a 3, in turn, so that every hand-over changes the cell.
-        auto handOver = [&](int round) {
-            for (HWND cell : cells) {
-                SendMessageA(cell, STM_SETIMAGE, IMAGE_BITMAP,
+        HWND controls[kCells];
+        for (int cell = 0; cell < kCells; ++cell) {
+            int id = cell < kDistanceCells ? IDC_DISTANCE_CELL_FIRST + cell
+                                           : IDC_SPEED_CELL_FIRST + (cell - kDistanceCells);
+            RECT place = DrumPlace(dialog, id);
+            controls[cell] = CreateWindowExA(
+                WS_EX_TRANSPARENT, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_REALSIZECONTROL,
+                place.left, place.top, place.right - place.left, place.bottom - place.top, dialog, nullptr,
+                GetModuleHandleA(nullptr), nullptr);
+            ASSERT_NE(controls[cell], nullptr);
+        }
+        SettleDialog(dialog);
+        // Two pictures, a 2 and a 3, in turn, so that every hand-over changes the control.
+        Samples handing = Measure(kRounds, frequency.QuadPart, nothing, [&](int round) {
+            for (HWND control : controls) {
+                SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP,
                              reinterpret_cast<LPARAM>(loaded[round % 2 + 2]));
             }
-        };
-        // Once to cells that resize themselves to every picture they are given, once to
-        // cells that keep their size (SS_REALSIZECONTROL), as the dialog's own do.
-        LONG styles[kCells];
-        for (int cell = 0; cell < kCells; ++cell) {
-            styles[cell] = GetWindowLongA(cells[cell], GWL_STYLE);
-            SetWindowLongA(cells[cell], GWL_STYLE, styles[cell] & ~SS_REALSIZECONTROL);
-        }
-        Samples resizing = Measure(kRounds, frequency.QuadPart, nothing, handOver);
-        for (int cell = 0; cell < kCells; ++cell) {
-            SetWindowLongA(cells[cell], GWL_STYLE, styles[cell] | SS_REALSIZECONTROL);
-        }
-        Samples keepingSize = Measure(kRounds, frequency.QuadPart, nothing, handOver);
-        for (int cell = 0; cell < kCells; ++cell) {
-            SetWindowLongA(cells[cell], GWL_STYLE, styles[cell]);
-            SendMessageA(cells[cell], STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(own[cell]));
+        });
+        for (HWND control : controls) {
+            DestroyWindow(control);
         }
         for (HBITMAP picture : loaded) {
             EXPECT_NE(picture, nullptr);
             DeleteObject(picture);
         }
+        SettleDialog(dialog);
+        // Every drum changes: 1111111111 cm and 1111.11 m/h, then all twos.
+        auto everyDrum = [](int round) {
+            appState.distanceCm = round % 2 == 0 ? 1111111111 : 2222222222;
+            appState.maxSpeed = round % 2 == 0 ? 111111 : 222222;
+        };
+        Samples drawing = Measure(kRounds, frequency.QuadPart, everyDrum, [&](int) { ShowOdometer(dialog); });
+        SettleDialog(dialog);
+        ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "2222222222");
         Report("loading sixteen drum pictures", loading);
-        Report("handing them to cells that resize", resizing);
-        Report("handing them to cells that keep their size", keepingSize);
+        Report("handing them to sixteen picture controls", handing);
+        Report("the dialog drawing sixteen changed drums", drawing);
     });
     EXPECT_EQ(GdiObjectsInUse(), baseline);
 }

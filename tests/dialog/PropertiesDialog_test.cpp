@@ -7,10 +7,8 @@
 #include <cmath>
 #include <ctime>
 #include <limits>
-#include <map>
 #include <string>
 
-#include "dialog/DrumPictures.h"
 #include "dialog/SpeedGauge.h"
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
@@ -18,32 +16,6 @@
 #include "support/GdiTally.h"
 
 namespace {
-
-const Pixels& DrumPicture(int id) {
-    static std::map<int, Pixels> loaded;
-    auto found = loaded.find(id);
-    if (found == loaded.end()) {
-        found = loaded.emplace(id, ResourcePixels(id)).first;
-    }
-    return found->second;
-}
-
-// Each cell holds the picture of the expected row's character ("~" an empty drum), and
-// the screen shows it. Which picture shows which character is the drum rule's own test
-// (DrumPictures_test); that the twelve pictures differ, the resource checks'.
-void ExpectDrums(HWND dialog, int firstId, const std::string& row) {
-    for (int cell = 0; cell < static_cast<int>(row.size()); ++cell) {
-        int id = firstId + cell;
-        const Pixels& expected = DrumPicture(DrumPictureId(row[static_cast<std::size_t>(cell)]));
-        ASSERT_GT(expected.width, 0);
-        auto shown =
-            reinterpret_cast<HBITMAP>(SendDlgItemMessageA(dialog, id, STM_GETIMAGE, IMAGE_BITMAP, 0));
-        EXPECT_EQ(BitmapPixels(shown).rgb, expected.rgb) << "cell " << id << " of " << row;
-        HWND control = GetDlgItem(dialog, id);
-        Pixels onScreen = CaptureClient(control, RECT{0, 0, expected.width, expected.height});
-        EXPECT_EQ(onScreen.rgb, expected.rgb) << "screen of cell " << id << " of " << row;
-    }
-}
 
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
@@ -85,8 +57,10 @@ TEST_F(PropertiesDialogTest, OpeningShowsTheStateOnDrumsAndTexts) {
         EXPECT_EQ(ControlText(dialog, IDC_SINCE_DATE), "07.12.1997");
         EXPECT_EQ(ControlText(dialog, IDC_CURRENT_SPEED), "0.00 m/h");
         EXPECT_EQ(ControlText(dialog, IDC_AVERAGE_SPEED), "0.00 m/h");
-        // The frame only marks the gauge's place.
+        // The frame only marks the gauge's place, and the cells the drums' places.
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_GAUGE_FRAME)));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_DISTANCE_CELL_FIRST + 9)));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_SPEED_CELL_FIRST)));
         EXPECT_NE(appState.gaugeFace, nullptr);
         EXPECT_NE(appState.gaugeMask, nullptr);
         // Opening takes a new speed reference and starts the first second afresh.
@@ -122,6 +96,65 @@ TEST_F(PropertiesDialogTest, DrumsInEveryUnit) {
     RunPropertiesDialog([](HWND dialog) {
         ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "1234567890");
         ExpectDrums(dialog, IDC_SPEED_CELL_FIRST, "~~3.20");
+    });
+}
+
+// Paints every drum place of both rows over in one colour, behind the dialog's back.
+void MarkDrumPlaces(HWND dialog, COLORREF colour) {
+    HDC target = GetDC(dialog);
+    HBRUSH brush = CreateSolidBrush(colour);
+    for (int cell = 0; cell < kDistanceCells + kSpeedCells; ++cell) {
+        int id = cell < kDistanceCells ? IDC_DISTANCE_CELL_FIRST + cell
+                                       : IDC_SPEED_CELL_FIRST + cell - kDistanceCells;
+        RECT place = DrumPlace(dialog, id);
+        FillRect(target, &place, brush);
+    }
+    DeleteObject(brush);
+    ReleaseDC(dialog, target);
+    GdiFlush();
+}
+
+bool ShowsOnlyColour(HWND dialog, int id, COLORREF colour) {
+    Pixels place = CaptureClient(dialog, DrumPlace(dialog, id));
+    for (std::uint32_t pixel : place.rgb) {
+        if (pixel != RgbOf(colour)) {
+            return false;
+        }
+    }
+    return !place.rgb.empty();
+}
+
+// A tick draws only the drums that show another character; the dialog's paint draws
+// every drum it covers, and only those.
+TEST_F(PropertiesDialogTest, ATickDrawsOnlyTheDrumsThatChange) {
+    constexpr COLORREF kMark = RGB(255, 0, 255);
+    appState.distanceCm = 11345;
+    appState.maxSpeed = 720;
+    RunPropertiesDialog([&](HWND dialog) {
+        MarkDrumPlaces(dialog, kMark);
+        appState.distanceCm = 11346;
+        Tick(dialog);
+        ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST + 9, "6");
+        for (int cell = 0; cell < 9; ++cell) {
+            EXPECT_TRUE(ShowsOnlyColour(dialog, IDC_DISTANCE_CELL_FIRST + cell, kMark)) << cell;
+        }
+        for (int cell = 0; cell < kSpeedCells; ++cell) {
+            EXPECT_TRUE(ShowsOnlyColour(dialog, IDC_SPEED_CELL_FIRST + cell, kMark)) << cell;
+        }
+
+        // A paint of one drum's place brings back that drum alone.
+        RECT third = DrumPlace(dialog, IDC_DISTANCE_CELL_FIRST + 7);
+        InvalidateRect(dialog, &third, TRUE);
+        SettleDialog(dialog);
+        ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST + 7, "3");
+        EXPECT_TRUE(ShowsOnlyColour(dialog, IDC_DISTANCE_CELL_FIRST + 6, kMark));
+        EXPECT_TRUE(ShowsOnlyColour(dialog, IDC_DISTANCE_CELL_FIRST + 8, kMark));
+
+        // A paint of the whole dialog, as after it was covered, brings back all of them.
+        InvalidateRect(dialog, nullptr, TRUE);
+        SettleDialog(dialog);
+        ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "~~~~~11346");
+        ExpectDrums(dialog, IDC_SPEED_CELL_FIRST, "~~7.20");
     });
 }
 
@@ -276,18 +309,9 @@ TEST_F(PropertiesDialogTest, EveryWayToClose) {
         {"no end of session", WM_ENDSESSION, FALSE},
     };
     for (const Route& route : routes) {
-        HBITMAP shown[kDistanceCells + kSpeedCells] = {};
         HBITMAP face = nullptr;
         INT_PTR result = RunPropertiesDialog(
             [&](HWND dialog) {
-                for (int cell = 0; cell < kDistanceCells; ++cell) {
-                    shown[cell] = reinterpret_cast<HBITMAP>(SendDlgItemMessageA(
-                        dialog, IDC_DISTANCE_CELL_FIRST + cell, STM_GETIMAGE, IMAGE_BITMAP, 0));
-                }
-                for (int cell = 0; cell < kSpeedCells; ++cell) {
-                    shown[kDistanceCells + cell] = reinterpret_cast<HBITMAP>(SendDlgItemMessageA(
-                        dialog, IDC_SPEED_CELL_FIRST + cell, STM_GETIMAGE, IMAGE_BITMAP, 0));
-                }
                 face = appState.gaugeFace;
                 PostMessageA(dialog, route.message, route.wParam, 0);
             },
@@ -295,14 +319,10 @@ TEST_F(PropertiesDialogTest, EveryWayToClose) {
         EXPECT_EQ(result, 0) << route.name;
         EXPECT_EQ(appState.gaugeFace, nullptr) << route.name;
         EXPECT_EQ(appState.gaugeMask, nullptr) << route.name;
+        // The count goes down only for a picture that was really deleted.
         EXPECT_EQ(GdiObjectsInUse(), baseline) << route.name;
-        // The pictures are really gone, not just uncounted.
         EXPECT_NE(face, nullptr) << route.name;
         EXPECT_EQ(GetObjectType(face), 0u) << route.name;
-        for (HBITMAP picture : shown) {
-            EXPECT_NE(picture, nullptr) << route.name;
-            EXPECT_EQ(GetObjectType(picture), 0u) << route.name;
-        }
     }
 }
 
@@ -322,14 +342,18 @@ TEST_F(PropertiesDialogTest, EnterAndEscapeClose) {
     }
 }
 
-// Without its pictures the dialog still opens, counts and closes: the cells stay empty
-// and the gauge shows only its needle.
+// Without its pictures the dialog still opens, counts and closes: the drums' places
+// show the dialog's ground and the gauge shows only its needle.
 TEST_F(PropertiesDialogTest, MissingPictures) {
     appState.instanceHandle = GetModuleHandleA("kernel32.dll");
     appState.distanceCm = 250;
     RunPropertiesDialog([](HWND dialog) {
         EXPECT_EQ(appState.gaugeFace, nullptr);
-        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_DISTANCE_CELL_FIRST + 9, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+        Pixels place = CaptureClient(dialog, DrumPlace(dialog, IDC_DISTANCE_CELL_FIRST + 9));
+        ASSERT_FALSE(place.rgb.empty());
+        for (std::uint32_t pixel : place.rgb) {
+            ASSERT_EQ(pixel, SystemColourRgb(COLOR_BTNFACE));
+        }
         appState.currentSpeed = 2500;
         appState.movedSinceTick = 1;
         Tick(dialog);
