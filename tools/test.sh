@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native core suite, the format check,
-# the release's same-bytes check (tools/release.sh), and the
+# the release's same-bytes check (tools/release.sh), clang-tidy (tools/lint.sh), and the
 # Windows builds (i686, the release, and x86_64) with their tests under Wine
 # on a private Xvfb display. Installs what is missing with apt-get first.
 #
 #   tools/test.sh            everything
 #   SKITTERA_TARGETS="native i686" tools/test.sh    a subset
+#   SKITTERA_LINT=0 tools/test.sh    without clang-tidy (about 11 minutes on two cores)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -35,6 +36,11 @@ done
 case " $targets " in
 *" i686 "*) "$top/tools/release.sh" --compare "$top/build/i686/shell/skittera.exe" || failed=1 ;;
 esac
+
+if [ "${SKITTERA_LINT:-1}" != 0 ]; then
+    echo "== lint"
+    "$top/tools/lint.sh" || failed=1
+fi
 
 . "$top/tools/wine-env.sh"
 results=$(mktemp -d)
