@@ -209,13 +209,16 @@ int SplashMismatch(const char* exe) {
 
 DWORD Milliseconds(const char* text) { return static_cast<DWORD>(std::strtoul(text, nullptr, 10)); }
 
-// Holds the program's instance mutex as a copy does from its first instruction on.
+// Holds the program's instance mutex as a copy does from its first instruction on, and
+// prints "holding" once it does; null, and a line that says so, when another copy has it.
 HANDLE HoldInstanceMutex() {
     HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
     if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(mutex);
-        return nullptr;
+        mutex = nullptr;
     }
+    std::printf(mutex != nullptr ? "holding\n" : "the instance mutex is taken\n");
+    std::fflush(stdout);
     return mutex;
 }
 
@@ -237,11 +240,8 @@ LRESULT CALLBACK StartingCopyProc(HWND window, UINT message, WPARAM wParam, LPAR
 int PlayStartingCopy(const char* milliseconds) {
     HANDLE mutex = HoldInstanceMutex();
     if (mutex == nullptr) {
-        std::printf("the instance mutex is taken\n");
         return 2;
     }
-    std::printf("holding\n");
-    std::fflush(stdout);
     PumpMessagesFor(Milliseconds(milliseconds));
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = StartingCopyProc;
@@ -266,11 +266,8 @@ int PlayStartingCopy(const char* milliseconds) {
 int PlayCrashedCopy(const char* milliseconds) {
     HANDLE mutex = HoldInstanceMutex();
     if (mutex == nullptr) {
-        std::printf("the instance mutex is taken\n");
         return 2;
     }
-    std::printf("holding\n");
-    std::fflush(stdout);
     Sleep(Milliseconds(milliseconds));
     ExitProcess(0);
 }

@@ -68,16 +68,24 @@ exit_and_read_distance() {
     saved=$(reg_get "$user_key" SkitDistanza) || fail "no distance saved"
 }
 
-# Without a virtual desktop the hook hears moves only over Wine windows: one covers
-# every monitor for the rest of the scenario.
-cover_screens() {
-    wine "$probe_program" cover >"$work/cover.out" 2>&1 </dev/null &
+# Plays a part of the probe in the background (ROLE and its arguments) and waits up to
+# ten seconds for it to print WORD, which it does once it is in place; fails with WHAT
+# otherwise. Its output is in $work/ROLE.out, its process in role_pid.
+play_role() {
+    local role=$1 word=$2 what=$3
+    shift 3
+    wine "$probe_program" "$role" "$@" >"$work/$role.out" 2>&1 </dev/null &
+    role_pid=$!
     for _ in $(seq 100); do
-        grep -q covering "$work/cover.out" 2>/dev/null && return 0
+        grep -q "$word" "$work/$role.out" 2>/dev/null && return 0
         sleep 0.1
     done
-    fail "cannot cover the screens: $(cat "$work/cover.out")"
+    fail "cannot $what: $(cat "$work/$role.out")"
 }
+
+# Without a virtual desktop the hook hears moves only over Wine windows: one covers
+# every monitor for the rest of the scenario.
+cover_screens() { play_role cover covering "cover the screens"; }
 
 expect_monitors() {
     local monitors
@@ -345,13 +353,8 @@ scenario_one_copy() {
         expect_distance_near "$saved" "${expected[$round]}"
     done
 
-    wine "$probe_program" starting-copy 3000 >"$work/starting.out" 2>&1 </dev/null &
-    local starting=$!
-    for _ in $(seq 100); do
-        grep -q holding "$work/starting.out" 2>/dev/null && break
-        sleep 0.1
-    done
-    grep -q holding "$work/starting.out" || fail "cannot play a starting copy: $(cat "$work/starting.out")"
+    play_role starting-copy holding "play a starting copy" 3000
+    local starting=$role_pid
     wine "$program" >"$work/program.out" 2>&1 </dev/null &
     program_pid=$!
     wait_program 30
@@ -359,16 +362,12 @@ scenario_one_copy() {
         kill "$program_pid" 2>/dev/null
         fail "a copy started beside a starting one ended with $exit_code"
     }
-    wait "$starting" || fail "the starting copy got $(tr -d '\r' <"$work/starting.out")"
-    grep -q "handed over 1" "$work/starting.out" || fail "the starting copy got $(tr -d '\r' <"$work/starting.out")"
+    wait "$starting" || fail "the starting copy got $(tr -d '\r' <"$work/starting-copy.out")"
+    grep -q "handed over 1" "$work/starting-copy.out" ||
+        fail "the starting copy got $(tr -d '\r' <"$work/starting-copy.out")"
 
-    wine "$probe_program" crashed-copy 2000 >"$work/crashed.out" 2>&1 </dev/null &
-    local crashed=$!
-    for _ in $(seq 100); do
-        grep -q holding "$work/crashed.out" 2>/dev/null && break
-        sleep 0.1
-    done
-    grep -q holding "$work/crashed.out" || fail "cannot play a crashing copy: $(cat "$work/crashed.out")"
+    play_role crashed-copy holding "play a crashing copy" 2000
+    local crashed=$role_pid
     start_program
     wait "$crashed"
     wait_until_counting
@@ -446,13 +445,8 @@ scenario_taskbar_created() {
 
 # At log-on the shell may not take icons yet: the icon comes at a later tick.
 scenario_late_shell() {
-    wine "$probe_program" refuse-tray 5000 >"$work/refuse.out" 2>&1 </dev/null &
-    local refusing=$!
-    for _ in $(seq 50); do
-        grep -q refusing "$work/refuse.out" 2>/dev/null && break
-        sleep 0.1
-    done
-    grep -q refusing "$work/refuse.out" || fail "cannot play a shell that is not ready: $(cat "$work/refuse.out")"
+    play_role refuse-tray refusing "play a shell that is not ready" 5000
+    local refusing=$role_pid
     start_program
     sleep 1
     [ "$(taskbar_state)" = hidden ] || fail "the icon was added although the shell refused it"
