@@ -436,10 +436,8 @@ scenario_taskbar_created() {
     # Answered only after the announcement before it has been handled.
     probe send null >/dev/null || fail "the program ended"
     move_through 800 400 800 100 400 100
-    probe post command 40001 >/dev/null
-    expect_exit_code 1
     local saved
-    saved=$(reg_get "$user_key" SkitDistanza) || fail "nothing saved"
+    exit_and_read_distance
     expect_distance_near "$saved" 18.53125 # (0, -300) 7.9375 cm, (-400, 0) 10.59375
 }
 
@@ -480,10 +478,8 @@ scenario_odd_registry() {
     reg_set "$machine_run_key" Skittera 'C:\old\skittera.exe'
     start_program
     probe wait-hidden 8000 >/dev/null || fail "no first tick with a huge distance"
-    probe post command 40001 >/dev/null
-    expect_exit_code 1
     local saved
-    saved=$(reg_get "$user_key" SkitDistanza) || fail "nothing saved"
+    exit_and_read_distance
     case "$saved" in
     "$(python3 -c 'print("%.10f" % 1e300)')") ;;
     *) fail "huge distance saved as $saved" ;;
@@ -601,11 +597,9 @@ scenario_display_change() {
     expect_monitors "monitor 0 0 1280 960 "
     # Back at 1280 x 960, from (100, 100): 480 px down = 127 mm.
     move_through 100 100 100 580
-    probe post command 40001 >/dev/null
-    expect_exit_code 1
     # 127 + 169.5 + 135.3333333 + 203.25 + 127 mm = 762.0833333 mm.
     local saved
-    saved=$(reg_get "$user_key" SkitDistanza) || fail "no distance saved"
+    exit_and_read_distance
     note "saved $saved cm, path 76.20833333 cm"
     expect_distance_near "$saved" 76.208333333
 }
@@ -626,10 +620,8 @@ scenario_moves_after_splash() {
     start_program
     probe wait-hidden 10000 >/dev/null || fail "the splash did not hide"
     move_through 640 480 960 480 960 720 640 720 640 480 320 480 320 240 640 240 640 480
-    probe post command 40001 >/dev/null
-    expect_exit_code 1
     local saved
-    saved=$(reg_get "$user_key" SkitDistanza) || fail "nothing saved"
+    exit_and_read_distance
     note "saved $saved cm"
     # A leg of 320 pixels across is 320 x 339/1280 = 84.75 mm, one of 240 pixels up or
     # down 240 x 254/960 = 63.5 mm. Four of each: 4 x 8.475 + 4 x 6.35 = 59.3 cm.
