@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -euo pipefail
-packages="cmake g++ make googletest libgtest-dev libbenchmark-dev clang-format clang-tidy
+packages="cmake g++ make clang googletest libgtest-dev libbenchmark-dev clang-format clang-tidy
 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
 wine wine64 wine32:i386 fonts-wine xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils libxrandr-dev python3"
 missing=""
