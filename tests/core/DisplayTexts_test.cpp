@@ -57,17 +57,17 @@ TEST(DistanceUnits, StoredNamesMatchOnlyExactly) {
     EXPECT_EQ(FindUnitByName("Chilometri\t"), nullptr);
 }
 
-// One text for one state: which text, the distance in centimetres, the unit's divisor,
-// the speed (the highest for the odometer's cells, the current one for the speed text)
-// and what must be shown. The expected texts are written out by hand from the rules in
+// One text for one state: the distance in centimetres, the unit's divisor, the speed (the
+// highest for the odometer's cells, the current one for the speed text), which text, and
+// what it must show. The expected texts are written out by hand from the rules in
 // the comments beside them.
 enum class Text { Tooltip, Distance, MaxSpeed, Speed };
 
 struct TextCase {
-    Text text;
     double distanceCm;
     double unitDivisor;
     double speed;
+    Text text;
     const char* expected;
 };
 
@@ -98,66 +98,66 @@ class DisplayTextCases : public ::testing::TestWithParam<TextCase> {};
 TEST_P(DisplayTextCases, ShowTheExpectedText) { EXPECT_EQ(Shown(GetParam()), GetParam().expected); }
 
 const TextCase kExamples[] = {
-    {Text::Tooltip, 12345.4, 1, 0, "Percorsi 12345 cm."},
-    {Text::Tooltip, 12345.4, 100, 0, "Percorsi 123.45 m."},
-    {Text::Tooltip, 12345.4, 100000, 0, "Percorsi 0.12345 km."},
-    {Text::Distance, 12345.4, 1, 0, "~~~~~12345"},
-    {Text::Distance, 12345.4, 100, 0, "~~~~123.45"},
-    {Text::Distance, 12345.4, 100000, 0, "~~~0.12345"},
+    {12345.4, 1, 0, Text::Tooltip, "Percorsi 12345 cm."},
+    {12345.4, 100, 0, Text::Tooltip, "Percorsi 123.45 m."},
+    {12345.4, 100000, 0, Text::Tooltip, "Percorsi 0.12345 km."},
+    {12345.4, 1, 0, Text::Distance, "~~~~~12345"},
+    {12345.4, 100, 0, Text::Distance, "~~~~123.45"},
+    {12345.4, 100000, 0, Text::Distance, "~~~0.12345"},
     // The highest speed is in metres per hour whatever the unit.
-    {Text::MaxSpeed, 12345.4, 1, 720, "~~7.20"},
-    {Text::MaxSpeed, 12345.4, 100, 720, "~~7.20"},
-    {Text::MaxSpeed, 12345.4, 100000, 720, "~~7.20"},
+    {12345.4, 1, 720, Text::MaxSpeed, "~~7.20"},
+    {12345.4, 100, 720, Text::MaxSpeed, "~~7.20"},
+    {12345.4, 100000, 720, Text::MaxSpeed, "~~7.20"},
 };
 INSTANTIATE_TEST_SUITE_P(Examples, DisplayTextCases, ::testing::ValuesIn(kExamples));
 
 const TextCase kZeroDistance[] = {
-    {Text::Distance, 0, 1, 0, "~~~~~~~~~0"},      {Text::Distance, 0, 100, 0, "~~~~~~0.00"},
-    {Text::Distance, 0, 100000, 0, "~~~0.00000"}, {Text::Tooltip, 0, 1, 0, "Percorsi 0 cm."},
-    {Text::MaxSpeed, 0, 1, 0, "~~0.00"},
+    {0, 1, 0, Text::Distance, "~~~~~~~~~0"},      {0, 100, 0, Text::Distance, "~~~~~~0.00"},
+    {0, 100000, 0, Text::Distance, "~~~0.00000"}, {0, 1, 0, Text::Tooltip, "Percorsi 0 cm."},
+    {0, 1, 0, Text::MaxSpeed, "~~0.00"},
 };
 INSTANTIATE_TEST_SUITE_P(ZeroInEveryUnit, DisplayTextCases, ::testing::ValuesIn(kZeroDistance));
 
 const TextCase kSpeeds[] = {
-    {Text::Speed, 0, 1, 720, "7.20 m/h"},
-    {Text::Speed, 0, 1, 0, "0.00 m/h"},
-    {Text::Speed, 0, 1, -320, "-3.20 m/h"},
-    {Text::Speed, 0, 1, 123456, "1234.56 m/h"},
+    {0, 1, 720, Text::Speed, "7.20 m/h"},
+    {0, 1, 0, Text::Speed, "0.00 m/h"},
+    {0, 1, -320, Text::Speed, "-3.20 m/h"},
+    {0, 1, 123456, Text::Speed, "1234.56 m/h"},
 };
 INSTANTIATE_TEST_SUITE_P(SpeedTexts, DisplayTextCases, ::testing::ValuesIn(kSpeeds));
 
 const TextCase kHalfwayCases[] = {
     // Exactly representable halves: round half to even, as the C standard's
     // correctly rounded conversion gives (the old Windows runtime rounds them up).
-    {Text::Distance, 2.5, 1, 0, "~~~~~~~~~2"},
-    {Text::Distance, 3.5, 1, 0, "~~~~~~~~~4"},
-    {Text::Distance, 12.5, 100, 0, "~~~~~~0.12"},
-    {Text::Distance, 37.5, 100, 0, "~~~~~~0.38"},
-    {Text::Tooltip, 0.5, 1, 0, "Percorsi 0 cm."},
-    {Text::Tooltip, 12.5, 100, 0, "Percorsi 0.12 m."},
-    {Text::MaxSpeed, 0, 1, 12.5, "~~0.12"},
+    {2.5, 1, 0, Text::Distance, "~~~~~~~~~2"},
+    {3.5, 1, 0, Text::Distance, "~~~~~~~~~4"},
+    {12.5, 100, 0, Text::Distance, "~~~~~~0.12"},
+    {37.5, 100, 0, Text::Distance, "~~~~~~0.38"},
+    {0.5, 1, 0, Text::Tooltip, "Percorsi 0 cm."},
+    {12.5, 100, 0, Text::Tooltip, "Percorsi 0.12 m."},
+    {0, 1, 12.5, Text::MaxSpeed, "~~0.12"},
     // Near-halves decide by their true binary value: 1.005 is stored just below.
-    {Text::Distance, 100.5, 100, 0, "~~~~~~1.00"},
-    {Text::Distance, 0.0000015 * 100000, 100000, 0, "~~~0.00000"},
+    {100.5, 100, 0, Text::Distance, "~~~~~~1.00"},
+    {0.0000015 * 100000, 100000, 0, Text::Distance, "~~~0.00000"},
     // The tooltip multiplies by 0.01 while the cells divide by 100.
-    {Text::Tooltip, 1234.5, 100, 0, "Percorsi 12.35 m."},
-    {Text::Distance, 1234.5, 100, 0, "~~~~~12.35"},
+    {1234.5, 100, 0, Text::Tooltip, "Percorsi 12.35 m."},
+    {1234.5, 100, 0, Text::Distance, "~~~~~12.35"},
 };
 INSTANTIATE_TEST_SUITE_P(HalfwayCasesRoundTheSameEverywhere, DisplayTextCases,
                          ::testing::ValuesIn(kHalfwayCases));
 
 const TextCase kPaddingAndOverflow[] = {
-    {Text::Distance, 1234567890, 1, 0, "1234567890"},
-    {Text::Distance, 12345678901.0, 1, 0, "12345678901"},
-    {Text::Distance, 999999999, 100, 0, "9999999.99"},
-    {Text::Distance, 1e9, 100, 0, "10000000.00"},
-    {Text::Distance, 999999999, 100000, 0, "9999.99999"},
-    {Text::MaxSpeed, 0, 1, 99999, "999.99"},
-    {Text::MaxSpeed, 0, 1, 100000, "1000.00"},
-    {Text::Distance, -250, 1, 0, "~~~~~~-250"},
+    {1234567890, 1, 0, Text::Distance, "1234567890"},
+    {12345678901.0, 1, 0, Text::Distance, "12345678901"},
+    {999999999, 100, 0, Text::Distance, "9999999.99"},
+    {1e9, 100, 0, Text::Distance, "10000000.00"},
+    {999999999, 100000, 0, Text::Distance, "9999.99999"},
+    {0, 1, 99999, Text::MaxSpeed, "999.99"},
+    {0, 1, 100000, Text::MaxSpeed, "1000.00"},
+    {-250, 1, 0, Text::Distance, "~~~~~~-250"},
     // An unknown unit shows centimetres.
-    {Text::Distance, 12345.4, 0, 0, "~~~~~12345"},
-    {Text::Tooltip, 12345.4, 7, 0, "Percorsi 12345 cm."},
+    {12345.4, 0, 0, Text::Distance, "~~~~~12345"},
+    {12345.4, 7, 0, Text::Tooltip, "Percorsi 12345 cm."},
 };
 INSTANTIATE_TEST_SUITE_P(CellsAndUnknownUnits, DisplayTextCases, ::testing::ValuesIn(kPaddingAndOverflow));
 
