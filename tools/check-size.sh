@@ -6,8 +6,8 @@
 #
 # Exit status: 0 within the limit, 1 over it (or no readable program), 2 for a wrong call.
 # The section table comes from objdump of the mingw-w64 binutils, which reads 32-bit and
-# 64-bit programs alike. Most of a section's growth has one cause that a link map names:
-# relink with -Wl,-Map,FILE and look for the archive members that came in.
+# 64-bit programs alike. To see what made a section grow, link the program again with a
+# map and read which library members came in, and why (docs/performance.md shows how).
 set -euo pipefail
 
 usage() {
