@@ -5,7 +5,7 @@
 
 #include <setupapi.h>
 
-#include <vector>
+#include <cstdlib>
 
 #include "settings/Settings.h"
 #include "shell/PointerHook.h"
@@ -24,6 +24,8 @@ constexpr DWORD kLargestModeSide = 1 << 16;
 constexpr LONG kFarthestPosition = 1 << 24;
 // Monitors on one output in clone mode; the first with a readable EDID speaks for them.
 constexpr DWORD kMonitorsPerOutput = 8;
+// A monitor device's interface path as EnumDisplayDevicesA gives it, terminating zero included.
+constexpr DWORD kInterfacePathRoom = sizeof(DISPLAY_DEVICEA::DeviceID);
 
 using SetThreadDpiAwarenessContextProc = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
 
@@ -52,29 +54,34 @@ BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     return TRUE;
 }
 
-// The bytes of the registry value "EDID" of an open device key; empty when it is missing
-// or cannot be an EDID.
-std::vector<unsigned char> ReadEdidValue(HKEY key) {
+// The EDID in the registry value "EDID" of an open device key. False when the value is
+// missing, cannot be an EDID or does not parse. The whole value has to be read (a smaller
+// buffer gets ERROR_MORE_DATA and no bytes at all), so its room is taken for the moment
+// from the C heap: a std::vector here would link the C++ library's exception and string
+// machinery (59 KB of the 64-bit program) for one buffer.
+bool ReadEdidValue(HKEY key, EdidInfo& edid) {
     DWORD type = 0;
     DWORD size = 0;
-    std::vector<unsigned char> bytes;
-    if (RegQueryValueExA(key, "EDID", nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size < 128 ||
-        size > kLargestEdid) {
-        return bytes;
+    if (RegQueryValueExA(key, "EDID", nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        size < kEdidBlockLength || size > kLargestEdid) {
+        return false;
     }
-    bytes.resize(size);
-    if (RegQueryValueExA(key, "EDID", nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS ||
-        size > bytes.size()) {
-        bytes.clear();
-        return bytes;
+    auto* bytes = static_cast<unsigned char*>(std::malloc(size));
+    if (bytes == nullptr) {
+        return false;
     }
-    bytes.resize(size);
-    return bytes;
+    const DWORD room = size;
+    bool parsed = RegQueryValueExA(key, "EDID", nullptr, &type, bytes, &size) == ERROR_SUCCESS &&
+                  size <= room && ParseEdid(bytes, size, edid);
+    std::free(bytes);
+    return parsed;
 }
 
 // The EDID in the device key of the monitor whose device interface has this path: Windows
 // keeps the block the monitor sent under the key's "EDID" value, and SetupAPI opens that
-// key from the interface, so the program needs no knowledge of where the key lies.
+// key from the interface, so the program needs no knowledge of where the key lies. The
+// path comes from a DISPLAY_DEVICEA, whose DeviceID holds at most kInterfacePathRoom - 1
+// characters: an interface with a longer path is another one, and is passed over unread.
 bool ReadEdidOfInterface(const char* interfacePath, EdidInfo& edid) {
     HDEVINFO devices = SetupDiGetClassDevsA(&kMonitorInterfaceClass, nullptr, nullptr,
                                             DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
@@ -89,12 +96,13 @@ bool ReadEdidOfInterface(const char* interfacePath, EdidInfo& edid) {
          ++index) {
         DWORD required = 0;
         SetupDiGetDeviceInterfaceDetailA(devices, &interfaceData, nullptr, 0, &required, nullptr);
-        if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) || required > 32768) {
+        // Aligned as the record, so that its size field is.
+        alignas(SP_DEVICE_INTERFACE_DETAIL_DATA_A) char
+            storage[sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) + kInterfacePathRoom];
+        if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) || required > sizeof storage) {
             continue;
         }
-        // DWORDs, so that the record's size field is aligned.
-        std::vector<DWORD> storage((required + sizeof(DWORD) - 1) / sizeof(DWORD) + 1);
-        auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(storage.data());
+        auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(storage);
         detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
         SP_DEVINFO_DATA device{};
         device.cbSize = sizeof device;
@@ -104,9 +112,8 @@ bool ReadEdidOfInterface(const char* interfacePath, EdidInfo& edid) {
         }
         HKEY key = SetupDiOpenDevRegKey(devices, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
         if (key != INVALID_HANDLE_VALUE) {
-            std::vector<unsigned char> bytes = ReadEdidValue(key);
+            found = ReadEdidValue(key, edid);
             RegCloseKey(key);
-            found = !bytes.empty() && ParseEdid(bytes.data(), bytes.size(), edid);
         }
         break;
     }

@@ -1,5 +1,6 @@
 #include "shell/TrayMenu.h"
 
+#include <cstdlib>
 #include <new>
 
 #include "shell/Globals.h"
@@ -42,9 +43,18 @@ void UnlinkRecord(OwnerDrawMenuItem* record) {
     }
 }
 
+// Records live on the C heap rather than through operator new: even the nothrow form of
+// that catches the exception of the throwing one, and so links the C++ library's whole
+// exception runtime (about 90 KB) into a program that throws nothing.
+OwnerDrawMenuItem* CreateRecord() {
+    void* memory = std::malloc(sizeof(OwnerDrawMenuItem));
+    return memory != nullptr ? new (memory) OwnerDrawMenuItem : nullptr;
+}
+
 void DestroyRecord(OwnerDrawMenuItem* record) {
     TallyDeleteObject(record->picture);
-    delete record;
+    record->~OwnerDrawMenuItem();
+    std::free(record);
 }
 
 MENUITEMINFOA ItemInfo(UINT mask) {
@@ -63,7 +73,7 @@ void ConvertItem(HMENU menu, UINT position, const char* text) {
     if (!parsed.hasBar) {
         return;
     }
-    OwnerDrawMenuItem* record = new (std::nothrow) OwnerDrawMenuItem;
+    OwnerDrawMenuItem* record = CreateRecord();
     if (record == nullptr) {
         return;
     }

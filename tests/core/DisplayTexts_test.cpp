@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -56,32 +57,109 @@ TEST(DistanceUnits, StoredNamesMatchOnlyExactly) {
     EXPECT_EQ(FindUnitByName("Chilometri\t"), nullptr);
 }
 
-TEST(DisplayTexts, ExampleTable) {
-    EXPECT_EQ(Tooltip(StateOf(12345.4, 1)), "Percorsi 12345 cm.");
-    EXPECT_EQ(Tooltip(StateOf(12345.4, 100)), "Percorsi 123.45 m.");
-    EXPECT_EQ(Tooltip(StateOf(12345.4, 100000)), "Percorsi 0.12345 km.");
-    EXPECT_EQ(Distance(StateOf(12345.4, 1)), "~~~~~12345");
-    EXPECT_EQ(Distance(StateOf(12345.4, 100)), "~~~~123.45");
-    EXPECT_EQ(Distance(StateOf(12345.4, 100000)), "~~~0.12345");
-    for (double unit : {1.0, 100.0, 100000.0}) {
-        EXPECT_EQ(MaxSpeed(StateOf(12345.4, unit, 720)), "~~7.20");
+// One text for one state: the distance in centimetres, the unit's divisor, the speed (the
+// highest for the odometer's cells, the current one for the speed text), which text, and
+// what it must show. The expected texts are written out by hand from the rules in
+// the comments beside them.
+enum class Text { Tooltip, Distance, MaxSpeed, Speed };
+
+struct TextCase {
+    double distanceCm;
+    double unitDivisor;
+    double speed;
+    Text text;
+    const char* expected;
+};
+
+std::string Shown(const TextCase& entry) {
+    OdometerState state = StateOf(entry.distanceCm, entry.unitDivisor, entry.speed);
+    switch (entry.text) {
+    case Text::Tooltip:
+        return Tooltip(state);
+    case Text::Distance:
+        return Distance(state);
+    case Text::MaxSpeed:
+        return MaxSpeed(state);
+    case Text::Speed:
+        return SpeedText(entry.speed);
     }
+    return "?";
 }
 
-TEST(DisplayTexts, ZeroDistanceInEveryUnit) {
-    EXPECT_EQ(Distance(StateOf(0, 1)), "~~~~~~~~~0");
-    EXPECT_EQ(Distance(StateOf(0, 100)), "~~~~~~0.00");
-    EXPECT_EQ(Distance(StateOf(0, 100000)), "~~~0.00000");
-    EXPECT_EQ(Tooltip(StateOf(0, 1)), "Percorsi 0 cm.");
-    EXPECT_EQ(MaxSpeed(StateOf(0, 1, 0)), "~~0.00");
+// A failing case names itself in GoogleTest's message.
+void PrintTo(const TextCase& entry, std::ostream* out) {
+    static const char* const kNames[] = {"tooltip", "distance cells", "highest speed cells", "speed text"};
+    *out << kNames[static_cast<int>(entry.text)] << " of " << entry.distanceCm << " cm, unit "
+         << entry.unitDivisor << ", speed " << entry.speed << ": \"" << entry.expected << '"';
 }
 
-TEST(DisplayTexts, SpeedTexts) {
-    EXPECT_EQ(SpeedText(720), "7.20 m/h");
-    EXPECT_EQ(SpeedText(0), "0.00 m/h");
-    EXPECT_EQ(SpeedText(-320), "-3.20 m/h");
-    EXPECT_EQ(SpeedText(123456), "1234.56 m/h");
-}
+class DisplayTextCases : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(DisplayTextCases, ShowTheExpectedText) { EXPECT_EQ(Shown(GetParam()), GetParam().expected); }
+
+const TextCase kExamples[] = {
+    {12345.4, 1, 0, Text::Tooltip, "Percorsi 12345 cm."},
+    {12345.4, 100, 0, Text::Tooltip, "Percorsi 123.45 m."},
+    {12345.4, 100000, 0, Text::Tooltip, "Percorsi 0.12345 km."},
+    {12345.4, 1, 0, Text::Distance, "~~~~~12345"},
+    {12345.4, 100, 0, Text::Distance, "~~~~123.45"},
+    {12345.4, 100000, 0, Text::Distance, "~~~0.12345"},
+    // The highest speed is in metres per hour whatever the unit.
+    {12345.4, 1, 720, Text::MaxSpeed, "~~7.20"},
+    {12345.4, 100, 720, Text::MaxSpeed, "~~7.20"},
+    {12345.4, 100000, 720, Text::MaxSpeed, "~~7.20"},
+};
+INSTANTIATE_TEST_SUITE_P(Examples, DisplayTextCases, ::testing::ValuesIn(kExamples));
+
+const TextCase kZeroDistance[] = {
+    {0, 1, 0, Text::Distance, "~~~~~~~~~0"},      {0, 100, 0, Text::Distance, "~~~~~~0.00"},
+    {0, 100000, 0, Text::Distance, "~~~0.00000"}, {0, 1, 0, Text::Tooltip, "Percorsi 0 cm."},
+    {0, 1, 0, Text::MaxSpeed, "~~0.00"},
+};
+INSTANTIATE_TEST_SUITE_P(ZeroInEveryUnit, DisplayTextCases, ::testing::ValuesIn(kZeroDistance));
+
+const TextCase kSpeeds[] = {
+    {0, 1, 720, Text::Speed, "7.20 m/h"},
+    {0, 1, 0, Text::Speed, "0.00 m/h"},
+    {0, 1, -320, Text::Speed, "-3.20 m/h"},
+    {0, 1, 123456, Text::Speed, "1234.56 m/h"},
+};
+INSTANTIATE_TEST_SUITE_P(SpeedTexts, DisplayTextCases, ::testing::ValuesIn(kSpeeds));
+
+const TextCase kHalfwayCases[] = {
+    // Exactly representable halves: round half to even, as the C standard's
+    // correctly rounded conversion gives (the old Windows runtime rounds them up).
+    {2.5, 1, 0, Text::Distance, "~~~~~~~~~2"},
+    {3.5, 1, 0, Text::Distance, "~~~~~~~~~4"},
+    {12.5, 100, 0, Text::Distance, "~~~~~~0.12"},
+    {37.5, 100, 0, Text::Distance, "~~~~~~0.38"},
+    {0.5, 1, 0, Text::Tooltip, "Percorsi 0 cm."},
+    {12.5, 100, 0, Text::Tooltip, "Percorsi 0.12 m."},
+    {0, 1, 12.5, Text::MaxSpeed, "~~0.12"},
+    // Near-halves decide by their true binary value: 1.005 is stored just below.
+    {100.5, 100, 0, Text::Distance, "~~~~~~1.00"},
+    {0.0000015 * 100000, 100000, 0, Text::Distance, "~~~0.00000"},
+    // The tooltip multiplies by 0.01 while the cells divide by 100.
+    {1234.5, 100, 0, Text::Tooltip, "Percorsi 12.35 m."},
+    {1234.5, 100, 0, Text::Distance, "~~~~~12.35"},
+};
+INSTANTIATE_TEST_SUITE_P(HalfwayCasesRoundTheSameEverywhere, DisplayTextCases,
+                         ::testing::ValuesIn(kHalfwayCases));
+
+const TextCase kPaddingAndOverflow[] = {
+    {1234567890, 1, 0, Text::Distance, "1234567890"},
+    {12345678901.0, 1, 0, Text::Distance, "12345678901"},
+    {999999999, 100, 0, Text::Distance, "9999999.99"},
+    {1e9, 100, 0, Text::Distance, "10000000.00"},
+    {999999999, 100000, 0, Text::Distance, "9999.99999"},
+    {0, 1, 99999, Text::MaxSpeed, "999.99"},
+    {0, 1, 100000, Text::MaxSpeed, "1000.00"},
+    {-250, 1, 0, Text::Distance, "~~~~~~-250"},
+    // An unknown unit shows centimetres.
+    {12345.4, 0, 0, Text::Distance, "~~~~~12345"},
+    {12345.4, 7, 0, Text::Tooltip, "Percorsi 12345 cm."},
+};
+INSTANTIATE_TEST_SUITE_P(CellsAndUnknownUnits, DisplayTextCases, ::testing::ValuesIn(kPaddingAndOverflow));
 
 TEST(DisplayTexts, SwitchingUnitsChangesOnlyTheText) {
     OdometerState state = StateOf(250, 1);
@@ -94,40 +172,9 @@ TEST(DisplayTexts, SwitchingUnitsChangesOnlyTheText) {
     EXPECT_EQ(Tooltip(state) + Distance(state), before);
 }
 
-TEST(DisplayTexts, HalfwayCasesRoundTheSameEverywhere) {
-    // Exactly representable halves: round half to even, as the C standard's
-    // correctly rounded conversion gives (the old Windows runtime rounds them up).
-    EXPECT_EQ(Distance(StateOf(2.5, 1)), "~~~~~~~~~2");
-    EXPECT_EQ(Distance(StateOf(3.5, 1)), "~~~~~~~~~4");
-    EXPECT_EQ(Distance(StateOf(12.5, 100)), "~~~~~~0.12");
-    EXPECT_EQ(Distance(StateOf(37.5, 100)), "~~~~~~0.38");
-    EXPECT_EQ(Tooltip(StateOf(0.5, 1)), "Percorsi 0 cm.");
-    EXPECT_EQ(Tooltip(StateOf(12.5, 100)), "Percorsi 0.12 m.");
-    EXPECT_EQ(MaxSpeed(StateOf(0, 1, 12.5)), "~~0.12");
-    // Near-halves decide by their true binary value: 1.005 is stored just below.
-    EXPECT_EQ(Distance(StateOf(100.5, 100)), "~~~~~~1.00");
-    EXPECT_EQ(Distance(StateOf(0.0000015 * 100000, 100000)), "~~~0.00000");
-    // The tooltip multiplies by 0.01 while the cells divide by 100.
-    EXPECT_EQ(Tooltip(StateOf(1234.5, 100)), "Percorsi 12.35 m.");
-    EXPECT_EQ(Distance(StateOf(1234.5, 100)), "~~~~~12.35");
-}
-
-TEST(DisplayTexts, PaddingAndOverflowOfTheCells) {
-    EXPECT_EQ(Distance(StateOf(1234567890, 1)), "1234567890");
-    EXPECT_EQ(Distance(StateOf(12345678901.0, 1)), "12345678901");
-    EXPECT_EQ(Distance(StateOf(999999999, 100)), "9999999.99");
-    EXPECT_EQ(Distance(StateOf(1e9, 100)), "10000000.00");
-    EXPECT_EQ(Distance(StateOf(999999999, 100000)), "9999.99999");
-    EXPECT_EQ(MaxSpeed(StateOf(0, 1, 99999)), "999.99");
-    EXPECT_EQ(MaxSpeed(StateOf(0, 1, 100000)), "1000.00");
-    EXPECT_EQ(Distance(StateOf(-250, 1)), "~~~~~~-250");
+TEST(DisplayTexts, PadDigitsFillsFromTheLeft) {
     EXPECT_EQ(PadDigits(TextString("12"), 6).buffer, std::string("~~~~12"));
     EXPECT_EQ(PadDigits(TextString(""), 3).buffer, std::string("~~~"));
-}
-
-TEST(DisplayTexts, AnUnknownUnitShowsCentimetres) {
-    EXPECT_EQ(Distance(StateOf(12345.4, 0)), "~~~~~12345");
-    EXPECT_EQ(Tooltip(StateOf(12345.4, 7)), "Percorsi 12345 cm.");
 }
 
 TEST(DisplayTextsCorruptValues, NotANumberAndInfinityStayReadable) {

@@ -51,6 +51,15 @@ const char kClass[] = "Skittera";
 
 HWND MainWindow() { return FindWindowA(kClass, nullptr); }
 
+// The running copy's main window; null, and a line "absent" that says so, when there is none.
+HWND RunningWindow() {
+    HWND window = MainWindow();
+    if (window == nullptr) {
+        std::printf("absent\n");
+    }
+    return window;
+}
+
 HWND VisiblePopupMenu() { return VisibleWindow("#32768"); }
 
 HWND VisibleDialog() { return VisibleWindow("#32770", "Skittera"); }
@@ -181,9 +190,8 @@ int FindPicture(char** arguments) {
 
 // The splash window shows the picture from its client area's corner, clipped by the border.
 int SplashMismatch(const char* exe) {
-    HWND window = MainWindow();
+    HWND window = RunningWindow();
     if (window == nullptr) {
-        std::printf("absent\n");
         return 1;
     }
     Pixels picture = ProgramPicture(exe, 102);
@@ -273,9 +281,12 @@ int PlayCrashedCopy(const char* milliseconds) {
 }
 
 int Deliver(bool send, int count, char** arguments) {
-    HWND window = MainWindow();
-    if (window == nullptr || count < 1) {
-        std::printf("absent\n");
+    if (count < 1) {
+        std::printf("absent\n"); // no message named
+        return 1;
+    }
+    HWND window = RunningWindow();
+    if (window == nullptr) {
         return 1;
     }
     UINT message = MessageNumber(arguments[0]);
@@ -296,9 +307,8 @@ int Deliver(bool send, int count, char** arguments) {
 // Opens and closes the dialog as a user would, round after round; each round waits
 // until the dialog is shown and until it is gone again.
 int DialogRounds(const char* rounds) {
-    HWND window = MainWindow();
+    HWND window = RunningWindow();
     if (window == nullptr) {
-        std::printf("absent\n");
         return 1;
     }
     UINT trayMessage = MessageNumber("tray");
@@ -382,6 +392,16 @@ int PrintRect(const char* what, HWND window) {
     return 0;
 }
 
+// Waits for the window that the finder finds and prints its place as PrintRect does,
+// named by what; "no <what>" when none came in time.
+int WaitAndPrintRect(const char* wait, HWND (*find)(), const char* what) {
+    if (!WaitFor(wait, [find] { return find() != nullptr; })) {
+        std::printf("no %s\n", what);
+        return 1;
+    }
+    return PrintRect(what, find());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -391,12 +411,8 @@ int main(int argc, char** argv) {
     const char* command = argv[1];
     const char* wait = argc > 2 ? argv[2] : "0";
     if (std::strcmp(command, "window") == 0) {
-        HWND window = MainWindow();
-        if (window == nullptr) {
-            std::printf("absent\n");
-            return 1;
-        }
-        return PrintRect("window", window);
+        HWND window = RunningWindow();
+        return window != nullptr ? PrintRect("window", window) : 1;
     }
     if (std::strcmp(command, "wait-window") == 0) {
         return WaitFor(wait, [] { return MainWindow() != nullptr; }) ? 0 : 1;
@@ -409,11 +425,7 @@ int main(int argc, char** argv) {
         return WaitFor(wait, [] { return MainWindow() == nullptr; }) ? 0 : 1;
     }
     if (std::strcmp(command, "wait-dialog") == 0) {
-        if (!WaitFor(wait, [] { return VisibleDialog() != nullptr; })) {
-            std::printf("no dialog\n");
-            return 1;
-        }
-        return PrintRect("dialog", VisibleDialog());
+        return WaitAndPrintRect(wait, VisibleDialog, "dialog");
     }
     if (std::strcmp(command, "dialogs") == 0) {
         int count = 0;
@@ -429,11 +441,7 @@ int main(int argc, char** argv) {
         return DialogRounds(argv[2]);
     }
     if (std::strcmp(command, "wait-menu") == 0) {
-        if (!WaitFor(wait, [] { return VisiblePopupMenu() != nullptr; })) {
-            std::printf("no menu\n");
-            return 1;
-        }
-        return PrintRect("menu", VisiblePopupMenu());
+        return WaitAndPrintRect(wait, VisiblePopupMenu, "menu");
     }
     if (std::strcmp(command, "wait-no-menu") == 0) {
         return WaitFor(wait, [] { return VisiblePopupMenu() == nullptr; }) ? 0 : 1;

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -289,34 +290,46 @@ TEST_F(RealRegistryTest, ValuesOfAnotherTypeAreReadAsBytesWithinTheBuffer) {
     EXPECT_EQ(settingsStore.ReadString(nullptr, "SkitDistanza").length, 512);
 }
 
-TEST_F(RealRegistryTest, EmptyRunValueLoadsAsOffAndIsDeletedAtExit) {
-    PutText(HKEY_LOCAL_MACHINE, kRun, "Skittera", "");
-    StartProgram();
-    EXPECT_EQ(appState.runAtStartup, 0);
-    SaveSettings();
-    EXPECT_EQ(StoredText(HKEY_LOCAL_MACHINE, kRun, "Skittera"), "(none)");
+// A log-on entry found at start: where it is, what it holds, whether it turns the option
+// on, and both entries after the save at exit. Here the machine's key can be written (Wine
+// grants it), so an entry that is on goes there, with this program's path, and the user's
+// copy is removed: one entry, one start at log-on.
+struct FoundEntry {
+    HKEY root;
+    const char* text;
+    int runAtStartup;
+    bool machineEntryAfterExit; // this program's path; none otherwise
+};
+
+void PrintTo(const FoundEntry& entry, std::ostream* out) {
+    *out << (entry.root == HKEY_LOCAL_MACHINE ? "machine" : "user") << " entry \"" << entry.text << '"';
 }
 
-TEST_F(RealRegistryTest, RunValueWithAnotherPathIsRewritten) {
-    PutText(HKEY_LOCAL_MACHINE, kRun, "Skittera", "D:\\vecchio\\skittera.exe");
-    StartProgram();
-    EXPECT_EQ(appState.runAtStartup, 1);
-    SaveSettings();
-    EXPECT_EQ(StoredText(HKEY_LOCAL_MACHINE, kRun, "Skittera"), ProgramPath() + '\0');
-}
+class FoundLogonEntry : public RealRegistryTest, public ::testing::WithParamInterface<FoundEntry> {};
 
-TEST_F(RealRegistryTest, LogonEntryOfTheUserCountsAndMovesToTheMachine) {
-    PutText(HKEY_CURRENT_USER, kRun, "Skittera", "C:\\Skittera\\skittera.exe");
+TEST_P(FoundLogonEntry, CountsAtStartAndIsRewrittenAtExit) {
+    const FoundEntry& entry = GetParam();
+    PutText(entry.root, kRun, "Skittera", entry.text);
     StartProgram();
-    EXPECT_EQ(appState.runAtStartup, 1);
-
-    // Here the machine's key can be written (Wine grants it), so the entry goes there
-    // and the user's copy is removed: one entry, one start at log-on.
+    EXPECT_EQ(appState.runAtStartup, entry.runAtStartup);
     SaveSettings();
-    EXPECT_EQ(StoredText(HKEY_LOCAL_MACHINE, kRun, "Skittera"), ProgramPath() + '\0');
+    EXPECT_EQ(StoredText(HKEY_LOCAL_MACHINE, kRun, "Skittera"),
+              entry.machineEntryAfterExit ? ProgramPath() + '\0' : "(none)");
     EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kRun, "Skittera"), "(none)");
+}
 
+const FoundEntry kFoundEntries[] = {
+    {HKEY_LOCAL_MACHINE, "", 0, false},                         // empty: off, and deleted
+    {HKEY_LOCAL_MACHINE, "D:\\vecchio\\skittera.exe", 1, true}, // another path: rewritten
+    {HKEY_CURRENT_USER, "C:\\Skittera\\skittera.exe", 1, true}, // the user's: moves to the machine
+};
+INSTANTIATE_TEST_SUITE_P(RealRegistry, FoundLogonEntry, ::testing::ValuesIn(kFoundEntries));
+
+TEST_F(RealRegistryTest, TurningTheOptionOffRemovesBothEntries) {
+    PutText(HKEY_LOCAL_MACHINE, kRun, "Skittera", ProgramPath());
     PutText(HKEY_CURRENT_USER, kRun, "Skittera", "C:\\Skittera\\skittera.exe");
+    StartProgram();
+    EXPECT_EQ(appState.runAtStartup, 1);
     appState.runAtStartup = 0;
     SaveSettings();
     EXPECT_EQ(StoredText(HKEY_LOCAL_MACHINE, kRun, "Skittera"), "(none)");

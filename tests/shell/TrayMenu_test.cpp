@@ -34,6 +34,22 @@ const OwnerDrawMenuItem* RecordOf(HMENU menu, UINT position) {
     return reinterpret_cast<const OwnerDrawMenuItem*>(ReadItem(menu, position).dwItemData);
 }
 
+// The label's size on a fresh memory device context, in the given font or, with none,
+// in the context's own (the system font).
+SIZE TextExtent(const char* label, const LOGFONTA* font) {
+    HDC fresh = CreateCompatibleDC(nullptr);
+    HFONT created = font != nullptr ? CreateFontIndirectA(font) : nullptr;
+    HGDIOBJ previous = created != nullptr ? SelectObject(fresh, created) : nullptr;
+    SIZE extent{};
+    GetTextExtentPoint32A(fresh, label, static_cast<int>(std::strlen(label)), &extent);
+    if (created != nullptr) {
+        SelectObject(fresh, previous);
+        DeleteObject(created);
+    }
+    DeleteDC(fresh);
+    return extent;
+}
+
 // The picture's own pixels, as the resource holds them.
 class Picture {
 public:
@@ -91,6 +107,20 @@ protected:
         DrawMenuItem(&draw);
         FreeOwnerDrawMenu(menu);
         DestroyMenu(menu);
+    }
+
+    // Measures item 0 of a converted one-item menu "<id>|<label>".
+    MEASUREITEMSTRUCT MeasureItem(const char* text) {
+        HMENU menu = CreatePopupMenu();
+        AppendMenuA(menu, MF_STRING, 1, text);
+        ConvertMenuToOwnerDraw(menu);
+        MEASUREITEMSTRUCT measure{};
+        measure.CtlType = ODT_MENU;
+        measure.itemData = ReadItem(menu, 0).dwItemData;
+        MeasureMenuItem(&measure);
+        FreeOwnerDrawMenu(menu);
+        DestroyMenu(menu);
+        return measure;
     }
 
     long gdiBefore = 0;
@@ -154,17 +184,26 @@ TEST_F(TrayMenuTest, ItemsThatAreNotPlainTextWithABarStayAsTheyAre) {
 }
 
 TEST_F(TrayMenuTest, LabelRulesForOddTexts) {
+    const struct {
+        const char* text;
+        const char* label;
+        bool picture;
+    } items[] = {
+        {"183|Apri|Chiudi", "Apri|Chiudi", true},    // the first bar alone divides
+        {"abc|Senza numero", "Senza numero", false}, // no number, no picture
+        {"999|Senza figura", "Senza figura", false}, // no picture has that number
+    };
     HMENU menu = CreatePopupMenu();
-    AppendMenuA(menu, MF_STRING, 1, "183|Apri|Chiudi");
-    AppendMenuA(menu, MF_STRING, 2, "abc|Senza numero");
-    AppendMenuA(menu, MF_STRING, 3, "999|Senza figura");
+    UINT id = 1;
+    for (const auto& item : items) {
+        AppendMenuA(menu, MF_STRING, id++, item.text);
+    }
     ConvertMenuToOwnerDraw(menu);
-    EXPECT_EQ(RecordOf(menu, 0)->label, "Apri|Chiudi");
-    EXPECT_NE(RecordOf(menu, 0)->picture, nullptr);
-    EXPECT_EQ(RecordOf(menu, 1)->label, "Senza numero");
-    EXPECT_EQ(RecordOf(menu, 1)->picture, nullptr);
-    EXPECT_EQ(RecordOf(menu, 2)->label, "Senza figura");
-    EXPECT_EQ(RecordOf(menu, 2)->picture, nullptr); // no picture has that number
+    for (UINT position = 0; position < 3; ++position) {
+        EXPECT_EQ(RecordOf(menu, position)->label, items[position].label) << items[position].text;
+        EXPECT_EQ(RecordOf(menu, position)->picture != nullptr, items[position].picture)
+            << items[position].text;
+    }
     EXPECT_EQ(ReadItem(menu, 2).wID, 3u);
     FreeOwnerDrawMenu(menu);
     DestroyMenu(menu);
@@ -196,18 +235,8 @@ TEST_F(TrayMenuTest, ConversionKeepsStateSubMenusAndReachesIntoThem) {
 }
 
 TEST_F(TrayMenuTest, MeasureIsLabelExtentPlusMargin) {
-    HMENU menu = CreatePopupMenu();
-    AppendMenuA(menu, MF_STRING, 1, "184|Esci");
-    ConvertMenuToOwnerDraw(menu);
-    MEASUREITEMSTRUCT measure{};
-    measure.CtlType = ODT_MENU;
-    measure.itemData = ReadItem(menu, 0).dwItemData;
-    MeasureMenuItem(&measure);
-
-    HDC fresh = CreateCompatibleDC(nullptr);
-    SIZE extent{};
-    GetTextExtentPoint32A(fresh, "Esci", 4, &extent);
-    DeleteDC(fresh);
+    MEASUREITEMSTRUCT measure = MeasureItem("184|Esci");
+    SIZE extent = TextExtent("Esci", nullptr);
     ASSERT_GT(extent.cx, 0);
     EXPECT_EQ(measure.itemWidth, static_cast<UINT>(extent.cx + 22));
     EXPECT_EQ(measure.itemHeight, static_cast<UINT>(extent.cy > 16 ? extent.cy : 17));
@@ -224,38 +253,20 @@ TEST_F(TrayMenuTest, MeasureIsLabelExtentPlusMargin) {
     MeasureMenuItem(&control);
     EXPECT_EQ(control.itemWidth, 0u);
     MeasureMenuItem(nullptr);
-    FreeOwnerDrawMenu(menu);
-    DestroyMenu(menu);
 }
 
 // Windows draws the labels in the menu font, which grows with the dots per inch; the
 // items must hold them whole. Also run at 144 dpi (CMakeLists.txt), where the label in
 // that font is taller than the screen font's.
 TEST_F(TrayMenuTest, ItemsHoldTheirLabelsInTheMenuFont) {
-    HMENU menu = CreatePopupMenu();
-    AppendMenuA(menu, MF_STRING, 1, "183|Propiet\xE0");
-    ConvertMenuToOwnerDraw(menu);
-    MEASUREITEMSTRUCT measure{};
-    measure.CtlType = ODT_MENU;
-    measure.itemData = ReadItem(menu, 0).dwItemData;
-    MeasureMenuItem(&measure);
-
+    MEASUREITEMSTRUCT measure = MeasureItem("183|Propiet\xE0");
     NONCLIENTMETRICSA metrics{};
     metrics.cbSize = sizeof metrics;
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
-    HDC fresh = CreateCompatibleDC(nullptr);
-    HFONT font = CreateFontIndirectA(&metrics.lfMenuFont);
-    HGDIOBJ previous = SelectObject(fresh, font);
-    SIZE extent{};
-    GetTextExtentPoint32A(fresh, "Propiet\xE0", 8, &extent);
-    SelectObject(fresh, previous);
-    DeleteObject(font);
-    DeleteDC(fresh);
+    SIZE extent = TextExtent("Propiet\xE0", &metrics.lfMenuFont);
     ASSERT_GT(extent.cy, 0);
     EXPECT_GE(measure.itemHeight, static_cast<UINT>(extent.cy));
     EXPECT_GE(measure.itemWidth, static_cast<UINT>(extent.cx + 22));
-    FreeOwnerDrawMenu(menu);
-    DestroyMenu(menu);
 }
 
 TEST_F(TrayMenuTest, EnabledItemShowsItsPictureOnTheMenuColour) {
