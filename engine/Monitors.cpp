@@ -104,9 +104,12 @@ void SetMonitorLayout(OdometerState& state, const MonitorLayout& layout) {
 }
 
 // Takes the point onto the monitor it lies on, trying the favoured one (the previous
-// point's) first. A point outside every monitor (the hook reports points beyond an edge,
-// where the pointer is stopped afterwards) goes to the nearest monitor's nearest pixel,
-// the favoured one on a tie. Returns the monitor's index, -1 when there is none.
+// point's) first. A point just outside every monitor (the hook reports points beyond an
+// edge, where the pointer is stopped afterwards) goes to the nearest monitor's nearest
+// pixel, the favoured one on a tie. Returns the monitor's index; -1 when there is none,
+// and when the point lies more than kEdgeOvershootPixels from every monitor: taken to an
+// edge of the table in force, a point on a monitor the table does not know would count
+// its moves along that edge, and the jump back as one long move.
 int TakeToMonitor(const MonitorLayout& layout, int favoured, PixelPoint& point) {
     if (layout.count <= 0) {
         return -1;
@@ -130,6 +133,11 @@ int TakeToMonitor(const MonitorLayout& layout, int favoured, PixelPoint& point) 
             nearest = index;
             nearestGap = gap;
         }
+    }
+    constexpr double kFarthestSquaredGap =
+        static_cast<double>(kEdgeOvershootPixels) * static_cast<double>(kEdgeOvershootPixels);
+    if (nearestGap > kFarthestSquaredGap) {
+        return -1;
     }
     const MonitorArea& area = layout.monitors[nearest];
     point.x = Clamp(point.x, area.left, area.right);

@@ -90,7 +90,8 @@ bool IsPointerMoveEvent(int code, unsigned message) {
 // the event was measured. Runs for every input event of the desktop, so it does a
 // small amount of work, makes no system call and allocates nothing. The position is
 // taken onto a monitor first: the hook reports points beyond the screen's edge, where
-// the pointer does not go.
+// the pointer does not go. A point far from every monitor adds nothing and starts
+// afresh: the pointer is on a monitor the table does not know yet.
 bool MeasurePointerEvent(OdometerState& state, SpeedSampleWindow& window, int code, unsigned message,
                          const PixelPoint* position, TickCount now) {
     if (!IsPointerMoveEvent(code, message) || position == nullptr) {
@@ -127,6 +128,9 @@ bool MeasurePointerEvent(OdometerState& state, SpeedSampleWindow& window, int co
         state.lastPosition.x = point->x;
         state.lastPosition.y = point->y;
         state.lastMonitor = monitor;
+    } else {
+        // Nowhere the table knows: the next point is not measured from the last one.
+        state.hasPrevious = false;
     }
 
     if (state.refDistanceCm >= state.distanceCm) {

@@ -66,20 +66,72 @@ TEST_F(MonitorsTest, APointOutsideEveryMonitorGoesToTheNearestPixel) {
     EXPECT_EQ(TakeToMonitor(state.layout, 0, below), 1);
     EXPECT_EQ(below.x, 2500);
     EXPECT_EQ(below.y, 1023);
-    // Beyond the left edge and beyond a corner.
-    PixelPoint left{-40, 500};
+    // Beyond the left edge and beyond a corner: (3220, -20) is 21 columns right of 3199
+    // and 20 rows above row 0, 29 pixels from the corner pixel.
+    PixelPoint left{-30, 500};
     EXPECT_EQ(TakeToMonitor(state.layout, 1, left), 0);
     EXPECT_EQ(left.x, 0);
     EXPECT_EQ(left.y, 500);
-    PixelPoint beyondCorner{4000, -300};
+    PixelPoint beyondCorner{3220, -20};
     EXPECT_EQ(TakeToMonitor(state.layout, 0, beyondCorner), 1);
     EXPECT_EQ(beyondCorner.x, 3199);
     EXPECT_EQ(beyondCorner.y, 0);
-    // The hook's coordinates are 32-bit; their extremes do not overflow the lookup.
-    PixelPoint far{std::numeric_limits<int>::max(), std::numeric_limits<int>::min()};
-    EXPECT_EQ(TakeToMonitor(state.layout, 0, far), 1);
-    EXPECT_EQ(far.x, 3199);
-    EXPECT_EQ(far.y, 0);
+}
+
+// Farther than an event's movement from every monitor is on none the table knows: no
+// monitor, and the point is left as it was.
+TEST_F(MonitorsTest, APointFarFromEveryMonitorIsOnNone) {
+    Use({kPrimary, kRightOfPrimary});
+    const PixelPoint kFar[] = {
+        {3232, 500},  // 33 columns right of the last one (3199)
+        {2500, 1056}, // 33 rows below the right monitor's last (1023)
+        {3223, -24},  // 24 columns and 24 rows off the corner pixel: 33.9 pixels
+        {4000, -300}, {std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}, // no overflow
+    };
+    for (const PixelPoint& far : kFar) {
+        PixelPoint point = far;
+        EXPECT_EQ(TakeToMonitor(state.layout, 0, point), -1) << far.x << ", " << far.y;
+        EXPECT_EQ(point.x, far.x);
+        EXPECT_EQ(point.y, far.y);
+    }
+    // 32 columns out is still a push against the edge.
+    PixelPoint edge{3231, 500};
+    EXPECT_EQ(TakeToMonitor(state.layout, 0, edge), 1);
+    EXPECT_EQ(edge.x, 3199);
+}
+
+// Moves while a monitor the table does not know holds the pointer, as between a display
+// change and its announcement: here a monitor right of the primary, plugged in while the
+// table still has the primary alone. Each path is measured from a fresh table.
+TEST_F(MonitorsTest, MovesFarFromEveryMonitorStartAfresh) {
+    struct Path {
+        const char* what;
+        std::initializer_list<PixelPoint> points;
+        double expectedMm;
+    };
+    const Path kPaths[] = {
+        // 19 pixels to the last column (1919) and back, at 0.25 mm.
+        {"a push 21 pixels beyond the edge", {{1900, 500}, {1940, 500}, {1900, 500}}, 9.5},
+        // (1940, 1100) is taken to the corner pixel (1919, 1079): (60, 80) pixels from
+        // (1859, 999), 100 long, there and back: 50 mm.
+        {"a push 29.7 pixels off the corner", {{1859, 999}, {1940, 1100}, {1859, 999}}, 50.0},
+        // Taken to the edge these would slide 400 rows down it (100 mm).
+        {"moves on the unknown monitor", {{1900, 500}, {2400, 500}, {2400, 900}, {2000, 900}}, 0.0},
+        // Taken to the edge, the return would be one move of (1819, 400) pixels, 466 mm
+        // long; the first point back only records, the next move counts its 100 pixels.
+        {"back from it", {{1900, 500}, {2400, 500}, {100, 100}, {200, 100}}, 25.0},
+        // 1951 is 32 columns out, taken to the edge (19 pixels); 1952 is 33, and the
+        // point after it only records.
+        {"the farthest push and one pixel more", {{1900, 500}, {1951, 500}, {1952, 500}, {1900, 500}}, 4.75},
+    };
+    for (const Path& path : kPaths) {
+        state = OdometerState{};
+        Use({kPrimary});
+        for (const PixelPoint& point : path.points) {
+            Move(point.x, point.y);
+        }
+        EXPECT_DOUBLE_EQ(state.distanceCm * 10, path.expectedMm) << path.what;
+    }
 }
 
 TEST_F(MonitorsTest, OnATieThePreviousPointsMonitorWins) {
@@ -121,10 +173,10 @@ TEST_F(MonitorsTest, PushingIntoTheDeadCornerOfAnLShapedLayoutAddsNothing) {
     EXPECT_EQ(state.distanceCm, 0);
     EXPECT_EQ(state.lastPosition.y, 1079);
     EXPECT_EQ(state.lastMonitor, 0);
-    // Pushed down and to the right, the pointer slides along the edge: (1600, 1200) is 121
+    // Pushed down and to the right, the pointer slides along the edge: (1600, 1100) is 21
     // rows below the top monitor and 321 columns right of the lower one, so it is taken to
     // (1600, 1079), 100 pixels on: 25 mm.
-    Move(1600, 1200);
+    Move(1600, 1100);
     EXPECT_DOUBLE_EQ(state.distanceCm, 2.5);
     // Down into the lower monitor through the open edge counts as usual: 200 rows.
     Move(1000, 1079);
@@ -178,11 +230,11 @@ TEST_F(MonitorsTest, NegativeCoordinatesAreOrdinary) {
     // From (-100, -100) to (100, 100): it touches the primary's corner (0, 0) halfway.
     // 100·√2 pixels at 0.3 mm and 100·√2 at 0.25 mm: 55·√2 mm.
     EXPECT_NEAR(MovedMm(-100, -100, 100, 100), 55.0 * std::sqrt(2.0), 1e-9);
-    // Below that monitor and left of the primary is no monitor: (-100, 50) is 51 rows from
-    // the upper one's last row (-1) and 100 columns from the primary's first: upper one.
-    PixelPoint point{-100, 50};
+    // Below that monitor and left of the primary is no monitor: (-30, 20) is 21 rows from
+    // the upper one's last row (-1) and 30 columns from the primary's first: upper one.
+    PixelPoint point{-30, 20};
     EXPECT_EQ(TakeToMonitor(state.layout, 0, point), 1);
-    EXPECT_EQ(point.x, -100);
+    EXPECT_EQ(point.x, -30);
     EXPECT_EQ(point.y, -1);
 }
 
