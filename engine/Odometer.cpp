@@ -30,7 +30,7 @@ void TakeIdleStep(OdometerState& state, TickCount now) {
 
 void TakeSample(OdometerState& state, SpeedSampleWindow& window, TickCount now) {
     double distance = state.distanceCm - state.refDistanceCm;
-    double time = static_cast<double>(TicksBetween(state.refTicks, now));
+    double time = static_cast<double>(TicksSince(state.refTicks, now));
     constexpr int last = SpeedSampleWindow::kSlots - 1;
 
     // Warm-up: fill the window, all samples measured from the same reference.
@@ -182,6 +182,18 @@ void ResetDistance(OdometerState& state) {
 // Milliseconds from one tick count to a later one, right across the wrap of the
 // 32-bit counter.
 TickCount TicksBetween(TickCount earlier, TickCount later) { return static_cast<TickCount>(later - earlier); }
+
+// Milliseconds from a speed reference to now, 0 when now lies before the reference. The
+// hook reads its tick before it takes the measurement's lock, so the dialog may set a
+// reference a few milliseconds later than that tick in between: the plain difference
+// would be nearly 2^32 ms and the sample's speed nothing. Before and after are told apart
+// across the counter's wrap by half its range (24.8 days): the reference is renewed at
+// every pointer move and every second of the dialog, never that long ago.
+TickCount TicksSince(TickCount reference, TickCount now) {
+    TickCount elapsed = TicksBetween(reference, now);
+    constexpr TickCount kHalfRange = 0x80000000u;
+    return elapsed < kHalfRange ? elapsed : 0;
+}
 
 // The local calendar date as "dd.mm.yyyy"; empty when the time cannot be converted.
 TextString FormatLocalDate(std::time_t when) {

@@ -205,7 +205,8 @@ LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
         const MSLLHOOKSTRUCT* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
         unsigned message = static_cast<unsigned>(wParam);
         // Keys, buttons and the wheel pass straight on: only a pointer move needs the
-        // clock and the lock.
+        // clock and the lock. The clock is read before the lock, so the dialog may set a
+        // later speed reference in between; the engine counts such a sample as no time.
         if (IsPointerMoveEvent(code, message)) {
             TickCount now = GetTickCount();
             PixelPoint position{event->pt.x, event->pt.y};
