@@ -60,7 +60,8 @@ bool FitsScreen(double widthMm, double heightMm, double widthPixels, double heig
     return pixelAspect <= kMaxPixelAspect && pixelAspect >= 1 / kMaxPixelAspect;
 }
 
-// One decimal number of the override: digits, optionally a point and more digits.
+// One decimal number of the override: digits, optionally a decimal mark and more digits.
+// The mark is a point or a comma: an Italian user writes "597,7".
 bool ReadDecimal(const char*& text, double& value) {
     constexpr int kMaxIntegerDigits = 6;
     constexpr int kMaxFractionDigits = 6;
@@ -75,7 +76,7 @@ bool ReadDecimal(const char*& text, double& value) {
     if (digits == 0) {
         return false;
     }
-    if (*text == '.') {
+    if (*text == '.' || *text == ',') {
         ++text;
         double scale = 0.1;
         int fraction = 0;
@@ -188,8 +189,9 @@ TextString MonitorOverrideName(const EdidInfo& info) {
     return name;
 }
 
-// "WIDTHxHEIGHT" in millimetres, such as "597x336" or "597.7 x 336.2": decimal point ".",
-// spaces allowed around the numbers, an upper-case X too. Anything else is refused.
+// "WIDTHxHEIGHT" in millimetres, such as "597x336", "597.7 x 336.2" or "597,7x336,2": a
+// point or a comma as decimal mark, spaces allowed around the numbers, an upper-case X
+// too. Anything else is refused.
 bool ParseMonitorOverride(const char* text, double& widthMm, double& heightMm) {
     if (text == nullptr) {
         return false;

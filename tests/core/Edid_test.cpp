@@ -238,12 +238,20 @@ TEST(MonitorOverride, WellFormedSizes) {
     EXPECT_TRUE(ParseMonitorOverride(" 310 X 174 ", width, height));
     EXPECT_EQ(width, 310);
     EXPECT_EQ(height, 174);
+    // The Italian decimal mark, alone or beside a point.
+    EXPECT_TRUE(ParseMonitorOverride("597,7x336,25", width, height));
+    EXPECT_DOUBLE_EQ(width, 597.7);
+    EXPECT_DOUBLE_EQ(height, 336.25);
+    EXPECT_TRUE(ParseMonitorOverride("597,5 x 336.5", width, height));
+    EXPECT_DOUBLE_EQ(width, 597.5);
+    EXPECT_DOUBLE_EQ(height, 336.5);
 }
 
 TEST(MonitorOverride, MalformedSizesLeaveTheFiguresAlone) {
-    const char* malformed[] = {"",         "597",     "597x",      "x336",    "597x336mm", "-597x336",
-                               "0x336",    "597x0",   "597,7x336", "1e3x500", "597x336x2", "1234567x5",
-                               "597.x336", "597 336", "597*336",   "0x0",     "597x 336.", ".5x336"};
+    const char* malformed[] = {"",         "597",     "597x",        "x336",    "597x336mm", "-597x336",
+                               "0x336",    "597x0",   "597,7,5x336", "1e3x500", "597x336x2", "1234567x5",
+                               "597.x336", "597 336", "597*336",     "0x0",     "597x 336.", ".5x336",
+                               "597,x336", ",5x336",  "597.7,5x336", "597;336"};
     for (const char* text : malformed) {
         double width = 7, height = 8;
         EXPECT_FALSE(ParseMonitorOverride(text, width, height)) << '"' << text << '"';
