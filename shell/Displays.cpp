@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "settings/Settings.h"
+#include "shell/MeasurementLock.h"
 #include "shell/PointerHook.h"
+#include "support/GdiTally.h"
 
 namespace {
 
@@ -250,6 +252,32 @@ MonitorLayout ReadMonitorLayout() {
     }
     LeavePhysicalPixels(previous);
     return layout;
+}
+
+// The whole virtual screen as one monitor, for when no monitor can be read one by one, at
+// the millimetres per pixel of what the display driver reports of the screen's physical
+// size and its resolution. The rectangle and the resolution are read in physical pixels,
+// as the hook's points are: a DPI-unaware program is given them scaled down (by a third
+// at 150 %), and most points would then lie beyond the table. Everything is read first;
+// the hook waits only for the new table to be put in place.
+void CalibrateScreen() {
+    DPI_AWARENESS_CONTEXT previous = EnterPhysicalPixels();
+    HDC screen = TallyCreateCompatibleDC(nullptr);
+    MonitorFacts facts{};
+    facts.fallbackWidthMm = GetDeviceCaps(screen, HORZSIZE);
+    facts.fallbackHeightMm = GetDeviceCaps(screen, VERTSIZE);
+    facts.fallbackWidthPixels = GetDeviceCaps(screen, HORZRES);
+    facts.fallbackHeightPixels = GetDeviceCaps(screen, VERTRES);
+    TallyDeleteDC(screen);
+    facts.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    facts.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    facts.right = facts.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    facts.bottom = facts.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    LeavePhysicalPixels(previous);
+    MonitorLayout layout;
+    layout.count = 1;
+    layout.monitors[0] = CalibrateMonitor(facts);
+    ModifyMeasurement([&layout](OdometerState& measurement) { SetMonitorLayout(measurement, layout); });
 }
 
 void CalibrateDisplays() {

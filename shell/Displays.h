@@ -25,6 +25,9 @@ bool ReadMonitorEdid(const char* outputName, EdidInfo& edid);
 // Every monitor's area and factors; count 0 when no monitor can be read.
 MonitorLayout ReadMonitorLayout();
 
+// The whole virtual screen as one monitor, with GDI's size of the screen.
+void CalibrateScreen();
+
 // Reads the monitors and hands the table to the pointer hook; when no monitor can be read,
 // the single-screen calibration stands in. A table equal to the one in force changes
 // nothing, so announcements that leave the monitors as they were cost no pointer move.

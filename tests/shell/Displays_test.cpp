@@ -80,6 +80,8 @@ TEST(DesktopDisplays, PhysicalPixelsOnlyWhileReading) {
 
     ReadMonitorLayout();
     EXPECT_EQ(ThreadAwareness(), DPI_AWARENESS_UNAWARE);
+    CalibrateScreen(); // the one-screen fallback reads in the same context
+    EXPECT_EQ(ThreadAwareness(), DPI_AWARENESS_UNAWARE);
     setContext(original);
 }
 
@@ -94,6 +96,12 @@ TEST(DesktopDisplays, WithoutEdidGdiSizeIsUsed) {
     MonitorLayout layout = ReadMonitorLayout();
     ASSERT_EQ(layout.count, 1);
     ExpectArea(layout.monitors[0], 0, 0, 1280, 960, 339.0 / 1280, 254.0 / 960);
+
+    // The one-screen fallback: the same figures, from the virtual screen and the screen's DC.
+    ResetApplicationState(appState);
+    CalibrateScreen();
+    ASSERT_EQ(appState.layout.count, 1);
+    ExpectArea(appState.layout.monitors[0], 0, 0, 1280, 960, 339.0 / 1280, 254.0 / 960);
 }
 
 // An announcement that leaves the monitors as they were (the taskbar's work area, a

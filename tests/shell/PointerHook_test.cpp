@@ -11,6 +11,7 @@
 #include "engine/Monitors.h"
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
+#include "shell/Displays.h"
 #include "shell/MeasurementLock.h"
 #include "support/GdiTally.h"
 #include "tests/support/WinTestSupport.h"
