@@ -90,8 +90,12 @@ bool IsPointerMoveEvent(int code, unsigned message) {
 // the event was measured. Runs for every input event of the desktop, so it does a
 // small amount of work, makes no system call and allocates nothing. The position is
 // taken onto a monitor first: the hook reports points beyond the screen's edge, where
-// the pointer does not go. A point far from every monitor adds nothing and starts
-// afresh: the pointer is on a monitor the table does not know yet.
+// the pointer does not go. A point beyond reach of every monitor is taken there too,
+// but the move after it is not measured from it: such a point lies on a monitor the
+// table does not know yet (one plugged in, moved or enlarged before the change is
+// announced), and measured along the old table's edges the pointer's moves there and
+// its jump back would count as a long trip. The move onto it counts no more than one
+// event's movement, as far as the edge.
 bool MeasurePointerEvent(OdometerState& state, SpeedSampleWindow& window, int code, unsigned message,
                          const PixelPoint* position, TickCount now) {
     if (!IsPointerMoveEvent(code, message) || position == nullptr) {
@@ -103,10 +107,11 @@ bool MeasurePointerEvent(OdometerState& state, SpeedSampleWindow& window, int co
     // read of both would wait for those writes to land.
     const PixelPoint* point = position;
     PixelPoint taken;
+    bool beyondReach = false;
     int monitor = state.lastMonitor;
     if (monitor >= state.layout.count || !MonitorContains(state.layout.monitors[monitor], *point)) {
         taken = *position;
-        monitor = TakeToMonitor(state.layout, monitor, taken);
+        monitor = TakeToMonitor(state.layout, monitor, taken, &beyondReach);
         point = &taken;
     }
     if (monitor >= 0) {
@@ -124,13 +129,10 @@ bool MeasurePointerEvent(OdometerState& state, SpeedSampleWindow& window, int co
             }
             state.distanceCm += lengthMm * kMillimetresToCentimetres;
         }
-        state.hasPrevious = true;
+        state.hasPrevious = !beyondReach;
         state.lastPosition.x = point->x;
         state.lastPosition.y = point->y;
         state.lastMonitor = monitor;
-    } else {
-        // Nowhere the table knows: the next point is not measured from the last one.
-        state.hasPrevious = false;
     }
 
     if (state.refDistanceCm >= state.distanceCm) {

@@ -78,51 +78,64 @@ TEST_F(MonitorsTest, APointOutsideEveryMonitorGoesToTheNearestPixel) {
     EXPECT_EQ(beyondCorner.y, 0);
 }
 
-// Farther than an event's movement from every monitor is on none the table knows: no
-// monitor, and the point is left as it was.
-TEST_F(MonitorsTest, APointFarFromEveryMonitorIsOnNone) {
+// Farther than an event's movement (32 pixels) from every monitor is beyond reach: the
+// point is still taken to the nearest pixel, and the step tells it.
+TEST_F(MonitorsTest, APointFarFromEveryMonitorIsBeyondReach) {
     Use({kPrimary, kRightOfPrimary});
-    const PixelPoint kFar[] = {
-        {3232, 500},  // 33 columns right of the last one (3199)
-        {2500, 1056}, // 33 rows below the right monitor's last (1023)
-        {3223, -24},  // 24 columns and 24 rows off the corner pixel: 33.9 pixels
-        {4000, -300}, {std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}, // no overflow
+    const struct {
+        PixelPoint point;
+        long expectedX, expectedY;
+        bool beyondReach;
+    } kCases[] = {
+        {{2500, 600}, 2500, 600, false},  // on the monitor
+        {{3231, 500}, 3199, 500, false},  // 32 columns right of the last one (3199)
+        {{3232, 500}, 3199, 500, true},   // 33
+        {{2500, 1056}, 2500, 1023, true}, // 33 rows below the last (1023)
+        {{3220, -20}, 3199, 0, false},    // 21 and 20 off the corner pixel: 29 pixels
+        {{3223, -24}, 3199, 0, true},     // 24 and 24: 33.9 pixels
+        {{4000, -300}, 3199, 0, true},
+        {{std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}, 3199, 0, true}, // no overflow
     };
-    for (const PixelPoint& far : kFar) {
-        PixelPoint point = far;
-        EXPECT_EQ(TakeToMonitor(state.layout, 0, point), -1) << far.x << ", " << far.y;
-        EXPECT_EQ(point.x, far.x);
-        EXPECT_EQ(point.y, far.y);
+    for (const auto& test : kCases) {
+        PixelPoint point = test.point;
+        bool beyondReach = !test.beyondReach;
+        EXPECT_EQ(TakeToMonitor(state.layout, 0, point, &beyondReach), 1)
+            << test.point.x << ", " << test.point.y;
+        EXPECT_EQ(beyondReach, test.beyondReach) << test.point.x << ", " << test.point.y;
+        EXPECT_EQ(point.x, test.expectedX);
+        EXPECT_EQ(point.y, test.expectedY);
     }
-    // 32 columns out is still a push against the edge.
-    PixelPoint edge{3231, 500};
-    EXPECT_EQ(TakeToMonitor(state.layout, 0, edge), 1);
-    EXPECT_EQ(edge.x, 3199);
 }
 
 // Moves while a monitor the table does not know holds the pointer, as between a display
 // change and its announcement: here a monitor right of the primary, plugged in while the
-// table still has the primary alone. Each path is measured from a fresh table.
-TEST_F(MonitorsTest, MovesFarFromEveryMonitorStartAfresh) {
+// table still has the primary alone. The step onto a point beyond reach counts as far as
+// the edge, as any push against it; the step after it only records. Each path is
+// measured from a fresh table, at 0.25 mm per pixel.
+TEST_F(MonitorsTest, MovesBeyondReachOfEveryMonitorStartAfresh) {
     struct Path {
         const char* what;
         std::initializer_list<PixelPoint> points;
         double expectedMm;
     };
     const Path kPaths[] = {
-        // 19 pixels to the last column (1919) and back, at 0.25 mm.
+        // 19 pixels to the last column (1919) and back.
         {"a push 21 pixels beyond the edge", {{1900, 500}, {1940, 500}, {1900, 500}}, 9.5},
         // (1940, 1100) is taken to the corner pixel (1919, 1079): (60, 80) pixels from
         // (1859, 999), 100 long, there and back: 50 mm.
         {"a push 29.7 pixels off the corner", {{1859, 999}, {1940, 1100}, {1859, 999}}, 50.0},
-        // Taken to the edge these would slide 400 rows down it (100 mm).
-        {"moves on the unknown monitor", {{1900, 500}, {2400, 500}, {2400, 900}, {2000, 900}}, 0.0},
+        // 1951 is 32 columns out: there and back, 19 pixels each way. 1952 is 33: the way
+        // back only records.
+        {"the farthest push", {{1900, 500}, {1951, 500}, {1900, 500}}, 9.5},
+        {"one pixel farther", {{1900, 500}, {1952, 500}, {1900, 500}}, 4.75},
+        // A flick that the hook reports 180 pixels beyond the edge: 119 pixels to it.
+        {"a flick far beyond the edge", {{1800, 500}, {2099, 500}, {1850, 500}}, 29.75},
+        // Taken to the edge these would slide 400 rows down it (100 mm): only the first
+        // step counts, 19 pixels to the edge.
+        {"moves on the unknown monitor", {{1900, 500}, {2400, 500}, {2400, 900}, {2000, 900}}, 4.75},
         // Taken to the edge, the return would be one move of (1819, 400) pixels, 466 mm
         // long; the first point back only records, the next move counts its 100 pixels.
-        {"back from it", {{1900, 500}, {2400, 500}, {100, 100}, {200, 100}}, 25.0},
-        // 1951 is 32 columns out, taken to the edge (19 pixels); 1952 is 33, and the
-        // point after it only records.
-        {"the farthest push and one pixel more", {{1900, 500}, {1951, 500}, {1952, 500}, {1900, 500}}, 4.75},
+        {"back from it", {{1900, 500}, {2400, 500}, {100, 100}, {200, 100}}, 4.75 + 25.0},
     };
     for (const Path& path : kPaths) {
         state = OdometerState{};

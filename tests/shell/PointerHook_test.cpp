@@ -115,7 +115,7 @@ TEST_F(PointerHookTest, EventPointBeyondTheScreenIsClampedToItsEdge) {
     long bottom = GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN);
     ASSERT_GT(right, 200);
     LowLevel(WM_MOUSEMOVE, right - 1, 300);
-    LowLevel(WM_MOUSEMOVE, right + 250, 300); // pushed on against the edge
+    LowLevel(WM_MOUSEMOVE, right + 25, 300); // pushed on against the edge
     EXPECT_EQ(appState.distanceCm, 0);
     EXPECT_EQ(appState.lastPosition.x, right - 1);
     LowLevel(WM_MOUSEMOVE, right - 101, 300);
@@ -123,6 +123,9 @@ TEST_F(PointerHookTest, EventPointBeyondTheScreenIsClampedToItsEdge) {
 
     LowLevel(WM_MOUSEMOVE, right - 101, bottom + 40);
     EXPECT_EQ(appState.lastPosition.y, bottom - 1);
+    // 40 rows is beyond a push's reach: the move after it starts afresh.
+    LowLevel(WM_MOUSEMOVE, right - 101, bottom - 101);
+    EXPECT_DOUBLE_EQ(appState.distanceCm, 2.5);
 }
 
 TEST_F(PointerHookTest, ButtonsWheelAndOtherCodesChangeNothing) {
@@ -220,7 +223,7 @@ TEST_F(PointerHookTest, RealMovesAddUpToTheirPath) {
         SendAbsoluteMove(500, 100);
         SendAbsoluteMove(500, 400);
         SendAbsoluteMove(20, 400);
-        SendRelativeMove(-200, 0);
+        SendRelativeMove(-30, 0);
         SendAbsoluteMove(300, 700);
     });
     ASSERT_EQ(seenEvents.size(), 6u);
