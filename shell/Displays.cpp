@@ -238,15 +238,31 @@ bool ReadMonitorEdid(const char* outputName, EdidInfo& edid) {
     return false;
 }
 
-MonitorLayout ReadMonitorLayout() {
+// Also, when asked, what the user is shown of each monitor, in the same order.
+MonitorLayout ReadMonitorLayout(MonitorReports* reports) {
     MonitorLayout layout{};
+    if (reports != nullptr) {
+        reports->count = 0;
+    }
     DPI_AWARENESS_CONTEXT previous = EnterPhysicalPixels();
     MonitorHandles handles;
     if (EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&handles))) {
         for (int index = 0; index < handles.count; ++index) {
             GatheredMonitor gathered;
-            if (GatherMonitor(handles.handles[index], previous != nullptr, gathered)) {
-                layout.monitors[layout.count++] = CalibrateMonitor(gathered.facts);
+            if (!GatherMonitor(handles.handles[index], previous != nullptr, gathered)) {
+                continue;
+            }
+            MonitorSizeSource source;
+            MonitorArea area = CalibrateMonitor(gathered.facts, source);
+            layout.monitors[layout.count++] = area;
+            if (reports != nullptr) {
+                MonitorReport& report = reports->monitors[reports->count++];
+                report.area = area;
+                report.source = source;
+                report.overrideName =
+                    gathered.facts.edid != nullptr ? MonitorOverrideName(gathered.edid) : TextString();
+                report.overrideRefused =
+                    gathered.facts.overrideText != nullptr && source != MonitorSizeSource::Override;
             }
         }
     }
@@ -280,11 +296,22 @@ void CalibrateScreen() {
     ModifyMeasurement([&layout](OdometerState& measurement) { SetMonitorLayout(measurement, layout); });
 }
 
-void CalibrateDisplays() {
-    MonitorLayout layout = ReadMonitorLayout();
+void CalibrateDisplays(MonitorReports* reports) {
+    MonitorLayout layout = ReadMonitorLayout(reports);
     if (layout.count == 0) {
         CalibrateScreen();
         return;
     }
     ApplyMonitorLayout(layout);
+}
+
+// The "Schermi" box: every monitor read again (so that a size the user has just stated
+// is measured with from now on) and shown with its size, the size's source and the name
+// of the value that states it. Windows copies a message box's text with Ctrl+C, so the
+// name can be pasted into the Registry Editor.
+void ShowMonitorReport(HWND owner) {
+    MonitorReports reports;
+    CalibrateDisplays(&reports);
+    TextString text = DescribeMonitors(reports);
+    MessageBoxA(owner, text.buffer, kMonitorReportTitle, MB_OK | MB_ICONINFORMATION);
 }
