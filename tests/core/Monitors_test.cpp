@@ -87,13 +87,10 @@ TEST_F(MonitorsTest, APointFarFromEveryMonitorIsBeyondReach) {
         long expectedX, expectedY;
         bool beyondReach;
     } kCases[] = {
-        {{2500, 600}, 2500, 600, false},  // on the monitor
-        {{3231, 500}, 3199, 500, false},  // 32 columns right of the last one (3199)
-        {{3232, 500}, 3199, 500, true},   // 33
-        {{2500, 1056}, 2500, 1023, true}, // 33 rows below the last (1023)
-        {{3220, -20}, 3199, 0, false},    // 21 and 20 off the corner pixel: 29 pixels
-        {{3223, -24}, 3199, 0, true},     // 24 and 24: 33.9 pixels
-        {{4000, -300}, 3199, 0, true},
+        {{2500, 600}, 2500, 600, false}, // on the monitor
+        {{3231, 500}, 3199, 500, false}, // 32 columns right of the last one (3199)
+        {{3232, 500}, 3199, 500, true},  // 33
+        {{3223, -24}, 3199, 0, true},    // 24 columns and 24 rows off the corner: 33.9 pixels
         {{std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}, 3199, 0, true}, // no overflow
     };
     for (const auto& test : kCases) {
@@ -119,13 +116,8 @@ TEST_F(MonitorsTest, MovesBeyondReachOfEveryMonitorStartAfresh) {
         double expectedMm;
     };
     const Path kPaths[] = {
-        // 19 pixels to the last column (1919) and back.
-        {"a push 21 pixels beyond the edge", {{1900, 500}, {1940, 500}, {1900, 500}}, 9.5},
-        // (1940, 1100) is taken to the corner pixel (1919, 1079): (60, 80) pixels from
-        // (1859, 999), 100 long, there and back: 50 mm.
-        {"a push 29.7 pixels off the corner", {{1859, 999}, {1940, 1100}, {1859, 999}}, 50.0},
-        // 1951 is 32 columns out: there and back, 19 pixels each way. 1952 is 33: the way
-        // back only records.
+        // 1951 is 32 columns beyond the last one (1919): there and back, 19 pixels each
+        // way. 1952 is 33: the way back only records.
         {"the farthest push", {{1900, 500}, {1951, 500}, {1900, 500}}, 9.5},
         {"one pixel farther", {{1900, 500}, {1952, 500}, {1900, 500}}, 4.75},
         // A flick that the hook reports 180 pixels beyond the edge: 119 pixels to it.
