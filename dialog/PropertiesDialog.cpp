@@ -10,6 +10,7 @@
 #include "engine/DisplayTexts.h"
 #include "engine/Odometer.h"
 #include "resources/resource.h"
+#include "shell/Displays.h"
 #include "shell/Globals.h"
 #include "shell/MeasurementLock.h"
 #include "support/GdiTally.h"
@@ -115,7 +116,22 @@ void MeasureGaugeFrame(HWND dialog) {
     appState.gaugeFrame.bottom = frame.bottom;
 }
 
+// The "Schermi..." entry of the dialog's window menu (the icon at the top left, or
+// Alt+Space): the template stays as it is, and the entry is where a Windows user looks for
+// what a dialog has to say beyond its face.
+void AddMonitorReportEntry(HWND dialog) {
+    HMENU menu = GetSystemMenu(dialog, FALSE);
+    if (menu != nullptr) {
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(menu, MF_STRING, kMonitorReportCommand, kMonitorReportEntry);
+    }
+}
+
 void StartDialog(HWND dialog) {
+    // The monitors are read again, so that a size the user has just stated for one counts
+    // from this opening on, without waiting for a change of the displays.
+    CalibrateDisplays();
+    AddMonitorReportEntry(dialog);
     ShowUnit(dialog);
     // The reference and the cleared flag are taken together: a move that the hook
     // thread measures while the dialog is still being set up counts for its first tick.
@@ -249,6 +265,13 @@ INT_PTR CALLBACK PropertiesDialogProc(HWND dialog, UINT message, WPARAM wParam, 
         return RunCommand(dialog, LOWORD(wParam));
     case WM_TIMER:
         TickDialog(dialog);
+        return FALSE;
+    case WM_SYSCOMMAND:
+        // The system keeps the low four bits of a window-menu command for itself.
+        if ((wParam & 0xFFF0) == kMonitorReportCommand) {
+            ShowMonitorReport(dialog);
+            return TRUE;
+        }
         return FALSE;
     case WM_PAINT:
         PaintDialog(dialog);

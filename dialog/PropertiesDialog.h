@@ -6,6 +6,11 @@
 
 #include <windows.h>
 
+// The dialog's window-menu entry that shows how each monitor is measured. A window-menu
+// command lies below 0xF000 (the system's own) with its low four bits 0.
+constexpr UINT kMonitorReportCommand = 0x0110;
+constexpr char kMonitorReportEntry[] = "Schermi...";
+
 INT_PTR CALLBACK PropertiesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

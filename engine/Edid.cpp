@@ -19,6 +19,30 @@ char ManufacturerLetter(unsigned code) {
     return code >= 1 && code <= 26 ? static_cast<char>('A' + code - 1) : '?';
 }
 
+// Sizes that monitors state when they do not know their own: many TVs and some projectors
+// say 160 x 90 cm (or 1600 x 900 mm in the detailed timing), the 16:9 shape scaled up,
+// whatever the set's real size, and 160 x 100 cm for 16:10. A 32-inch TV that says so
+// would count 2.3 times too far. GNOME's and Chromium's display code pass over the same
+// sizes for the same reason. The shape alone written as a size (16 x 9, 16 x 10, 160 x 90
+// mm) is below kMinMonitorSideMm already. A set that really is 1600 x 900 mm (72 inches)
+// is measured with the driver's figures, or the user states its size.
+struct PlaceholderSize {
+    int widthMm;
+    int heightMm;
+};
+const PlaceholderSize kPlaceholderSizes[] = {{1600, 900}, {1600, 1000}};
+
+// Either way round: the monitor states its size unrotated, but never mind how it is built.
+bool IsPlaceholderSize(int widthMm, int heightMm) {
+    for (const PlaceholderSize& size : kPlaceholderSizes) {
+        if ((widthMm == size.widthMm && heightMm == size.heightMm) ||
+            (widthMm == size.heightMm && heightMm == size.widthMm)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool IsPortrait(int rotationQuarterTurns) { return (rotationQuarterTurns & 1) != 0; }
 
 bool FitsScreen(double widthMm, double heightMm, double widthPixels, double heightPixels, double minSideMm,
@@ -36,7 +60,8 @@ bool FitsScreen(double widthMm, double heightMm, double widthPixels, double heig
     return pixelAspect <= kMaxPixelAspect && pixelAspect >= 1 / kMaxPixelAspect;
 }
 
-// One decimal number of the override: digits, optionally a point and more digits.
+// One decimal number of the override: digits, optionally a decimal mark and more digits.
+// The mark is a point or a comma: an Italian user writes "597,7".
 bool ReadDecimal(const char*& text, double& value) {
     constexpr int kMaxIntegerDigits = 6;
     constexpr int kMaxFractionDigits = 6;
@@ -51,7 +76,7 @@ bool ReadDecimal(const char*& text, double& value) {
     if (digits == 0) {
         return false;
     }
-    if (*text == '.') {
+    if (*text == '.' || *text == ',') {
         ++text;
         double scale = 0.1;
         int fraction = 0;
@@ -164,8 +189,9 @@ TextString MonitorOverrideName(const EdidInfo& info) {
     return name;
 }
 
-// "WIDTHxHEIGHT" in millimetres, such as "597x336" or "597.7 x 336.2": decimal point ".",
-// spaces allowed around the numbers, an upper-case X too. Anything else is refused.
+// "WIDTHxHEIGHT" in millimetres, such as "597x336", "597.7 x 336.2" or "597,7x336,2": a
+// point or a comma as decimal mark, spaces allowed around the numbers, an upper-case X
+// too. Anything else is refused.
 bool ParseMonitorOverride(const char* text, double& widthMm, double& heightMm) {
     if (text == nullptr) {
         return false;
@@ -204,9 +230,10 @@ MonitorArea CalibrateMonitor(const MonitorFacts& facts) {
 }
 
 // Millimetres per physical pixel of one monitor, from the first of these that is there
-// and believable: the user's own size for it; the image size of the EDID's detailed
-// timing; the screen size of the EDID's basic block; and last what the display driver
-// reports (its size over its resolution), as for a single screen.
+// and believable (and, from the EDID, not a placeholder): the user's own size for it; the
+// image size of the EDID's detailed timing; the screen size of the EDID's basic block;
+// and last what the display driver reports (its size over its resolution), as for a
+// single screen.
 // The EDID gives the monitor's size unrotated, so a portrait rotation swaps it. The user
 // may write the size either way round: it is turned to the shape of the current mode.
 MonitorArea CalibrateMonitor(const MonitorFacts& facts, MonitorSizeSource& source) {
@@ -231,14 +258,16 @@ MonitorArea CalibrateMonitor(const MonitorFacts& facts, MonitorSizeSource& sourc
         const EdidInfo& edid = *facts.edid;
         double imageWidth = portrait ? edid.imageHeightMm : edid.imageWidthMm;
         double imageHeight = portrait ? edid.imageWidthMm : edid.imageHeightMm;
-        if (FitsScreen(imageWidth, imageHeight, widthPixels, heightPixels, kMinMonitorSideMm,
+        if (!IsPlaceholderSize(edid.imageWidthMm, edid.imageHeightMm) &&
+            FitsScreen(imageWidth, imageHeight, widthPixels, heightPixels, kMinMonitorSideMm,
                        kMaxMonitorSideMm)) {
             source = MonitorSizeSource::DetailedTiming;
             return WithSize(facts, imageWidth, imageHeight);
         }
         double screenWidth = 10.0 * (portrait ? edid.screenHeightCm : edid.screenWidthCm);
         double screenHeight = 10.0 * (portrait ? edid.screenWidthCm : edid.screenHeightCm);
-        if (FitsScreen(screenWidth, screenHeight, widthPixels, heightPixels, kMinMonitorSideMm,
+        if (!IsPlaceholderSize(10 * edid.screenWidthCm, 10 * edid.screenHeightCm) &&
+            FitsScreen(screenWidth, screenHeight, widthPixels, heightPixels, kMinMonitorSideMm,
                        kMaxMonitorSideMm)) {
             source = MonitorSizeSource::BasicBlock;
             return WithSize(facts, screenWidth, screenHeight);

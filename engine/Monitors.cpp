@@ -106,8 +106,12 @@ void SetMonitorLayout(OdometerState& state, const MonitorLayout& layout) {
 // Takes the point onto the monitor it lies on, trying the favoured one (the previous
 // point's) first. A point outside every monitor (the hook reports points beyond an edge,
 // where the pointer is stopped afterwards) goes to the nearest monitor's nearest pixel,
-// the favoured one on a tie. Returns the monitor's index, -1 when there is none.
-int TakeToMonitor(const MonitorLayout& layout, int favoured, PixelPoint& point) {
+// the favoured one on a tie. Returns the monitor's index, -1 when there is none. When
+// asked, tells whether the point lay more than kEdgeOvershootPixels from every monitor.
+int TakeToMonitor(const MonitorLayout& layout, int favoured, PixelPoint& point, bool* beyondReach) {
+    if (beyondReach != nullptr) {
+        *beyondReach = false;
+    }
     if (layout.count <= 0) {
         return -1;
     }
@@ -130,6 +134,11 @@ int TakeToMonitor(const MonitorLayout& layout, int favoured, PixelPoint& point) 
             nearest = index;
             nearestGap = gap;
         }
+    }
+    if (beyondReach != nullptr) {
+        constexpr double kFarthestSquaredGap =
+            static_cast<double>(kEdgeOvershootPixels) * static_cast<double>(kEdgeOvershootPixels);
+        *beyondReach = nearestGap > kFarthestSquaredGap;
     }
     const MonitorArea& area = layout.monitors[nearest];
     point.x = Clamp(point.x, area.left, area.right);

@@ -30,7 +30,7 @@ void TakeIdleStep(OdometerState& state, TickCount now) {
 
 void TakeSample(OdometerState& state, SpeedSampleWindow& window, TickCount now) {
     double distance = state.distanceCm - state.refDistanceCm;
-    double time = static_cast<double>(TicksBetween(state.refTicks, now));
+    double time = static_cast<double>(TicksSince(state.refTicks, now));
     constexpr int last = SpeedSampleWindow::kSlots - 1;
 
     // Warm-up: fill the window, all samples measured from the same reference.
@@ -90,7 +90,12 @@ bool IsPointerMoveEvent(int code, unsigned message) {
 // the event was measured. Runs for every input event of the desktop, so it does a
 // small amount of work, makes no system call and allocates nothing. The position is
 // taken onto a monitor first: the hook reports points beyond the screen's edge, where
-// the pointer does not go.
+// the pointer does not go. A point beyond reach of every monitor is taken there too,
+// but the move after it is not measured from it: such a point lies on a monitor the
+// table does not know yet (one plugged in, moved or enlarged before the change is
+// announced), and measured along the old table's edges the pointer's moves there and
+// its jump back would count as a long trip. The move onto it counts no more than one
+// event's movement, as far as the edge.
 bool MeasurePointerEvent(OdometerState& state, SpeedSampleWindow& window, int code, unsigned message,
                          const PixelPoint* position, TickCount now) {
     if (!IsPointerMoveEvent(code, message) || position == nullptr) {
@@ -102,10 +107,11 @@ bool MeasurePointerEvent(OdometerState& state, SpeedSampleWindow& window, int co
     // read of both would wait for those writes to land.
     const PixelPoint* point = position;
     PixelPoint taken;
+    bool beyondReach = false;
     int monitor = state.lastMonitor;
     if (monitor >= state.layout.count || !MonitorContains(state.layout.monitors[monitor], *point)) {
         taken = *position;
-        monitor = TakeToMonitor(state.layout, monitor, taken);
+        monitor = TakeToMonitor(state.layout, monitor, taken, &beyondReach);
         point = &taken;
     }
     if (monitor >= 0) {
@@ -123,7 +129,7 @@ bool MeasurePointerEvent(OdometerState& state, SpeedSampleWindow& window, int co
             }
             state.distanceCm += lengthMm * kMillimetresToCentimetres;
         }
-        state.hasPrevious = true;
+        state.hasPrevious = !beyondReach;
         state.lastPosition.x = point->x;
         state.lastPosition.y = point->y;
         state.lastMonitor = monitor;
@@ -178,6 +184,18 @@ void ResetDistance(OdometerState& state) {
 // Milliseconds from one tick count to a later one, right across the wrap of the
 // 32-bit counter.
 TickCount TicksBetween(TickCount earlier, TickCount later) { return static_cast<TickCount>(later - earlier); }
+
+// Milliseconds from a speed reference to now, 0 when now lies before the reference. The
+// hook reads its tick before it takes the measurement's lock, so the dialog may set a
+// reference a few milliseconds later than that tick in between: the plain difference
+// would be nearly 2^32 ms and the sample's speed nothing. Before and after are told apart
+// across the counter's wrap by half its range (24.8 days): the reference is renewed at
+// every pointer move and every second of the dialog, never that long ago.
+TickCount TicksSince(TickCount reference, TickCount now) {
+    TickCount elapsed = TicksBetween(reference, now);
+    constexpr TickCount kHalfRange = 0x80000000u;
+    return elapsed < kHalfRange ? elapsed : 0;
+}
 
 // The local calendar date as "dd.mm.yyyy"; empty when the time cannot be converted.
 TextString FormatLocalDate(std::time_t when) {

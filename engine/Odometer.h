@@ -29,6 +29,7 @@ void ResetCounter(OdometerState& state, TextString& sinceDate, std::time_t now);
 void ResetDistance(OdometerState& state);
 
 TickCount TicksBetween(TickCount earlier, TickCount later);
+TickCount TicksSince(TickCount reference, TickCount now);
 TextString FormatLocalDate(std::time_t when);
 
 #endif

@@ -8,7 +8,9 @@
 #include <cstdlib>
 
 #include "settings/Settings.h"
+#include "shell/MeasurementLock.h"
 #include "shell/PointerHook.h"
+#include "support/GdiTally.h"
 
 namespace {
 
@@ -243,15 +245,31 @@ bool ReadMonitorEdid(const char* outputName, EdidInfo& edid) {
     return false;
 }
 
-MonitorLayout ReadMonitorLayout() {
+// Also, when asked, what the user is shown of each monitor, in the same order.
+MonitorLayout ReadMonitorLayout(MonitorReports* reports) {
     MonitorLayout layout{};
+    if (reports != nullptr) {
+        reports->count = 0;
+    }
     DPI_AWARENESS_CONTEXT previous = EnterPhysicalPixels();
     MonitorHandles handles;
     if (EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&handles))) {
         for (int index = 0; index < handles.count; ++index) {
             GatheredMonitor gathered;
-            if (GatherMonitor(handles.handles[index], previous != nullptr, gathered)) {
-                layout.monitors[layout.count++] = CalibrateMonitor(gathered.facts);
+            if (!GatherMonitor(handles.handles[index], previous != nullptr, gathered)) {
+                continue;
+            }
+            MonitorSizeSource source;
+            MonitorArea area = CalibrateMonitor(gathered.facts, source);
+            layout.monitors[layout.count++] = area;
+            if (reports != nullptr) {
+                MonitorReport& report = reports->monitors[reports->count++];
+                report.area = area;
+                report.source = source;
+                report.overrideName =
+                    gathered.facts.edid != nullptr ? MonitorOverrideName(gathered.edid) : TextString();
+                report.overrideRefused =
+                    gathered.facts.overrideText != nullptr && source != MonitorSizeSource::Override;
             }
         }
     }
@@ -259,11 +277,48 @@ MonitorLayout ReadMonitorLayout() {
     return layout;
 }
 
-void CalibrateDisplays() {
-    MonitorLayout layout = ReadMonitorLayout();
+// The whole virtual screen as one monitor, for when no monitor can be read one by one, at
+// the millimetres per pixel of what the display driver reports of the screen's physical
+// size and its resolution. The rectangle and the resolution are read in physical pixels,
+// as the hook's points are: a DPI-unaware program is given them scaled down (by a third
+// at 150 %), and most points would then lie beyond the table. Everything is read first;
+// the hook waits only for the new table to be put in place.
+void CalibrateScreen() {
+    DPI_AWARENESS_CONTEXT previous = EnterPhysicalPixels();
+    HDC screen = TallyCreateCompatibleDC(nullptr);
+    MonitorFacts facts{};
+    facts.fallbackWidthMm = GetDeviceCaps(screen, HORZSIZE);
+    facts.fallbackHeightMm = GetDeviceCaps(screen, VERTSIZE);
+    facts.fallbackWidthPixels = GetDeviceCaps(screen, HORZRES);
+    facts.fallbackHeightPixels = GetDeviceCaps(screen, VERTRES);
+    TallyDeleteDC(screen);
+    facts.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    facts.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    facts.right = facts.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    facts.bottom = facts.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    LeavePhysicalPixels(previous);
+    MonitorLayout layout;
+    layout.count = 1;
+    layout.monitors[0] = CalibrateMonitor(facts);
+    ModifyMeasurement([&layout](OdometerState& measurement) { SetMonitorLayout(measurement, layout); });
+}
+
+void CalibrateDisplays(MonitorReports* reports) {
+    MonitorLayout layout = ReadMonitorLayout(reports);
     if (layout.count == 0) {
         CalibrateScreen();
         return;
     }
     ApplyMonitorLayout(layout);
+}
+
+// The "Schermi" box: every monitor read again (so that a size the user has just stated
+// is measured with from now on) and shown with its size, the size's source and the name
+// of the value that states it. Windows copies a message box's text with Ctrl+C, so the
+// name can be pasted into the Registry Editor.
+void ShowMonitorReport(HWND owner) {
+    MonitorReports reports;
+    CalibrateDisplays(&reports);
+    TextString text = DescribeMonitors(reports);
+    MessageBoxA(owner, text.buffer, kMonitorReportTitle, MB_OK | MB_ICONINFORMATION);
 }

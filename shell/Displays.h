@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "engine/Edid.h"
+#include "engine/MonitorReport.h"
 #include "engine/Monitors.h"
 
 // Physical pixels for the calling thread: Windows 10 1607 and later give a thread the
@@ -23,11 +24,18 @@ void LeavePhysicalPixels(DPI_AWARENESS_CONTEXT previous);
 bool ReadMonitorEdid(const char* outputName, EdidInfo& edid);
 
 // Every monitor's area and factors; count 0 when no monitor can be read.
-MonitorLayout ReadMonitorLayout();
+MonitorLayout ReadMonitorLayout(MonitorReports* reports = nullptr);
+
+// The whole virtual screen as one monitor, with GDI's size of the screen.
+void CalibrateScreen();
 
 // Reads the monitors and hands the table to the pointer hook; when no monitor can be read,
 // the single-screen calibration stands in. A table equal to the one in force changes
 // nothing, so announcements that leave the monitors as they were cost no pointer move.
-void CalibrateDisplays();
+void CalibrateDisplays(MonitorReports* reports = nullptr);
+
+// The title of the box that shows how each monitor is measured.
+constexpr char kMonitorReportTitle[] = "Schermi";
+void ShowMonitorReport(HWND owner);
 
 #endif

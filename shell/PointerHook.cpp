@@ -4,13 +4,11 @@
 
 #include <atomic>
 
-#include "engine/Edid.h"
 #include "engine/Monitors.h"
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
 #include "shell/MeasurementLock.h"
 #include "shell/ShellRules.h"
-#include "support/GdiTally.h"
 
 SpeedSampleWindow hookSamples;
 
@@ -105,27 +103,6 @@ bool StartHookThread() {
 
 } // namespace
 
-// The whole virtual screen as one monitor, at the millimetres per pixel of what the
-// display driver reports of the screen's physical size and its resolution. Everything
-// is read first; the hook waits only for the new table to be put in place.
-void CalibrateScreen() {
-    HDC screen = TallyCreateCompatibleDC(nullptr);
-    MonitorFacts facts{};
-    facts.fallbackWidthMm = GetDeviceCaps(screen, HORZSIZE);
-    facts.fallbackHeightMm = GetDeviceCaps(screen, VERTSIZE);
-    facts.fallbackWidthPixels = GetDeviceCaps(screen, HORZRES);
-    facts.fallbackHeightPixels = GetDeviceCaps(screen, VERTRES);
-    TallyDeleteDC(screen);
-    facts.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    facts.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    facts.right = facts.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    facts.bottom = facts.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    MonitorLayout layout;
-    layout.count = 1;
-    layout.monitors[0] = CalibrateMonitor(facts);
-    ModifyMeasurement([&layout](OdometerState& measurement) { SetMonitorLayout(measurement, layout); });
-}
-
 // The monitors as calibration found them (shell/Displays.cpp), in the hook's physical
 // pixels; the measuring step starts afresh with the next pointer move. A table equal to
 // the one in force is left alone: announcements that changed nothing (the taskbar's
@@ -205,7 +182,8 @@ LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
         const MSLLHOOKSTRUCT* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
         unsigned message = static_cast<unsigned>(wParam);
         // Keys, buttons and the wheel pass straight on: only a pointer move needs the
-        // clock and the lock.
+        // clock and the lock. The clock is read before the lock, so the dialog may set a
+        // later speed reference in between; the engine counts such a sample as no time.
         if (IsPointerMoveEvent(code, message)) {
             TickCount now = GetTickCount();
             PixelPoint position{event->pt.x, event->pt.y};

@@ -16,7 +16,6 @@ extern SpeedSampleWindow hookSamples;
 
 enum class HookKind { None, LowLevelMouse, JournalRecord };
 
-void CalibrateScreen();
 void ApplyMonitorLayout(const MonitorLayout& layout);
 void InstallHook();
 void RemoveHook();

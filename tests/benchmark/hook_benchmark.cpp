@@ -7,6 +7,7 @@
 
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
+#include "shell/Displays.h"
 #include "shell/MeasurementLock.h"
 #include "shell/PointerHook.h"
 

@@ -238,12 +238,20 @@ TEST(MonitorOverride, WellFormedSizes) {
     EXPECT_TRUE(ParseMonitorOverride(" 310 X 174 ", width, height));
     EXPECT_EQ(width, 310);
     EXPECT_EQ(height, 174);
+    // The Italian decimal mark, alone or beside a point.
+    EXPECT_TRUE(ParseMonitorOverride("597,7x336,25", width, height));
+    EXPECT_DOUBLE_EQ(width, 597.7);
+    EXPECT_DOUBLE_EQ(height, 336.25);
+    EXPECT_TRUE(ParseMonitorOverride("597,5 x 336.5", width, height));
+    EXPECT_DOUBLE_EQ(width, 597.5);
+    EXPECT_DOUBLE_EQ(height, 336.5);
 }
 
 TEST(MonitorOverride, MalformedSizesLeaveTheFiguresAlone) {
-    const char* malformed[] = {"",         "597",     "597x",      "x336",    "597x336mm", "-597x336",
-                               "0x336",    "597x0",   "597,7x336", "1e3x500", "597x336x2", "1234567x5",
-                               "597.x336", "597 336", "597*336",   "0x0",     "597x 336.", ".5x336"};
+    const char* malformed[] = {"",         "597",     "597x",        "x336",    "597x336mm", "-597x336",
+                               "0x336",    "597x0",   "597,7,5x336", "1e3x500", "597x336x2", "1234567x5",
+                               "597.x336", "597 336", "597*336",     "0x0",     "597x 336.", ".5x336",
+                               "597,x336", ",5x336",  "597.7,5x336", "597;336"};
     for (const char* text : malformed) {
         double width = 7, height = 8;
         EXPECT_FALSE(ParseMonitorOverride(text, width, height)) << '"' << text << '"';
@@ -375,6 +383,51 @@ TEST(CalibrateMonitor, NoBelievableSizeFallsBackToTheDriver) {
     EXPECT_EQ(source, MonitorSizeSource::Fallback);
     EXPECT_EQ(area.mmPerPixelX, 0);
     EXPECT_EQ(area.mmPerPixelY, 0);
+}
+
+// Sizes that TVs state whatever their real size (160 x 90 cm, 160 x 100 cm) are no size:
+// the next source serves. The driver's figures are 508 / 1920 mm per pixel (FactsFor).
+TEST(CalibrateMonitor, PlaceholderSizesAreNoSize) {
+    struct Case {
+        const char* what;
+        int imageWidthMm, imageHeightMm, screenWidthCm, screenHeightCm;
+        long widthPixels, heightPixels;
+        MonitorSizeSource expectedSource;
+        double expectedMmPerPixelX;
+    };
+    const Case kCases[] = {
+        {"a 32-inch TV saying 160 x 90 everywhere", 1600, 900, 160, 90, 1920, 1080,
+         MonitorSizeSource::Fallback, 508.0 / 1920},
+        {"16:10 placeholder", 1600, 1000, 160, 100, 1920, 1200, MonitorSizeSource::Fallback, 508.0 / 1920},
+        {"placeholder only in the basic block", 0, 0, 160, 90, 1920, 1080, MonitorSizeSource::Fallback,
+         508.0 / 1920},
+        // A real 32-inch 16:9 screen is 698 x 393 mm; its basic block rounds it to 70 x 39 cm.
+        {"placeholder timing, real basic block", 1600, 900, 70, 39, 1920, 1080, MonitorSizeSource::BasicBlock,
+         700.0 / 1920},
+        {"real timing, placeholder basic block", 698, 393, 160, 90, 1920, 1080,
+         MonitorSizeSource::DetailedTiming, 698.0 / 1920},
+        // A 72-inch set's real 1594 x 897 mm is not the placeholder.
+        {"a size near it", 1594, 897, 159, 90, 1920, 1080, MonitorSizeSource::DetailedTiming, 1594.0 / 1920},
+    };
+    for (const Case& test : kCases) {
+        EdidInfo info{
+            "SAM", 0x0F00, 1, test.imageWidthMm, test.imageHeightMm, test.screenWidthCm, test.screenHeightCm};
+        MonitorSizeSource source;
+        MonitorArea area = CalibrateMonitor(FactsFor(test.widthPixels, test.heightPixels, &info), source);
+        EXPECT_EQ(source, test.expectedSource) << test.what;
+        EXPECT_DOUBLE_EQ(area.mmPerPixelX, test.expectedMmPerPixelX) << test.what;
+    }
+    // Turned to portrait, the placeholder is still one.
+    EdidInfo tv{"SAM", 0x0F00, 1, 1600, 900, 160, 90};
+    MonitorFacts portrait = FactsFor(1080, 1920, &tv);
+    portrait.rotationQuarterTurns = 1;
+    MonitorSizeSource source;
+    CalibrateMonitor(portrait, source);
+    EXPECT_EQ(source, MonitorSizeSource::Fallback);
+    // The user may state that size: the owner of a set that really is 1600 x 900 mm.
+    EXPECT_DOUBLE_EQ(CalibrateMonitor(FactsFor(1920, 1080, &tv, "1600x900"), source).mmPerPixelX,
+                     1600.0 / 1920);
+    EXPECT_EQ(source, MonitorSizeSource::Override);
 }
 
 // A monitor rectangle as wide as the 32-bit coordinates allow: no overflow, and no size

@@ -66,20 +66,77 @@ TEST_F(MonitorsTest, APointOutsideEveryMonitorGoesToTheNearestPixel) {
     EXPECT_EQ(TakeToMonitor(state.layout, 0, below), 1);
     EXPECT_EQ(below.x, 2500);
     EXPECT_EQ(below.y, 1023);
-    // Beyond the left edge and beyond a corner.
-    PixelPoint left{-40, 500};
+    // Beyond the left edge and beyond a corner: (3220, -20) is 21 columns right of 3199
+    // and 20 rows above row 0, 29 pixels from the corner pixel.
+    PixelPoint left{-30, 500};
     EXPECT_EQ(TakeToMonitor(state.layout, 1, left), 0);
     EXPECT_EQ(left.x, 0);
     EXPECT_EQ(left.y, 500);
-    PixelPoint beyondCorner{4000, -300};
+    PixelPoint beyondCorner{3220, -20};
     EXPECT_EQ(TakeToMonitor(state.layout, 0, beyondCorner), 1);
     EXPECT_EQ(beyondCorner.x, 3199);
     EXPECT_EQ(beyondCorner.y, 0);
-    // The hook's coordinates are 32-bit; their extremes do not overflow the lookup.
-    PixelPoint far{std::numeric_limits<int>::max(), std::numeric_limits<int>::min()};
-    EXPECT_EQ(TakeToMonitor(state.layout, 0, far), 1);
-    EXPECT_EQ(far.x, 3199);
-    EXPECT_EQ(far.y, 0);
+}
+
+// Farther than an event's movement (32 pixels) from every monitor is beyond reach: the
+// point is still taken to the nearest pixel, and the step tells it.
+TEST_F(MonitorsTest, APointFarFromEveryMonitorIsBeyondReach) {
+    Use({kPrimary, kRightOfPrimary});
+    const struct {
+        PixelPoint point;
+        long expectedX, expectedY;
+        bool beyondReach;
+    } kCases[] = {
+        {{2500, 600}, 2500, 600, false}, // on the monitor
+        {{3231, 500}, 3199, 500, false}, // 32 columns right of the last one (3199)
+        {{3232, 500}, 3199, 500, true},  // 33
+        {{3223, -24}, 3199, 0, true},    // 24 columns and 24 rows off the corner: 33.9 pixels
+        {{std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}, 3199, 0, true}, // no overflow
+    };
+    for (const auto& test : kCases) {
+        PixelPoint point = test.point;
+        bool beyondReach = !test.beyondReach;
+        EXPECT_EQ(TakeToMonitor(state.layout, 0, point, &beyondReach), 1)
+            << test.point.x << ", " << test.point.y;
+        EXPECT_EQ(beyondReach, test.beyondReach) << test.point.x << ", " << test.point.y;
+        EXPECT_EQ(point.x, test.expectedX);
+        EXPECT_EQ(point.y, test.expectedY);
+    }
+}
+
+// Moves while a monitor the table does not know holds the pointer, as between a display
+// change and its announcement: here a monitor right of the primary, plugged in while the
+// table still has the primary alone. The step onto a point beyond reach counts as far as
+// the edge, as any push against it; the step after it only records. Each path is
+// measured from a fresh table, at 0.25 mm per pixel.
+TEST_F(MonitorsTest, MovesBeyondReachOfEveryMonitorStartAfresh) {
+    struct Path {
+        const char* what;
+        std::initializer_list<PixelPoint> points;
+        double expectedMm;
+    };
+    const Path kPaths[] = {
+        // 1951 is 32 columns beyond the last one (1919): there and back, 19 pixels each
+        // way. 1952 is 33: the way back only records.
+        {"the farthest push", {{1900, 500}, {1951, 500}, {1900, 500}}, 9.5},
+        {"one pixel farther", {{1900, 500}, {1952, 500}, {1900, 500}}, 4.75},
+        // A flick that the hook reports 180 pixels beyond the edge: 119 pixels to it.
+        {"a flick far beyond the edge", {{1800, 500}, {2099, 500}, {1850, 500}}, 29.75},
+        // Taken to the edge these would slide 400 rows down it (100 mm): only the first
+        // step counts, 19 pixels to the edge.
+        {"moves on the unknown monitor", {{1900, 500}, {2400, 500}, {2400, 900}, {2000, 900}}, 4.75},
+        // Taken to the edge, the return would be one move of (1819, 400) pixels, 466 mm
+        // long; the first point back only records, the next move counts its 100 pixels.
+        {"back from it", {{1900, 500}, {2400, 500}, {100, 100}, {200, 100}}, 4.75 + 25.0},
+    };
+    for (const Path& path : kPaths) {
+        state = OdometerState{};
+        Use({kPrimary});
+        for (const PixelPoint& point : path.points) {
+            Move(point.x, point.y);
+        }
+        EXPECT_DOUBLE_EQ(state.distanceCm * 10, path.expectedMm) << path.what;
+    }
 }
 
 TEST_F(MonitorsTest, OnATieThePreviousPointsMonitorWins) {
@@ -121,10 +178,10 @@ TEST_F(MonitorsTest, PushingIntoTheDeadCornerOfAnLShapedLayoutAddsNothing) {
     EXPECT_EQ(state.distanceCm, 0);
     EXPECT_EQ(state.lastPosition.y, 1079);
     EXPECT_EQ(state.lastMonitor, 0);
-    // Pushed down and to the right, the pointer slides along the edge: (1600, 1200) is 121
+    // Pushed down and to the right, the pointer slides along the edge: (1600, 1100) is 21
     // rows below the top monitor and 321 columns right of the lower one, so it is taken to
     // (1600, 1079), 100 pixels on: 25 mm.
-    Move(1600, 1200);
+    Move(1600, 1100);
     EXPECT_DOUBLE_EQ(state.distanceCm, 2.5);
     // Down into the lower monitor through the open edge counts as usual: 200 rows.
     Move(1000, 1079);
@@ -178,11 +235,11 @@ TEST_F(MonitorsTest, NegativeCoordinatesAreOrdinary) {
     // From (-100, -100) to (100, 100): it touches the primary's corner (0, 0) halfway.
     // 100·√2 pixels at 0.3 mm and 100·√2 at 0.25 mm: 55·√2 mm.
     EXPECT_NEAR(MovedMm(-100, -100, 100, 100), 55.0 * std::sqrt(2.0), 1e-9);
-    // Below that monitor and left of the primary is no monitor: (-100, 50) is 51 rows from
-    // the upper one's last row (-1) and 100 columns from the primary's first: upper one.
-    PixelPoint point{-100, 50};
+    // Below that monitor and left of the primary is no monitor: (-30, 20) is 21 rows from
+    // the upper one's last row (-1) and 30 columns from the primary's first: upper one.
+    PixelPoint point{-30, 20};
     EXPECT_EQ(TakeToMonitor(state.layout, 0, point), 1);
-    EXPECT_EQ(point.x, -100);
+    EXPECT_EQ(point.x, -30);
     EXPECT_EQ(point.y, -1);
 }
 

@@ -314,6 +314,42 @@ TEST_F(OdometerTest, ResetKeepsTheSpeedsWorking) {
     EXPECT_DOUBLE_EQ(state.averageSpeed, (movedBefore + 6.0) * 36000 / (now + 1000 - 1000));
 }
 
+// A tick read before another thread's later reference is no time at all, not 49.7 days;
+// half the counter's range (2^31 ms) tells a wrap from that.
+TEST(OdometerWrap, ATickBeforeTheReferenceIsNoTime) {
+    const struct {
+        TickCount reference, now, expected;
+    } kCases[] = {
+        {1000, 1100, 100},
+        {0xFFFFFF00u, 0x00000100u, 0x200}, // across the wrap
+        {1016, 1010, 0},                   // read 6 ms before the reference
+        {0, 0x80000000u, 0},               // half the range: taken as before
+    };
+    for (const auto& test : kCases) {
+        EXPECT_EQ(TicksSince(test.reference, test.now), test.expected)
+            << test.reference << " to " << test.now;
+    }
+}
+
+// The dialog takes its reference at 1016 while the hook, holding the tick 1010 it read
+// earlier, waits for the lock. Four earlier samples of 2 cm in 100 ms and this one of 2 cm
+// in no time: 10 cm in 400 ms, 900 m/h (the plain difference would give nearly 0).
+TEST_F(OdometerTest, ASampleReadBeforeTheDialogsReferenceCountsNoTime) {
+    window.sampleCount = 5;
+    for (int slot = 0; slot < 5; ++slot) {
+        window.distanceSamples[slot] = 2;
+        window.timeSamples[slot] = 100;
+    }
+    Move(100, 100, 1000);
+    TakeSpeedReference(state, 1016);
+    Move(180, 100, 1010);
+    EXPECT_DOUBLE_EQ(state.currentSpeed, 900);
+    EXPECT_EQ(window.timeSamples[4], 0);
+    // The next sample measures from the hook's tick: 2 cm in 90 ms more.
+    Move(260, 100, 1100);
+    EXPECT_EQ(window.timeSamples[4], 90);
+}
+
 TEST(OdometerWrap, TickDifferencesSurviveTheCounterWrap) {
     EXPECT_EQ(TicksBetween(0xFFFFFF00u, 0x00000100u), 0x200u);
     EXPECT_EQ(TicksBetween(5, 5), 0u);

@@ -9,9 +9,11 @@
 #include <limits>
 #include <string>
 
+#include "dialog/PropertiesDialog.h"
 #include "dialog/SpeedGauge.h"
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
+#include "shell/Displays.h"
 #include "shell/Globals.h"
 #include "support/GdiTally.h"
 
@@ -280,6 +282,59 @@ TEST_F(PropertiesDialogTest, TheTimerTicksEverySecond) {
         EXPECT_EQ(appState.currentSpeed, 0);
         EXPECT_EQ(ControlText(dialog, IDC_CURRENT_SPEED), "0.00 m/h");
         ExpectDrums(dialog, IDC_DISTANCE_CELL_FIRST, "~~~~~~4321");
+    });
+}
+
+// The texts of a message box's static controls (the message's control id is 0xFFFF on
+// Windows and 100 under Wine), read from inside its modal loop, which then is closed.
+std::string monitorBoxText;
+int monitorBoxWaits = 0;
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM) {
+    char className[16] = {};
+    char text[4096] = {};
+    if (GetClassNameA(child, className, sizeof className) > 0 && lstrcmpiA(className, "Static") == 0 &&
+        GetWindowTextA(child, text, sizeof text) > 0) {
+        monitorBoxText += text;
+    }
+    return TRUE;
+}
+
+void CALLBACK ReadAndCloseMonitorBox(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindWindowA("#32770", kMonitorReportTitle);
+    if (box == nullptr && ++monitorBoxWaits < 200) {
+        return;
+    }
+    if (box != nullptr && monitorBoxText.empty()) {
+        EnumChildWindows(box, CollectStaticText, 0);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+}
+
+// Opening reads the monitors again (the test's state starts with none), and the window
+// menu's "Schermi..." shows each one: Wine's virtual desktop, 1280 x 960 pixels without
+// EDID, at GDI's 339 x 254 mm (96 dpi).
+TEST_F(PropertiesDialogTest, TheWindowMenuShowsHowEachMonitorIsMeasured) {
+    ASSERT_EQ(appState.layout.count, 0);
+    RunPropertiesDialog([](HWND dialog) {
+        ASSERT_EQ(appState.layout.count, 1);
+        EXPECT_DOUBLE_EQ(appState.layout.monitors[0].mmPerPixelX, 339.0 / 1280);
+        char entry[32] = {};
+        GetMenuStringA(GetSystemMenu(dialog, FALSE), kMonitorReportCommand, entry, sizeof entry,
+                       MF_BYCOMMAND);
+        EXPECT_STREQ(entry, "Schermi...");
+
+        monitorBoxText.clear();
+        monitorBoxWaits = 0;
+        UINT_PTR timer = SetTimer(nullptr, 0, 25, ReadAndCloseMonitorBox);
+        SendMessageA(dialog, WM_SYSCOMMAND, kMonitorReportCommand, 0);
+        KillTimer(nullptr, timer);
+        EXPECT_NE(monitorBoxText.find("Schermo 1: 1280 x 960 pixel, 339 x 254 mm riportati da Windows.\r\n"
+                                      "Senza EDID"),
+                  std::string::npos)
+            << monitorBoxText;
+        EXPECT_EQ(monitorBoxText.find("Schermo 2"), std::string::npos);
+        EXPECT_TRUE(IsWindowVisible(dialog));
     });
 }
 

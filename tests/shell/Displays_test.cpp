@@ -80,6 +80,8 @@ TEST(DesktopDisplays, PhysicalPixelsOnlyWhileReading) {
 
     ReadMonitorLayout();
     EXPECT_EQ(ThreadAwareness(), DPI_AWARENESS_UNAWARE);
+    CalibrateScreen(); // the one-screen fallback reads in the same context
+    EXPECT_EQ(ThreadAwareness(), DPI_AWARENESS_UNAWARE);
     setContext(original);
 }
 
@@ -91,9 +93,22 @@ TEST(DesktopDisplays, WithoutEdidGdiSizeIsUsed) {
     EXPECT_FALSE(ReadMonitorEdid("\\\\.\\DISPLAY9", edid));
     EXPECT_FALSE(ReadMonitorEdid("", edid));
 
-    MonitorLayout layout = ReadMonitorLayout();
+    MonitorReports reports;
+    MonitorLayout layout = ReadMonitorLayout(&reports);
     ASSERT_EQ(layout.count, 1);
     ExpectArea(layout.monitors[0], 0, 0, 1280, 960, 339.0 / 1280, 254.0 / 960);
+    // What the user is shown: the same area, GDI's size, and no value name to state another.
+    ASSERT_EQ(reports.count, 1);
+    ExpectArea(reports.monitors[0].area, 0, 0, 1280, 960, 339.0 / 1280, 254.0 / 960);
+    EXPECT_EQ(reports.monitors[0].source, MonitorSizeSource::Fallback);
+    EXPECT_TRUE(reports.monitors[0].overrideName.IsEmpty());
+    EXPECT_FALSE(reports.monitors[0].overrideRefused);
+
+    // The one-screen fallback: the same figures, from the virtual screen and the screen's DC.
+    ResetApplicationState(appState);
+    CalibrateScreen();
+    ASSERT_EQ(appState.layout.count, 1);
+    ExpectArea(appState.layout.monitors[0], 0, 0, 1280, 960, 339.0 / 1280, 254.0 / 960);
 }
 
 // An announcement that leaves the monitors as they were (the taskbar's work area, a
@@ -127,20 +142,31 @@ TEST(EdidDisplays, TheMonitorsEdidIsRead) {
 }
 
 // 400 mm / 1280 px = 300 mm / 960 px = 0.3125 mm per pixel; the user's 320 x 240 mm give
-// 0.25. An override that is not a size, or not text at all, is passed over.
+// 0.25, and 320,5 x 240,375 mm 0.25039. An override that is not a size, or not text at
+// all, is passed over, and the user is told so.
 TEST(EdidDisplays, EdidSizeAndTheUsersOverride) {
     RemoveOverride();
-    MonitorLayout layout = ReadMonitorLayout();
+    MonitorReports reports;
+    MonitorLayout layout = ReadMonitorLayout(&reports);
     ASSERT_EQ(layout.count, 1);
     ExpectArea(layout.monitors[0], 0, 0, 1280, 960, 0.3125, 0.3125);
+    ASSERT_EQ(reports.count, 1);
+    EXPECT_TRUE(reports.monitors[0].overrideName == kOverrideName);
+    EXPECT_EQ(reports.monitors[0].source, MonitorSizeSource::DetailedTiming);
+    EXPECT_FALSE(reports.monitors[0].overrideRefused);
 
     SetOverride(REG_SZ, "320x240", 8);
-    layout = ReadMonitorLayout();
+    layout = ReadMonitorLayout(&reports);
     ASSERT_EQ(layout.count, 1);
     ExpectArea(layout.monitors[0], 0, 0, 1280, 960, 0.25, 0.25);
+    EXPECT_EQ(reports.monitors[0].source, MonitorSizeSource::Override);
+    SetOverride(REG_SZ, "320,5x240,375", 14);
+    ExpectArea(ReadMonitorLayout().monitors[0], 0, 0, 1280, 960, 320.5 / 1280, 240.375 / 960);
 
     SetOverride(REG_SZ, "320 by 240", 11);
-    EXPECT_DOUBLE_EQ(ReadMonitorLayout().monitors[0].mmPerPixelX, 0.3125);
+    EXPECT_DOUBLE_EQ(ReadMonitorLayout(&reports).monitors[0].mmPerPixelX, 0.3125);
+    EXPECT_EQ(reports.monitors[0].source, MonitorSizeSource::DetailedTiming);
+    EXPECT_TRUE(reports.monitors[0].overrideRefused);
     DWORD number = 320;
     SetOverride(REG_DWORD, &number, sizeof number);
     EXPECT_DOUBLE_EQ(ReadMonitorLayout().monitors[0].mmPerPixelX, 0.3125);

@@ -11,6 +11,7 @@
 #include "engine/Monitors.h"
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
+#include "shell/Displays.h"
 #include "shell/MeasurementLock.h"
 #include "support/GdiTally.h"
 #include "tests/support/WinTestSupport.h"
@@ -114,7 +115,7 @@ TEST_F(PointerHookTest, EventPointBeyondTheScreenIsClampedToItsEdge) {
     long bottom = GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN);
     ASSERT_GT(right, 200);
     LowLevel(WM_MOUSEMOVE, right - 1, 300);
-    LowLevel(WM_MOUSEMOVE, right + 250, 300); // pushed on against the edge
+    LowLevel(WM_MOUSEMOVE, right + 25, 300); // pushed on against the edge
     EXPECT_EQ(appState.distanceCm, 0);
     EXPECT_EQ(appState.lastPosition.x, right - 1);
     LowLevel(WM_MOUSEMOVE, right - 101, 300);
@@ -122,6 +123,12 @@ TEST_F(PointerHookTest, EventPointBeyondTheScreenIsClampedToItsEdge) {
 
     LowLevel(WM_MOUSEMOVE, right - 101, bottom + 40);
     EXPECT_EQ(appState.lastPosition.y, bottom - 1);
+    // Down from row 300 to the last row in one event, at 0.25 mm per row.
+    double afterPush = 2.5 + static_cast<double>(bottom - 1 - 300) * 0.025;
+    EXPECT_DOUBLE_EQ(appState.distanceCm, afterPush);
+    // 40 rows is beyond a push's reach: the move after it starts afresh.
+    LowLevel(WM_MOUSEMOVE, right - 101, bottom - 101);
+    EXPECT_DOUBLE_EQ(appState.distanceCm, afterPush);
 }
 
 TEST_F(PointerHookTest, ButtonsWheelAndOtherCodesChangeNothing) {
@@ -218,20 +225,22 @@ TEST_F(PointerHookTest, RealMovesAddUpToTheirPath) {
         SendAbsoluteMove(100, 100);
         SendAbsoluteMove(500, 100);
         SendAbsoluteMove(500, 400);
-        SendAbsoluteMove(20, 400);
-        SendRelativeMove(-200, 0);
+        SendAbsoluteMove(10, 400);
+        // X accelerates relative moves (twice the part beyond 4 pixels by default): a
+        // small one stays within a push's reach beyond the edge.
+        SendRelativeMove(-12, 0);
         SendAbsoluteMove(300, 700);
     });
     ASSERT_EQ(seenEvents.size(), 6u);
     // The events lie where they were sent; the relative one beyond the left edge.
-    const POINT sent[] = {{100, 100}, {500, 100}, {500, 400}, {20, 400}, {-1, 400}, {300, 700}};
+    const POINT sent[] = {{100, 100}, {500, 100}, {500, 400}, {10, 400}, {-1, 400}, {300, 700}};
     for (std::size_t event = 0; event < seenEvents.size(); ++event) {
         const POINT& seen = seenEvents[event].eventPoint;
         ASSERT_TRUE(event == 4 ? seen.x < 0 : seen.x == sent[event].x) << "event " << event << ": " << seen.x;
         ASSERT_EQ(seen.y, sent[event].y) << "event " << event;
     }
-    // At 0.25 mm per pixel the legs measure 400, 300, 480 and 20 pixels (to the edge,
-    // x = 0), then 300 x 300 pixels: 1200 pixels straight, 100 + 75 + 120 + 5 = 300 mm,
+    // At 0.25 mm per pixel the legs measure 400, 300, 490 and 10 pixels (to the edge,
+    // x = 0), then 300 x 300 pixels: 1200 pixels straight, 100 + 75 + 122.5 + 2.5 = 300 mm,
     // and 75 * sqrt(2) = 106.066017177982 mm on the diagonal.
     EXPECT_NEAR(appState.distanceCm, 40.6066017177982, 1e-9);
 }
