@@ -5,6 +5,7 @@
 
 #include <ctime>
 
+#include "settings/History.h"
 #include "settings/SettingsStore.h"
 #include "shell/ApplicationState.h"
 #include "support/TextString.h"
@@ -37,6 +38,10 @@ void SaveSettingsTo(SettingsStore& store, const ApplicationState& state, const c
 // program only reads these values: the user writes them, nothing here ever does.
 TextString ReadMonitorOverride(const char* valueName);
 TextString ReadMonitorOverrideFrom(SettingsStore& store, const char* valueName);
+
+// What the store held for a day (ReadStoredDay), taken into the day being counted.
+void TakeOverStoredDay(OdometerState& state, const CalendarDate& date, StoredDay found,
+                       const DayFigures& stored);
 
 // The distance a stored text stands for, in centimetres.
 double ParseStoredDistance(const char* text);
