@@ -27,6 +27,10 @@ constexpr char kRunValueName[] = "Skittera";
 void LoadSettings();
 void SaveSettings();
 int SaveSettingsCheckpoint();
+// When the local date has changed since the day being counted began, hands the finished
+// day over to be written with the next save and starts the new one. Returns whether it
+// did; the caller then saves.
+bool RollOverDay();
 
 // The same rules over an explicit store and state.
 void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t now);
