@@ -656,7 +656,8 @@ scenario_day_record() {
     expect_distance_near "$saved" 23.828125
     [ "$presses" = 6 ] || fail "$presses presses counted, expected 6"
     [ "$notches" = 7 ] || fail "$notches wheel notches counted, expected 7"
-    [ "$seconds" -ge 1 ] && [ "$seconds" -le 3 ] || fail "$seconds active seconds for a path of 0.24 s"
+    [ "$seconds" -ge 1 ] || fail "no active second counted"
+    [ "$seconds" -le 3 ] || fail "$seconds active seconds for a path of 0.24 s"
 
     start_counting_at 100 400
     move_through 100 100 700 100 # counted: (600, 0), 15.890625 cm
@@ -668,7 +669,8 @@ scenario_day_record() {
     IFS=';' read -r distance presses notches seconds <<<"$value"
     expect_distance_near "$distance" 39.71875
     expect_distance_near "$saved" 39.71875
-    [ "$presses" = 7 ] && [ "$notches" = 7 ] || fail "the second run left $presses presses, $notches notches"
+    [ "$presses" = 7 ] || fail "the second run left $presses presses, expected 7"
+    [ "$notches" = 7 ] || fail "the second run left $notches notches, expected 7"
     [ "$seconds" -ge 2 ] || fail "the second run's active second was not added: $seconds"
 
     expect_value "$history_key" 2020-02-29 "100.2500000000;10;20;30"
