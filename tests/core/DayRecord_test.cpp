@@ -145,14 +145,6 @@ INSTANTIATE_TEST_SUITE_P(
                       WheelCase{"MostNegativeInt", 0x020A, {-2147483647 - 1}, 17895697}), // 2^31 / 120
     [](const ::testing::TestParamInfo<WheelCase>& tested) { return tested.param.name; });
 
-TEST_F(DayRecordTest, TheTwoWheelsCarryTheirRemaindersApart) {
-    CountDayEvent(state, kHookActionCode, kWheelMessage, 60);
-    CountDayEvent(state, kHookActionCode, kHorizontalWheelMessage, 60);
-    EXPECT_EQ(state.dayFigures.wheelNotches, 0U);
-    CountDayEvent(state, kHookActionCode, kHorizontalWheelMessage, -60);
-    EXPECT_EQ(state.dayFigures.wheelNotches, 1U);
-}
-
 TEST_F(DayRecordTest, TheCounterResetLeavesTheDayAlone) {
     MoveAcross(2000);
     CountDayEvent(state, kHookActionCode, kLeftButtonDownMessage, 0);

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/DayRecord.h"
 #include "settings/Settings.h"
 #include "tests/settings/MemoryRegistry.h"
 
@@ -44,18 +43,13 @@ TEST(DayValueFormat, NameAndValueAreWrittenAsStoredAndReadBackExactly) {
         EXPECT_EQ(read.wheelNotches, figures.wheelNotches);
         EXPECT_EQ(read.activeSeconds, figures.activeSeconds);
     }
+    DayFigures read;
+    ASSERT_TRUE(ParseDayValue("12.5;1;2;3;99;nuovo", read)); // later figures are ignored
+    EXPECT_EQ(read.distanceCm, 12.5);
+    EXPECT_EQ(read.activeSeconds, 3U);
     CalendarDate date;
     ASSERT_TRUE(ParseDayName("2024-02-29", date)); // a leap day
     EXPECT_EQ(date, (CalendarDate{2024, 2, 29}));
-}
-
-TEST(DayValueFormat, FieldsAfterTheFourthAreIgnored) {
-    DayFigures read;
-    ASSERT_TRUE(ParseDayValue("12.5;1;2;3;99;nuovo", read));
-    EXPECT_EQ(read.distanceCm, 12.5);
-    EXPECT_EQ(read.activeSeconds, 3U);
-    ASSERT_TRUE(ParseDayValue("7;0;0;0;", read));
-    EXPECT_EQ(read.distanceCm, 7);
 }
 
 class UnreadableDayName : public ::testing::TestWithParam<const char*> {};
@@ -161,18 +155,11 @@ TEST_F(HistoryStoreTest, AnUnreadableValueForTodayIsNeverOverwritten) {
     EXPECT_TRUE(Started().dayStoredUnreadable);
 }
 
-TEST_F(HistoryStoreTest, AFinishedDayIsWrittenUnderItsOwnDate) {
-    ApplicationState state = Started();
-    DayEntry finished;
-    state.dayFigures = DayFigures{12, 1, 0, 5};
-    ASSERT_TRUE(SwitchDay(state, CalendarDate{2024, 3, 16}, 1000, finished));
-    ASSERT_EQ(WriteStoredDay(store, finished.date, finished.figures), 1);
-    EXPECT_EQ(StoredBytes("2024-03-15"), "12.0000000000;1;0;5\0"s);
-    // Not a number: kept back, nothing written.
-    EXPECT_EQ(
-        WriteStoredDay(store, finished.date, DayFigures{std::numeric_limits<double>::quiet_NaN(), 0, 0, 0}),
-        0);
-    EXPECT_EQ(StoredBytes("2024-03-15"), "12.0000000000;1;0;5\0"s);
+TEST_F(HistoryStoreTest, ADistanceThatIsNotANumberIsNeverWritten) {
+    EXPECT_EQ(WriteStoredDay(store, CalendarDate{2024, 3, 15},
+                             DayFigures{std::numeric_limits<double>::quiet_NaN()}),
+              0);
+    EXPECT_FALSE(memory_registry::HasValue(CurrentUserRoot(), kHistoryKey, "2024-03-15"));
 }
 
 } // namespace
