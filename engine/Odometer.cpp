@@ -11,8 +11,11 @@ constexpr double kMillimetresToCentimetres = 0.1;
 // Centimetres per millisecond to metres per hour: 3600000 ms/h ÷ 100 cm/m.
 constexpr double kCmPerMsToMetresPerHour = 36000.0;
 
-// The average since start. At the very tick of start there is no elapsed time to
-// divide by, so the previous value stands.
+// Today's average: the distance since start or since the day began, whichever came
+// later, over the time since then. The day switch moves both references at least once a
+// day, so the 32-bit difference of tick counts never spans a wrap of the counter. At
+// the very tick of start there is no elapsed time to divide by, so the previous value
+// stands.
 void UpdateAverageSpeed(OdometerState& state, TickCount now) {
     TickCount elapsed = TicksBetween(state.startTicks, now);
     if (elapsed == 0) {
@@ -20,6 +23,21 @@ void UpdateAverageSpeed(OdometerState& state, TickCount now) {
     }
     state.averageSpeed =
         (state.distanceCm - state.startDistanceCm) * kCmPerMsToMetresPerHour / static_cast<double>(elapsed);
+}
+
+// A move adds to the counter and to the day. Its second of the tick count is an active
+// second of the day unless the previous counted move fell in the same second; the tick
+// count serves because it is already at hand, and its seconds are as long as the
+// clock's.
+void CountMove(OdometerState& state, double lengthCm, TickCount now) {
+    state.distanceCm += lengthCm;
+    state.dayFigures.distanceCm += lengthCm;
+    TickCount second = now / 1000;
+    if (!state.hasActiveSecond || second != state.lastActiveSecond) {
+        ++state.dayFigures.activeSeconds;
+        state.lastActiveSecond = second;
+        state.hasActiveSecond = true;
+    }
 }
 
 void TakeIdleStep(OdometerState& state, TickCount now) {
@@ -127,7 +145,7 @@ bool MeasurePointerEvent(OdometerState& state, SpeedSampleWindow& window, int co
             } else {
                 lengthMm = MoveLengthMm(state.layout, state.lastMonitor, state.lastPosition, monitor, *point);
             }
-            state.distanceCm += lengthMm * kMillimetresToCentimetres;
+            CountMove(state, lengthMm * kMillimetresToCentimetres, now);
         }
         state.hasPrevious = !beyondReach;
         state.lastPosition.x = point->x;

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "engine/DayFigures.h"
+
 // The platform's millisecond tick count: 32 bits, wraps about every 49.7 days.
 using TickCount = std::uint32_t;
 
@@ -37,11 +39,13 @@ struct MonitorLayout {
 
 struct OdometerState {
     double distanceCm = 0;   // total distance travelled, centimetres
-    double maxSpeed = 0;     // highest window speed since start, m/h
+    double maxSpeed = 0;     // highest window speed today (since midnight or start), m/h
     double currentSpeed = 0; // speed over the last five samples, 0 when idle, m/h
-    double averageSpeed = 0; // average speed since start, m/h
+    double averageSpeed = 0; // average speed today (since midnight or start), m/h
     double unitDivisor = 0;  // display unit: 1 cm, 100 m, 100000 km
     double refDistanceCm = 0;
+    // Where today's average measures from: the tick count and the counter at start or at
+    // the start of the day, whichever came later.
     TickCount startTicks = 0;
     double startDistanceCm = 0;
     TickCount refTicks = 0;
@@ -53,6 +57,19 @@ struct OdometerState {
     PixelPoint lastPosition{0, 0};
     int lastMonitor = 0;
     MonitorLayout layout; // every monitor with its calibration
+    // The local day being counted (year 0 before the first) and its figures so far: what
+    // was stored for it before this run and what this run has counted. The day's distance
+    // and active seconds grow with the moves; presses and wheel notches with the buttons
+    // and wheels.
+    CalendarDate day;
+    DayFigures dayFigures;
+    // The day's stored value could not be read: it is left as it is, never overwritten.
+    bool dayStoredUnreadable = false;
+    // Wheel units that do not make a notch yet, vertical and horizontal wheel.
+    unsigned wheelUnitsCarried[2] = {0, 0};
+    // The second of the tick count of the last counted move, for the active seconds.
+    bool hasActiveSecond = false;
+    TickCount lastActiveSecond = 0;
 };
 
 // The pointer hook's own working variables: the five-sample speed window and the

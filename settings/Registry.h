@@ -31,4 +31,14 @@ bool SetRegistryText(RegistryKey key, const char* name, const char* data, unsign
 bool DeleteRegistryValue(RegistryKey key, const char* name);
 void CloseRegistryKey(RegistryKey key);
 
+// What one step of walking through a key's values found.
+enum class EnumeratedValue { Found, TooLarge, End };
+// The value at index (0, 1, ...) of an open key, in the registry's own order. On entry
+// *nameSize is the room in name (in characters, the terminating zero included) and *size
+// the room in data; on return with Found they hold the name's length without its zero
+// and the data's size. A name or data that does not fit gives TooLarge, and the walk
+// goes on with the next index; End once there is no value at index.
+EnumeratedValue EnumerateRegistryValue(RegistryKey key, unsigned long index, char* name,
+                                       unsigned long* nameSize, unsigned char* data, unsigned long* size);
+
 #endif

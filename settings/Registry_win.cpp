@@ -46,3 +46,21 @@ bool DeleteRegistryValue(RegistryKey key, const char* name) {
 }
 
 void CloseRegistryKey(RegistryKey key) { RegCloseKey(key); }
+
+// Wine and Windows both answer ERROR_MORE_DATA when the name or the data does not fit;
+// every other failure (the key went away) ends the walk.
+EnumeratedValue EnumerateRegistryValue(RegistryKey key, unsigned long index, char* name,
+                                       unsigned long* nameSize, unsigned char* data, unsigned long* size) {
+    DWORD nameRoom = *nameSize;
+    DWORD dataRoom = *size;
+    LONG result = RegEnumValueA(key, index, name, &nameRoom, nullptr, nullptr, data, &dataRoom);
+    if (result == ERROR_MORE_DATA) {
+        return EnumeratedValue::TooLarge;
+    }
+    if (result != ERROR_SUCCESS) {
+        return EnumeratedValue::End;
+    }
+    *nameSize = nameRoom;
+    *size = dataRoom;
+    return EnumeratedValue::Found;
+}

@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/DayRecord.h"
 #include "engine/DisplayTexts.h"
 #include "engine/Odometer.h"
+#include "settings/History.h"
 #include "settings/Registry.h"
 
 namespace {
@@ -165,6 +167,12 @@ void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t
 
     state.startDistanceCm = state.distanceCm;
 
+    state.day = LocalCalendarDate(now);
+    state.dayFigures = DayFigures();
+    state.dayStoredUnreadable = false;
+    DayFigures stored;
+    TakeOverStoredDay(state, state.day, ReadStoredDay(store, state.day, stored), stored);
+
     TextString unitName = store.ReadString(nullptr, kUnitValueName);
     const DistanceUnit* unit = FindUnitByName(unitName.buffer);
     state.unitDivisor = unit != nullptr ? unit->divisor : kCentimetres;
@@ -174,12 +182,24 @@ void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t
     state.runAtStartup = !machineEntry.IsEmpty() || !userEntry.IsEmpty() ? 1 : 0;
 }
 
+// A program started again on the same day, or a clock put back to a day already
+// recorded, goes on from the stored figures. A stored value that cannot be read is the
+// user's (or another program's) and is never overwritten: that day is then not written.
+void TakeOverStoredDay(OdometerState& state, const CalendarDate& date, StoredDay found,
+                       const DayFigures& stored) {
+    if (found == StoredDay::Readable) {
+        ContinueDay(state, date, stored);
+    } else if (found == StoredDay::Unreadable && date == state.day) {
+        state.dayStoredUnreadable = true;
+    }
+}
+
 // Read from the per-user key whatever the store's base key is at the moment.
 TextString ReadMonitorOverrideFrom(SettingsStore& store, const char* valueName) {
     return store.ReadStringFrom(CurrentUserRoot(), kSettingsKeyPath, valueName);
 }
 
-// The three per-user values, each in one write. Saving again with the same state
+// The three per-user values and today's figures, each in one write. Saving again with the same state
 // leaves the registry as it was, so this may run as a checkpoint any number of times.
 // Returns 1 when every value was written (a distance that is kept back counts as
 // written: the registry holds the last good one), 0 when any write failed.
@@ -203,6 +223,13 @@ int SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state) {
     written &= store.WriteString(nullptr, kUnitValueName, TextString(unit->name));
 
     written &= store.WriteString(nullptr, kSinceDateValueName, state.sinceDate);
+
+    // Today's figures, in the same step as the counter, so that the two never disagree
+    // by more than one checkpoint. A distance that is no longer a number is kept back as
+    // the counter's is.
+    if (IsValidDate(state.day) && !state.dayStoredUnreadable && std::isfinite(state.dayFigures.distanceCm)) {
+        written &= WriteStoredDay(store, state.day, state.dayFigures);
+    }
     return written;
 }
 

@@ -5,6 +5,7 @@
 
 #include <ctime>
 
+#include "settings/History.h"
 #include "settings/SettingsStore.h"
 #include "shell/ApplicationState.h"
 #include "support/TextString.h"
@@ -26,6 +27,10 @@ constexpr char kRunValueName[] = "Skittera";
 void LoadSettings();
 void SaveSettings();
 int SaveSettingsCheckpoint();
+// When the local date has changed since the day being counted began, hands the finished
+// day over to be written with the next save and starts the new one. Returns whether it
+// did; the caller then saves.
+bool RollOverDay();
 
 // The same rules over an explicit store and state.
 void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t now);
@@ -37,6 +42,10 @@ void SaveSettingsTo(SettingsStore& store, const ApplicationState& state, const c
 // program only reads these values: the user writes them, nothing here ever does.
 TextString ReadMonitorOverride(const char* valueName);
 TextString ReadMonitorOverrideFrom(SettingsStore& store, const char* valueName);
+
+// What the store held for a day (ReadStoredDay), taken into the day being counted.
+void TakeOverStoredDay(OdometerState& state, const CalendarDate& date, StoredDay found,
+                       const DayFigures& stored);
 
 // The distance a stored text stands for, in centimetres.
 double ParseStoredDistance(const char* text);

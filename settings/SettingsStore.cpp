@@ -8,6 +8,8 @@ namespace {
 
 // Values larger than this read as missing. 511 characters and the terminating zero fit.
 constexpr unsigned long kReadBufferSize = 512;
+// The longest value name the registry allows, 16383 characters, and its zero.
+constexpr unsigned long kNameBufferSize = 16384;
 
 // The text of a value as the query left it in the buffer: up to the first zero byte,
 // and never past the bytes the query returned, because a value need not end in a zero
@@ -83,4 +85,44 @@ int SettingsStore::DeleteValueFrom(HKEY__* root, const char* keyPath, const char
     bool gone = DeleteRegistryValue(key, valueName);
     CloseRegistryKey(key);
     return gone ? 1 : 0;
+}
+
+// A value exists when a query for its size alone succeeds: a value too large for
+// ReadString still exists.
+bool SettingsStore::HasValue(const char* subkey, const char* valueName) {
+    TextString path = KeyPathBelowBase(baseKeyPath, subkey);
+    RegistryKey key = nullptr;
+    if (!OpenRegistryKey(CurrentUserRoot(), path.buffer, KeyAccess::Read, &key)) {
+        return false;
+    }
+    unsigned long size = 0;
+    bool found = QueryRegistryValue(key, valueName, nullptr, &size);
+    CloseRegistryKey(key);
+    return found;
+}
+
+// One open key for the whole walk: years of values are read in one pass.
+int SettingsStore::ForEachString(const char* subkey, StringVisitor visit, void* context) {
+    TextString path = KeyPathBelowBase(baseKeyPath, subkey);
+    RegistryKey key = nullptr;
+    if (!OpenRegistryKey(CurrentUserRoot(), path.buffer, KeyAccess::Read, &key)) {
+        return 0;
+    }
+    TextString name(' ', static_cast<int>(kNameBufferSize));
+    char data[kReadBufferSize] = {};
+    for (unsigned long index = 0;; ++index) {
+        unsigned long nameSize = kNameBufferSize;
+        unsigned long size = kReadBufferSize;
+        EnumeratedValue step = EnumerateRegistryValue(key, index, name.buffer, &nameSize,
+                                                      reinterpret_cast<unsigned char*>(data), &size);
+        if (step == EnumeratedValue::End) {
+            break;
+        }
+        if (step == EnumeratedValue::Found && nameSize < kNameBufferSize && size <= kReadBufferSize) {
+            name.buffer[nameSize] = '\0';
+            visit(context, name.buffer, TextOfValue(data, size));
+        }
+    }
+    CloseRegistryKey(key);
+    return 1;
 }

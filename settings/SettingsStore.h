@@ -8,6 +8,9 @@
 
 struct HKEY__; // the registry's root and key handles, as <windows.h> declares them
 
+// Called with each value's name and text by SettingsStore::ForEachString.
+using StringVisitor = void (*)(void* context, const char* name, const TextString& text);
+
 class SettingsStore {
 public:
     TextString baseKeyPath; // relative to HKEY_CURRENT_USER; empty until LoadSettings sets it
@@ -18,6 +21,11 @@ public:
     int WriteString(const char* subkey, const char* valueName, const TextString& value);
     int WriteStringTo(HKEY__* root, const char* keyPath, const char* valueName, const TextString& value);
     int DeleteValueFrom(HKEY__* root, const char* keyPath, const char* valueName);
+    // Whether the value exists below the base key, whatever its size.
+    bool HasValue(const char* subkey, const char* valueName);
+    // Every value of the key below the base key whose name and text fit what ReadString
+    // reads; others are passed over. Returns 0 when the key cannot be opened.
+    int ForEachString(const char* subkey, StringVisitor visit, void* context);
 };
 
 #endif

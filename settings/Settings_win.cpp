@@ -5,10 +5,24 @@
 
 #include <ctime>
 
+#include "engine/DayRecord.h"
+#include "settings/History.h"
 #include "shell/Globals.h"
 #include "shell/MeasurementLock.h"
 
 namespace {
+
+// A finished day that the registry refused to take; it is tried again with every save
+// until it is written, so that a full disk at midnight costs the day nothing.
+bool finishedDayPending = false;
+DayEntry finishedDay;
+
+int WritePendingDay() {
+    if (finishedDayPending && WriteStoredDay(settingsStore, finishedDay.date, finishedDay.figures) != 0) {
+        finishedDayPending = false;
+    }
+    return finishedDayPending ? 0 : 1;
+}
 
 // The full path of the program file. GetModuleFileNameA truncates a path that does not
 // fit (on Windows XP without a terminating zero), and a path may be longer than the
@@ -50,12 +64,45 @@ void LoadSettings() {
         measurement.distanceCm = loaded.distanceCm;
         measurement.startDistanceCm = loaded.startDistanceCm;
         measurement.unitDivisor = loaded.unitDivisor;
+        measurement.day = loaded.day;
+        measurement.dayFigures = loaded.dayFigures;
+        measurement.dayStoredUnreadable = loaded.dayStoredUnreadable;
     });
     appState.sinceDate = loaded.sinceDate;
     appState.runAtStartup = loaded.runAtStartup;
 }
 
+// The day is switched under the lock, so that the hook counts every event into exactly
+// one of the two days; the registry is read and written outside it. What the new day
+// stored before (a clock put back to a day already recorded) is added once it is read:
+// what the hook counted meanwhile stays counted.
+bool RollOverDay() {
+    CalendarDate today = LocalCalendarDate(std::time(nullptr));
+    TickCount now = GetTickCount();
+    DayEntry finished;
+    bool ended = false;
+    ModifyMeasurement([&today, now, &finished, &ended](OdometerState& measurement) {
+        ended = SwitchDay(measurement, today, now, finished);
+    });
+    if (!ended) {
+        return false;
+    }
+    if (finishedDayPending && finishedDay.date != finished.date) {
+        WritePendingDay(); // an older finished day still waiting: it goes first
+    }
+    finishedDay = finished;
+    finishedDayPending = true;
+    DayFigures stored;
+    StoredDay found = ReadStoredDay(settingsStore, today, stored);
+    ModifyMeasurement([&today, found, &stored](OdometerState& measurement) {
+        TakeOverStoredDay(measurement, today, found, stored);
+    });
+    return true;
+}
+
 void SaveSettings() {
+    RollOverDay();
+    WritePendingDay();
     TextString path = ProgramPath(appState.instanceHandle);
     SaveSettingsTo(settingsStore, SavedState(), path.buffer);
 }
@@ -64,4 +111,11 @@ TextString ReadMonitorOverride(const char* valueName) {
     return ReadMonitorOverrideFrom(settingsStore, valueName);
 }
 
-int SaveSettingsCheckpoint() { return SaveUserSettingsTo(settingsStore, SavedState()); }
+// The finished day (when the day has just ended) and today's figures go with the counter.
+int SaveSettingsCheckpoint() {
+    RollOverDay();
+    int written = WritePendingDay();
+    return SaveUserSettingsTo(settingsStore, SavedState()) & written;
+}
+
+std::vector<DayEntry> LoadHistory() { return LoadHistoryFrom(settingsStore); }

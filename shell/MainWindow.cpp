@@ -234,8 +234,9 @@ void StartHousekeeping(TickCount now) {
 }
 
 // Every tick: the splash goes, a missing tray icon is tried again, the tip is
-// refreshed, a dropped hook is renewed and, at most every five minutes, the counter
-// is written down so that a crash, a kill or a power cut costs minutes, not a day.
+// refreshed, a dropped hook is renewed, a new local day begins (the finished one is
+// written at once) and, at most every five minutes, the counter and today's figures
+// are written down so that a crash, a kill or a power cut costs minutes, not a day.
 void MainTimerTick(TickCount now) {
     DismissSplash();
     if (ShutdownDone()) {
@@ -246,13 +247,13 @@ void MainTimerTick(TickCount now) {
     }
     RefreshTooltip();
     WatchHook();
-    if (CheckpointDue(checkpoint, SnapshotMeasurement(), appState.sinceDate, now)) {
+    if (RollOverDay() || CheckpointDue(checkpoint, SnapshotMeasurement(), appState.sinceDate, now)) {
         SaveCheckpoint(now);
     }
 }
 
-// Writes the distance, the unit and the since-date; the log-on entry is left to the
-// exit.
+// Writes the distance, the unit, the since-date and today's figures (and a day that has
+// just ended); the log-on entry is left to the exit.
 void SaveCheckpoint(TickCount now) {
     if (ShutdownDone()) {
         return;

@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "engine/DayRecord.h"
 #include "engine/Monitors.h"
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
@@ -181,14 +182,20 @@ LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
         hookEvents.fetch_add(1, std::memory_order_relaxed);
         const MSLLHOOKSTRUCT* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
         unsigned message = static_cast<unsigned>(wParam);
-        // Keys, buttons and the wheel pass straight on: only a pointer move needs the
-        // clock and the lock. The clock is read before the lock, so the dialog may set a
-        // later speed reference in between; the engine counts such a sample as no time.
+        // A pointer move needs the clock and the lock; a press or a turn of a wheel only
+        // the lock; everything else passes straight on. The clock is read before the lock,
+        // so the dialog may set a later speed reference in between; the engine counts such
+        // a sample as no time.
         if (IsPointerMoveEvent(code, message)) {
             TickCount now = GetTickCount();
             PixelPoint position{event->pt.x, event->pt.y};
             MeasurementGuard guard;
             MeasurePointerEvent(appState, hookSamples, code, message, &position, now);
+        } else if (IsDayEvent(code, message)) {
+            // A wheel's delta is the signed high word of mouseData.
+            int wheelDelta = static_cast<short>(HIWORD(event->mouseData));
+            MeasurementGuard guard;
+            CountDayEvent(appState, code, message, wheelDelta);
         }
         hookSamples.hookBusy = 0;
     }
@@ -215,6 +222,12 @@ LRESULT CALLBACK JournalRecordProc(int code, WPARAM wParam, LPARAM lParam) {
             PixelPoint position{cursor.x, cursor.y};
             MeasurementGuard guard;
             MeasurePointerEvent(appState, hookSamples, code, event->message, &position, now);
+        } else if (IsDayEvent(code, event->message)) {
+            // A journal record carries the pointer's position but no documented wheel
+            // delta: each wheel message it records counts as one notch, the size of a
+            // message from an ordinary wheel.
+            MeasurementGuard guard;
+            CountDayEvent(appState, code, event->message, kWheelUnitsPerNotch);
         }
     }
     hookSamples.hookBusy = 0;

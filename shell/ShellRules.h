@@ -42,11 +42,13 @@ struct HookWatch {
 bool HookNeedsReinstall(HookWatch& watch, const PixelPoint* cursor, unsigned long eventsSeen);
 void ResetHookWatch(HookWatch& watch, const PixelPoint* cursor, unsigned long eventsSeen);
 
-// The three per-user values as last written, and when.
+// The three per-user values and today's figures as last written, and when.
 struct CheckpointRecord {
     double distanceCm = 0;
     double unitDivisor = 0;
     TextString sinceDate;
+    CalendarDate day;
+    DayFigures dayFigures;
     TickCount savedAt = 0;
 };
 

@@ -1,4 +1,5 @@
 // Cost of the measuring step that runs for every input event of the desktop.
+#include "engine/DayRecord.h"
 #include "engine/Monitors.h"
 #include "engine/Odometer.h"
 
@@ -80,6 +81,26 @@ void BM_MeasureOtherEvent(benchmark::State& run) {
     }
 }
 BENCHMARK(BM_MeasureOtherEvent);
+
+// A button press: counted for the day, nothing measured.
+void BM_CountPress(benchmark::State& run) {
+    OdometerState state;
+    for (auto _ : run) { // NOLINT(clang-analyzer-deadcode.DeadStores): the benchmark loop's own idiom
+        benchmark::DoNotOptimize(CountDayEvent(state, kHookActionCode, kLeftButtonDownMessage, 0));
+    }
+    benchmark::DoNotOptimize(state.dayFigures.presses);
+}
+BENCHMARK(BM_CountPress);
+
+// A fine-grained wheel: 30 units a turn, a notch every fourth turn.
+void BM_CountWheelTurn(benchmark::State& run) {
+    OdometerState state;
+    for (auto _ : run) { // NOLINT(clang-analyzer-deadcode.DeadStores): the benchmark loop's own idiom
+        benchmark::DoNotOptimize(CountDayEvent(state, kHookActionCode, kWheelMessage, -30));
+    }
+    benchmark::DoNotOptimize(state.dayFigures.wheelNotches);
+}
+BENCHMARK(BM_CountWheelTurn);
 
 } // namespace
 

@@ -628,10 +628,60 @@ scenario_moves_after_splash() {
     expect_distance_near "$saved" 59.3
 }
 
+# The record of the days: a path, presses of every button and turns of both wheels,
+# then "Esci": today's value holds them, beside the counter; a second run on the same
+# day adds to it; past and unreadable values stay exactly as they were.
+scenario_day_record() {
+    local history_key="$user_key\\Storico" day saved value distance presses notches seconds
+    day=$(date +%Y-%m-%d)
+    reg_set "$history_key" 2020-02-29 "100.2500000000;10;20;30"
+    reg_set "$history_key" 2020-13-01 "1.0000000000;1;1;1"
+    reg_set "$history_key" 2020-03-01 rotto
+
+    start_counting_at 100 100
+    move_through 700 100 700 400 100 400
+    # Left twice, right, middle and the two side buttons (X buttons 8 and 9): six
+    # presses. The wheel up three notches and down two, and the horizontal wheel (6 and
+    # 7) once each way: seven notches.
+    xdotool click --repeat 2 --delay 150 1 click 3 click 2 click 8 click 9
+    xdotool click --repeat 3 --delay 150 4 click --repeat 2 --delay 150 5 click 6 click 7
+    sleep 0.3
+    exit_and_read_distance
+    value=$(reg_get "$history_key" "$day") || fail "no value for today, $day"
+    note "today $value, counter $saved"
+    IFS=';' read -r distance presses notches seconds <<<"$value"
+    # The first move only records the position; then legs (0, 300) 7.9375 cm and (-600, 0)
+    # 15.890625 cm. The counter started at 0 too.
+    expect_distance_near "$distance" 23.828125
+    expect_distance_near "$saved" 23.828125
+    [ "$presses" = 6 ] || fail "$presses presses counted, expected 6"
+    [ "$notches" = 7 ] || fail "$notches wheel notches counted, expected 7"
+    [ "$seconds" -ge 1 ] || fail "no active second counted"
+    [ "$seconds" -le 3 ] || fail "$seconds active seconds for a path of 0.24 s"
+
+    start_counting_at 100 400
+    move_through 100 100 700 100 # counted: (600, 0), 15.890625 cm
+    xdotool click 1
+    sleep 0.3
+    exit_and_read_distance
+    value=$(reg_get "$history_key" "$day") || fail "today's value is gone"
+    note "today $value, counter $saved"
+    IFS=';' read -r distance presses notches seconds <<<"$value"
+    expect_distance_near "$distance" 39.71875
+    expect_distance_near "$saved" 39.71875
+    [ "$presses" = 7 ] || fail "the second run left $presses presses, expected 7"
+    [ "$notches" = 7 ] || fail "the second run left $notches notches, expected 7"
+    [ "$seconds" -ge 2 ] || fail "the second run's active second was not added: $seconds"
+
+    expect_value "$history_key" 2020-02-29 "100.2500000000;10;20;30"
+    expect_value "$history_key" 2020-13-01 "1.0000000000;1;1;1"
+    expect_value "$history_key" 2020-03-01 rotto
+}
+
 case "$scenario" in
 splash | path | menu | menu_keys | menu_end | second_instance | one_copy | end_session | checkpoint | \
     taskbar_created | late_shell | odd_registry | outside_messages | moves_after_splash | edid_size | two_monitors | \
-    display_change)
+    display_change | day_record)
     note "display $DISPLAY, prefix $WINEPREFIX"
     # The two monitors' figures are checked by their scenario.
     [ "$scenario" = two_monitors ] || expect_test_screen

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <memory>
 
@@ -240,6 +241,28 @@ bool DeleteRegistryValue(RegistryKey key, const char* name) {
                                 (existed ? "" : " (absent)"));
     // As the Windows binding reports it: the value is gone, whether it was there or not.
     return true;
+}
+
+// The values in the reverse order of their names: the real registry keeps no order a
+// reader could rely on, and neither does this one.
+EnumeratedValue EnumerateRegistryValue(RegistryKey key, unsigned long index, char* name,
+                                       unsigned long* nameSize, unsigned char* data, unsigned long* size) {
+    Handle scratch{};
+    const Handle* handle = Resolve(key, &scratch);
+    if (handle == nullptr || index >= handle->node->values.size()) {
+        return EnumeratedValue::End;
+    }
+    auto entry = handle->node->values.rbegin();
+    std::advance(entry, static_cast<long>(index));
+    const Value& value = entry->second;
+    if (value.name.size() + 1 > *nameSize || value.bytes.size() > *size) {
+        return EnumeratedValue::TooLarge;
+    }
+    std::memcpy(name, value.name.c_str(), value.name.size() + 1);
+    std::memcpy(data, value.bytes.data(), value.bytes.size()); // NOLINT(bugprone-not-null-terminated-result)
+    *nameSize = static_cast<unsigned long>(value.name.size());
+    *size = static_cast<unsigned long>(value.bytes.size());
+    return EnumeratedValue::Found;
 }
 
 void CloseRegistryKey(RegistryKey key) { TheRegistry().handles.erase(reinterpret_cast<std::uintptr_t>(key)); }

@@ -22,6 +22,7 @@ using namespace std::string_literals;
 namespace {
 
 constexpr char kKey[] = "Software\\Skittera";
+constexpr char kHistory[] = "Software\\Skittera\\Storico";
 constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 bool RunningUnderWine() {
@@ -105,6 +106,15 @@ std::string Today() {
     return text;
 }
 
+// Today's value name, "YYYY-MM-DD".
+std::string TodaysName() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+    return text;
+}
+
 std::string ProgramPath() {
     char path[MAX_PATH * 4];
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
@@ -115,6 +125,7 @@ std::string ProgramPath() {
 struct Snapshot {
     bool keyExisted = false;
     std::vector<RawValue> values;
+    std::vector<RawValue> history;
     std::vector<RawValue> machineEntry;
     std::vector<RawValue> userEntry;
 };
@@ -130,6 +141,10 @@ std::vector<RawValue> EntryOf(HKEY root) {
 }
 
 void ClearProgramValues() {
+    for (const RawValue& value : ValuesOf(HKEY_CURRENT_USER, kHistory)) {
+        DeleteValue(HKEY_CURRENT_USER, kHistory, value.name.c_str());
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, kHistory);
     for (const RawValue& value : ValuesOf(HKEY_CURRENT_USER, kKey)) {
         DeleteValue(HKEY_CURRENT_USER, kKey, value.name.c_str());
     }
@@ -146,6 +161,7 @@ protected:
         }
         saved.keyExisted = KeyExists(HKEY_CURRENT_USER, kKey);
         saved.values = ValuesOf(HKEY_CURRENT_USER, kKey);
+        saved.history = ValuesOf(HKEY_CURRENT_USER, kHistory);
         saved.machineEntry = EntryOf(HKEY_LOCAL_MACHINE);
         saved.userEntry = EntryOf(HKEY_CURRENT_USER);
         ClearProgramValues();
@@ -167,6 +183,9 @@ protected:
         }
         for (const RawValue& value : saved.values) {
             PutRaw(HKEY_CURRENT_USER, kKey, value.name.c_str(), value.type, value.bytes);
+        }
+        for (const RawValue& value : saved.history) {
+            PutRaw(HKEY_CURRENT_USER, kHistory, value.name.c_str(), value.type, value.bytes);
         }
         for (const RawValue& value : saved.machineEntry) {
             PutRaw(HKEY_LOCAL_MACHINE, kRun, value.name.c_str(), value.type, value.bytes);
@@ -208,6 +227,53 @@ TEST_F(RealRegistryTest, FirstStartWithoutAKeyThenExit) {
     EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kKey, "SkitData"), Today() + '\0');
     EXPECT_EQ(StoredText(HKEY_LOCAL_MACHINE, kRun, "Skittera"), "(none)");
     EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kRun, "Skittera"), "(none)");
+    EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kHistory, TodaysName().c_str()), "0.0000000000;0;0;0\0"s);
+}
+
+// Today's value goes with the counter at a checkpoint and at exit, a later start on the
+// same day adds to it, and the rest of the record is read and never changed.
+TEST_F(RealRegistryTest, TheRecordOfTheDays) {
+    PutText(HKEY_CURRENT_USER, kHistory, "2020-02-29", "100.2500000000;10;20;30;più avanti");
+    PutText(HKEY_CURRENT_USER, kHistory, "2019-12-31", "1.0000000000;1;1;1");
+    PutText(HKEY_CURRENT_USER, kHistory, "2021-13-01", "1.0000000000;1;1;1");
+    PutText(HKEY_CURRENT_USER, kHistory, "2021-01-01", "non un numero");
+    PutRaw(HKEY_CURRENT_USER, kHistory, "2021-01-02", REG_DWORD, "\x01\x00\x00\x00"s);
+    std::vector<RawValue> past = ValuesOf(HKEY_CURRENT_USER, kHistory);
+    StartProgram();
+
+    appState.distanceCm = 12.5;
+    appState.dayFigures = DayFigures{12.5, 3, 4, 5};
+    ASSERT_EQ(SaveSettingsCheckpoint(), 1);
+    EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kHistory, TodaysName().c_str()), "12.5000000000;3;4;5\0"s);
+    EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kKey, "SkitDistanza"), "12.5000000000\0"s);
+
+    StartProgram();
+    EXPECT_EQ(appState.dayFigures.distanceCm, 12.5);
+    EXPECT_EQ(appState.dayFigures.activeSeconds, 5U);
+    appState.dayFigures.presses += 2;
+    SaveSettings();
+    EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kHistory, TodaysName().c_str()), "12.5000000000;5;4;5\0"s);
+
+    std::vector<RawValue> after;
+    for (const RawValue& value : ValuesOf(HKEY_CURRENT_USER, kHistory)) {
+        if (value.name != TodaysName()) {
+            after.push_back(value);
+        }
+    }
+    ASSERT_EQ(after.size(), past.size());
+    for (std::size_t at = 0; at < past.size(); ++at) {
+        EXPECT_EQ(after[at].name, past[at].name);
+        EXPECT_EQ(after[at].type, past[at].type) << past[at].name;
+        EXPECT_EQ(after[at].bytes, past[at].bytes) << past[at].name;
+    }
+
+    std::vector<DayEntry> days = LoadHistory();
+    ASSERT_EQ(days.size(), 3U);
+    EXPECT_EQ(days[0].date, (CalendarDate{2019, 12, 31}));
+    EXPECT_EQ(days[1].date, (CalendarDate{2020, 2, 29}));
+    EXPECT_EQ(days[1].figures.distanceCm, 100.25);
+    EXPECT_EQ(days[1].figures.activeSeconds, 30U);
+    EXPECT_EQ(days[2].figures.presses, 5U);
 }
 
 TEST_F(RealRegistryTest, EveryValueRoundTrips) {

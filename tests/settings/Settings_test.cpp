@@ -174,7 +174,7 @@ TEST_F(SettingsTest, LogonEntryInEitherPlaceCountsWhenNotEmpty) {
 
 // Saving ------------------------------------------------------------------------
 
-TEST_F(SettingsTest, FirstExitCreatesTheKeyWithItsThreeValuesAndNothingElse) {
+TEST_F(SettingsTest, FirstExitCreatesTheKeyWithItsThreeValuesAndTodayAndNothingElse) {
     SaveSettingsTo(store, state, kProgram);
 
     EXPECT_EQ(StoredBytes("SkitDistanza"), "0.0000000000\0"s);
@@ -187,6 +187,8 @@ TEST_F(SettingsTest, FirstExitCreatesTheKeyWithItsThreeValuesAndNothingElse) {
                                        "HKCU\\Software\\Skittera:SkitCome=Centimetri\0|\n"
                                        "HKCU\\Software\\Skittera:SkitData=15.03.2024\0|\n"
                                        "HKCU\\Software\\Skittera:SkitDistanza=0.0000000000\0|\n"
+                                       "HKCU\\Software\\Skittera\\Storico\n"
+                                       "HKCU\\Software\\Skittera\\Storico:2024-03-15=0.0000000000;0;0;0\0|\n"
                                        "HKLM\n"s);
 }
 
@@ -208,6 +210,7 @@ TEST_F(SettingsTest, EveryValueIsOneWriteOfItsWholeText) {
         "set HKCU\\Software\\Skittera:SkitDistanza=98765.4321000000\0"s,
         "set HKCU\\Software\\Skittera:SkitCome=Metri\0"s,
         "set HKCU\\Software\\Skittera:SkitData=15.03.2024\0"s,
+        "set HKCU\\Software\\Skittera\\Storico:2024-03-15=0.0000000000;0;0;0\0"s,
         "set HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run:Skittera=C:\\Skittera\\skittera.exe\0"s,
     };
     EXPECT_EQ(writes, expected);

@@ -5,10 +5,12 @@
 // from outside.
 #include "shell/MainWindow.h"
 
+#include <ctime>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "engine/DayRecord.h"
 #include "resources/resource.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
@@ -51,6 +53,8 @@ std::string RunEntry(HKEY root) {
 }
 
 void ForgetStoredSettings() {
+    // The record of the days first: a key with a subkey is not deleted.
+    RegDeleteKeyA(HKEY_CURRENT_USER, (std::string(kSettingsKeyPath) + "\\" + kHistorySubkey).c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath);
     settingsStore.DeleteValueFrom(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValueName);
     settingsStore.DeleteValueFrom(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName);
@@ -218,6 +222,26 @@ TEST_F(MainWindowTest, TheSessionEndQueryAndSuspendSaveACheckpoint) {
     Send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC);
     EXPECT_EQ(Stored(kDistanceValueName), "13.0000000000");
     EXPECT_TRUE(IconShown());
+}
+
+// The day being counted began on another date (the machine slept through midnight, or
+// the clock was changed): the next tick hands it over, written under its own date
+// together with the counter, and today starts from zero with today's speeds.
+TEST_F(MainWindowTest, TheMainTimerEndsTheDayAndWritesItAtOnce) {
+    TickCount now = GetTickCount();
+    StartHousekeeping(now);
+    appState.day = CalendarDate{2001, 2, 3};
+    appState.dayFigures = DayFigures{55.5, 4, 3, 2};
+    appState.distanceCm = 77;
+    appState.maxSpeed = 900;
+    MainTimerTick(now + 5000);
+    EXPECT_STREQ(settingsStore.ReadString(kHistorySubkey, "2001-02-03").buffer, "55.5000000000;4;3;2");
+    EXPECT_EQ(Stored(kDistanceValueName), "77.0000000000");
+    EXPECT_EQ(appState.day, LocalCalendarDate(std::time(nullptr)));
+    EXPECT_EQ(appState.dayFigures.presses, 0U);
+    EXPECT_EQ(appState.maxSpeed, 0);
+    EXPECT_STREQ(settingsStore.ReadString(kHistorySubkey, FormatDayName(appState.day).buffer).buffer,
+                 "0.0000000000;0;0;0");
 }
 
 TEST_F(MainWindowTest, TheMainTimerSavesAChangedCounterEveryFiveMinutes) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/DayRecord.h"
 #include "engine/Monitors.h"
 #include "engine/Odometer.h"
 #include "shell/Globals.h"
@@ -69,10 +70,11 @@ protected:
         }
     }
 
-    static LRESULT LowLevel(WPARAM message, long x, long y, int code = HC_ACTION) {
+    static LRESULT LowLevel(WPARAM message, long x, long y, int code = HC_ACTION, DWORD mouseData = 0) {
         MSLLHOOKSTRUCT event{};
         event.pt.x = x;
         event.pt.y = y;
+        event.mouseData = mouseData;
         return LowLevelMouseProc(code, message, reinterpret_cast<LPARAM>(&event));
     }
 
@@ -131,7 +133,7 @@ TEST_F(PointerHookTest, EventPointBeyondTheScreenIsClampedToItsEdge) {
     EXPECT_DOUBLE_EQ(appState.distanceCm, afterPush);
 }
 
-TEST_F(PointerHookTest, ButtonsWheelAndOtherCodesChangeNothing) {
+TEST_F(PointerHookTest, ButtonsAndWheelCountForTheDayAndMoveNothing) {
     LowLevel(WM_MOUSEMOVE, 100, 100);
     appState.movedSinceTick = 0;
     long lastX = appState.lastPosition.x;
@@ -142,6 +144,18 @@ TEST_F(PointerHookTest, ButtonsWheelAndOtherCodesChangeNothing) {
     EXPECT_EQ(appState.lastPosition.x, lastX);
     EXPECT_EQ(appState.movedSinceTick, 0);
     EXPECT_EQ(LowLevelMouseProc(HC_ACTION, WM_MOUSEMOVE, 0), 0); // no event record at all
+    EXPECT_EQ(appState.dayFigures.presses, 1U);
+    EXPECT_EQ(appState.dayFigures.wheelNotches, 0U); // a delta of 0
+
+    // The delta is the signed high word of mouseData: -240 is two notches, and two
+    // halves of the horizontal wheel make one more.
+    LowLevel(WM_MOUSEWHEEL, 0, 0, HC_ACTION, static_cast<DWORD>(-240) << 16);
+    LowLevel(kHorizontalWheelMessage, 0, 0, HC_ACTION, 60U << 16);
+    LowLevel(kHorizontalWheelMessage, 0, 0, HC_ACTION, 60U << 16);
+    LowLevel(WM_XBUTTONDOWN, 0, 0, HC_ACTION, XBUTTON2 << 16);
+    LowLevel(WM_LBUTTONUP, 0, 0);
+    EXPECT_EQ(appState.dayFigures.wheelNotches, 3U);
+    EXPECT_EQ(appState.dayFigures.presses, 2U);
 }
 
 TEST_F(PointerHookTest, NestedCallsWhileBusyMeasureNothing) {
@@ -168,7 +182,7 @@ TEST_F(PointerHookTest, JournalHookMeasuresThePointerPosition) {
     EXPECT_EQ(hookSamples.hookBusy, 0);
 }
 
-TEST_F(PointerHookTest, JournalKeysButtonsAndOtherCodesChangeNothing) {
+TEST_F(PointerHookTest, JournalKeysButtonsAndOtherCodesMoveNothing) {
     ASSERT_TRUE(SetCursorPos(200, 120));
     Journal(WM_MOUSEMOVE);
     appState.movedSinceTick = 0;
@@ -176,8 +190,39 @@ TEST_F(PointerHookTest, JournalKeysButtonsAndOtherCodesChangeNothing) {
     Journal(WM_KEYDOWN);
     Journal(WM_LBUTTONDOWN);
     Journal(WM_MOUSEMOVE, HC_SYSMODALON);
+    Journal(WM_RBUTTONDOWN, HC_SYSMODALON);
+    Journal(WM_MOUSEWHEEL);
     EXPECT_EQ(appState.distanceCm, 0);
     EXPECT_EQ(appState.movedSinceTick, 0);
+    // The record of a wheel message carries no delta: one notch each.
+    EXPECT_EQ(appState.dayFigures.presses, 1U);
+    EXPECT_EQ(appState.dayFigures.wheelNotches, 1U);
+}
+
+// Real presses and turns of the wheels through the installed hook: each press once,
+// whatever the button, and the wheels' units summed to notches.
+TEST_F(PointerHookTest, RealPressesAndWheelTurnsAreCounted) {
+    InstallHook();
+    ASSERT_EQ(InstalledHookKind(), HookKind::LowLevelMouse);
+    SendWhilePumping([] {
+        SendClick(300, 300, MouseButton::kLeft, 2);
+        SendClick(300, 300, MouseButton::kRight);
+        SendClick(300, 300, MouseButton::kMiddle);
+        SendClick(300, 300, MouseButton::kSide1);
+        SendClick(300, 300, MouseButton::kSide2);
+        SendWheel(120);
+        SendWheel(-360);
+        SendWheel(40);
+        SendWheel(40, true);
+        SendWheel(-40, true);
+    });
+    OdometerState seen = SnapshotMeasurement();
+    EXPECT_EQ(seen.dayFigures.presses, 6U);
+    // 120 + 360 = four notches and 40 carried on the vertical wheel; 80 on the
+    // horizontal one, no notch yet.
+    EXPECT_EQ(seen.dayFigures.wheelNotches, 4U);
+    EXPECT_EQ(seen.wheelUnitsCarried[0], 40U);
+    EXPECT_EQ(seen.wheelUnitsCarried[1], 80U);
 }
 
 TEST_F(PointerHookTest, CalibrationFromTheScreenAndNoContextLeft) {

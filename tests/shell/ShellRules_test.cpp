@@ -92,6 +92,28 @@ TEST_F(CheckpointTest, UnitAndDateChangesAreSavedToo) {
     EXPECT_TRUE(CheckpointPending(record, state, sinceDate));
 }
 
+// Each of today's figures alone makes a checkpoint: a click or a turn of the wheel moves
+// no counter, and a new day changes no figure when the old one had none.
+TEST_F(CheckpointTest, TodaysFiguresAndANewDayAreSavedToo) {
+    const auto changes = {
+        +[](OdometerState& changed) { changed.dayFigures.presses = 1; },
+        +[](OdometerState& changed) { changed.dayFigures.wheelNotches = 1; },
+        +[](OdometerState& changed) { changed.dayFigures.activeSeconds = 1; },
+        +[](OdometerState& changed) { changed.dayFigures.distanceCm = 0.5; },
+        +[](OdometerState& changed) {
+            changed.day = CalendarDate{2026, 12, 9};
+        },
+    };
+    for (auto change : changes) {
+        OdometerState changed = state;
+        change(changed);
+        EXPECT_TRUE(CheckpointPending(record, changed, sinceDate));
+        RecordCheckpoint(record, changed, sinceDate, 20000);
+        EXPECT_FALSE(CheckpointPending(record, changed, sinceDate));
+        RecordCheckpoint(record, state, sinceDate, 10000);
+    }
+}
+
 TEST_F(CheckpointTest, PeriodCountsAcrossTheTickCounterWrap) {
     RecordCheckpoint(record, state, sinceDate, 0xFFFFFF00u);
     state.distanceCm += 1;

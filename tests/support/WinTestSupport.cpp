@@ -61,12 +61,13 @@ bool PumpUntil(DWORD timeoutMilliseconds, const std::function<bool()>& condition
 
 namespace {
 
-void SendMouse(LONG dx, LONG dy, DWORD flags) {
+void SendMouse(LONG dx, LONG dy, DWORD flags, DWORD data = 0) {
     INPUT input{};
     input.type = INPUT_MOUSE;
     input.mi.dx = dx;
     input.mi.dy = dy;
     input.mi.dwFlags = flags;
+    input.mi.mouseData = data;
     SendInput(1, &input, sizeof input);
     Sleep(kInputGapMilliseconds);
 }
@@ -85,12 +86,38 @@ void SendRelativeMove(long dx, long dy) { SendMouse(dx, dy, MOUSEEVENTF_MOVE); }
 
 void SendClick(long x, long y, MouseButton button, int clicks) {
     SendAbsoluteMove(x, y);
-    DWORD down = button == MouseButton::kLeft ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN;
-    DWORD up = button == MouseButton::kLeft ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP;
-    for (int click = 0; click < clicks; ++click) {
-        SendMouse(0, 0, down);
-        SendMouse(0, 0, up);
+    DWORD down = MOUSEEVENTF_LEFTDOWN;
+    DWORD up = MOUSEEVENTF_LEFTUP;
+    DWORD data = 0;
+    switch (button) {
+    case MouseButton::kLeft:
+        break;
+    case MouseButton::kRight:
+        down = MOUSEEVENTF_RIGHTDOWN;
+        up = MOUSEEVENTF_RIGHTUP;
+        break;
+    case MouseButton::kMiddle:
+        down = MOUSEEVENTF_MIDDLEDOWN;
+        up = MOUSEEVENTF_MIDDLEUP;
+        break;
+    case MouseButton::kSide1:
+    case MouseButton::kSide2:
+        down = MOUSEEVENTF_XDOWN;
+        up = MOUSEEVENTF_XUP;
+        data = button == MouseButton::kSide1 ? XBUTTON1 : XBUTTON2;
+        break;
     }
+    for (int click = 0; click < clicks; ++click) {
+        SendMouse(0, 0, down, data);
+        SendMouse(0, 0, up, data);
+    }
+}
+
+void SendWheel(int delta, bool horizontal) {
+    // MOUSEEVENTF_HWHEEL, of Windows Vista and later: the headers name it only for newer
+    // targets than the program's.
+    constexpr DWORD kHorizontalWheelFlag = 0x01000;
+    SendMouse(0, 0, horizontal ? kHorizontalWheelFlag : MOUSEEVENTF_WHEEL, static_cast<DWORD>(delta));
 }
 
 void SendKey(WORD virtualKey) {

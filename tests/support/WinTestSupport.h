@@ -22,11 +22,13 @@ bool PumpUntil(DWORD timeoutMilliseconds, const std::function<bool()>& condition
 // Time between two input events: closer moves are merged into one event.
 constexpr DWORD kInputGapMilliseconds = 40;
 
-enum class MouseButton { kLeft, kRight };
+enum class MouseButton { kLeft, kRight, kMiddle, kSide1, kSide2 };
 
 void SendAbsoluteMove(long x, long y);
 void SendRelativeMove(long dx, long dy);
 void SendClick(long x, long y, MouseButton button = MouseButton::kLeft, int clicks = 1);
+// One turn of the vertical (or horizontal) wheel by delta units, 120 to a notch.
+void SendWheel(int delta, bool horizontal = false);
 void SendWhilePumping(const std::function<void()>& sender);
 void MovePointerThrough(std::initializer_list<POINT> points);
 

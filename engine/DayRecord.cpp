@@ -1,0 +1,107 @@
+#include "engine/DayRecord.h"
+
+#include "engine/Odometer.h"
+
+namespace {
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// The magnitude of a wheel delta, without the overflow that negating the most negative
+// int would be.
+unsigned WheelMagnitude(int delta) {
+    return delta < 0 ? 0U - static_cast<unsigned>(delta) : static_cast<unsigned>(delta);
+}
+
+} // namespace
+
+bool IsValidDate(const CalendarDate& date) {
+    return date.year >= 1 && date.year <= 9999 && date.month >= 1 && date.month <= 12 && date.day >= 1 &&
+           date.day <= DaysInMonth(date.year, date.month);
+}
+
+bool IsDayEvent(int code, unsigned message) {
+    if (code != kHookActionCode) {
+        return false;
+    }
+    switch (message) {
+    case kLeftButtonDownMessage:
+    case kRightButtonDownMessage:
+    case kMiddleButtonDownMessage:
+    case kSideButtonDownMessage:
+    case kWheelMessage:
+    case kHorizontalWheelMessage:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A press is counted when the button goes down, so a click, a double click's two presses
+// and a drag each count as the presses they are. A wheel turns in units of which 120
+// make a notch; a fine-grained wheel sends a few units at a time, so what does not yet
+// make a notch is carried to the next turn of the same wheel (its direction does not
+// matter: the notches turned are counted, not where they led).
+bool CountDayEvent(OdometerState& state, int code, unsigned message, int wheelDelta) {
+    if (!IsDayEvent(code, message)) {
+        return false;
+    }
+    if (message != kWheelMessage && message != kHorizontalWheelMessage) {
+        ++state.dayFigures.presses;
+        return true;
+    }
+    unsigned& carried = state.wheelUnitsCarried[message == kWheelMessage ? 0 : 1];
+    carried += WheelMagnitude(wheelDelta); // below 120 + 2^31: no overflow
+    state.dayFigures.wheelNotches += carried / kWheelUnitsPerNotch;
+    carried %= kWheelUnitsPerNotch;
+    return true;
+}
+
+// The day is switched under the measurement's lock, so every move, press and turn of the
+// wheel goes to exactly one of the two days. Switching back to an earlier date (the
+// clock was put back) is a switch like any other: the day the clock shows goes on, from
+// what was stored for it (ContinueDay). Today's speeds start again with the day: its
+// average measures from here, and its highest speed is one of today's. A date that
+// could not be read changes nothing.
+bool SwitchDay(OdometerState& state, const CalendarDate& today, TickCount now, DayEntry& finished) {
+    if (!IsValidDate(today) || today == state.day) {
+        return false;
+    }
+    bool handedOver = IsValidDate(state.day);
+    if (handedOver) {
+        finished.date = state.day;
+        finished.figures = state.dayFigures;
+    }
+    state.day = today;
+    state.dayFigures = DayFigures();
+    state.dayStoredUnreadable = false;
+    state.startTicks = now;
+    state.startDistanceCm = state.distanceCm;
+    state.maxSpeed = 0;
+    state.averageSpeed = 0;
+    return handedOver;
+}
+
+// Nothing is added when the day has changed again since the stored value was read: it
+// then belongs to a day that is not being counted.
+void ContinueDay(OdometerState& state, const CalendarDate& date, const DayFigures& stored) {
+    if (date != state.day) {
+        return;
+    }
+    state.dayFigures.distanceCm += stored.distanceCm;
+    state.dayFigures.presses += stored.presses;
+    state.dayFigures.wheelNotches += stored.wheelNotches;
+    state.dayFigures.activeSeconds += stored.activeSeconds;
+}
+
+CalendarDate LocalCalendarDate(std::time_t when) {
+    const std::tm* local = std::localtime(&when);
+    if (local == nullptr) {
+        return CalendarDate();
+    }
+    return CalendarDate{local->tm_year + 1900, local->tm_mon + 1, local->tm_mday};
+}

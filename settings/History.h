@@ -1,0 +1,35 @@
+// The record of every day in the registry: one REG_SZ value per local day under
+// HKEY_CURRENT_USER\Software\Skittera\Storico, named "YYYY-MM-DD" and holding "D;P;W;S"
+// (the distance in centimetres with ten decimals, then presses, wheel notches and active
+// seconds as decimal integers). Readers ignore fields after the fourth, and leave alone
+// a value whose name or data they cannot read.
+#ifndef SKITTERA_SETTINGS_HISTORY_H
+#define SKITTERA_SETTINGS_HISTORY_H
+
+#include <vector>
+
+#include "engine/DayFigures.h"
+#include "settings/SettingsStore.h"
+#include "support/TextString.h"
+
+// Below the program's per-user key.
+constexpr char kHistorySubkey[] = "Storico";
+
+bool ParseDayName(const char* name, CalendarDate& date);
+TextString FormatDayName(const CalendarDate& date);
+bool ParseDayValue(const char* text, DayFigures& figures);
+TextString FormatDayValue(const DayFigures& figures);
+
+// What the store holds for one day.
+enum class StoredDay { Missing, Readable, Unreadable };
+
+// Over an explicit store whose base key is the program's key.
+StoredDay ReadStoredDay(SettingsStore& store, const CalendarDate& date, DayFigures& figures);
+int WriteStoredDay(SettingsStore& store, const CalendarDate& date, const DayFigures& figures);
+// Every day that can be read, oldest first.
+std::vector<DayEntry> LoadHistoryFrom(SettingsStore& store);
+
+// Over the process-wide store (settings/Settings_win.cpp).
+std::vector<DayEntry> LoadHistory();
+
+#endif

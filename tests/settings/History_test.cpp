@@ -1,0 +1,165 @@
+// The record of every day in the store: the value's name and text, what a reader
+// accepts and what it passes over, loading the whole record, and today's value written
+// with the counter and continued by a later start.
+#include "settings/History.h"
+
+#include <limits>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "settings/Settings.h"
+#include "tests/settings/MemoryRegistry.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+constexpr char kHistoryKey[] = "Software\\Skittera\\Storico";
+// 15 March 2024 at noon UTC: the same calendar day in nearly every time zone.
+constexpr std::time_t kNow = 1710504000;
+
+void Stored(const std::string& name, const std::string& bytes) {
+    memory_registry::PutValue(CurrentUserRoot(), kHistoryKey, name, bytes);
+}
+std::string StoredBytes(const std::string& name) {
+    return memory_registry::ValueBytes(CurrentUserRoot(), kHistoryKey, name);
+}
+
+TEST(DayValueFormat, NameAndValueAreWrittenAsStoredAndReadBackExactly) {
+    EXPECT_STREQ(FormatDayName(CalendarDate{2024, 3, 5}).buffer, "2024-03-05");
+    EXPECT_STREQ(FormatDayValue(DayFigures{1234.5, 17, 3, 600}).buffer, "1234.5000000000;17;3;600");
+    EXPECT_STREQ(FormatDayValue(DayFigures{0, 0, 0, 0}).buffer, "0.0000000000;0;0;0");
+    EXPECT_STREQ(FormatDayValue(DayFigures{0.1, UINT64_MAX, 0, 86400}).buffer,
+                 "0.1000000000;18446744073709551615;0;86400");
+
+    // Ten decimals hold a distance to 1e-10 cm: what is read back is what was written.
+    const DayFigures days[] = {{98765.4321, 1, 2, 3}, {1e9 + 0.25, 4000000000ULL, 7, 86399}};
+    for (const DayFigures& figures : days) {
+        DayFigures read;
+        ASSERT_TRUE(ParseDayValue(FormatDayValue(figures).buffer, read));
+        EXPECT_EQ(read.distanceCm, figures.distanceCm);
+        EXPECT_EQ(read.presses, figures.presses);
+        EXPECT_EQ(read.wheelNotches, figures.wheelNotches);
+        EXPECT_EQ(read.activeSeconds, figures.activeSeconds);
+    }
+    DayFigures read;
+    ASSERT_TRUE(ParseDayValue("12.5;1;2;3;99;nuovo", read)); // later figures are ignored
+    EXPECT_EQ(read.distanceCm, 12.5);
+    EXPECT_EQ(read.activeSeconds, 3U);
+    CalendarDate date;
+    ASSERT_TRUE(ParseDayName("2024-02-29", date)); // a leap day
+    EXPECT_EQ(date, (CalendarDate{2024, 2, 29}));
+}
+
+class UnreadableDayName : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(UnreadableDayName, IsNotADay) {
+    CalendarDate date{1, 1, 1};
+    EXPECT_FALSE(ParseDayName(GetParam(), date));
+    EXPECT_EQ(date, (CalendarDate{1, 1, 1})); // left as it was
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, UnreadableDayName,
+                         ::testing::Values("", "2024-3-15", "2024/03/15", "2024-03-15 ", " 2024-03-15",
+                                           "2023-02-29", "2024-13-01", "2024-00-10", "2024-04-31",
+                                           "0000-01-01", "20240315", "2024-03-1x", "SkitDistanza",
+                                           "2024-03-150"));
+
+class UnreadableDayValue : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(UnreadableDayValue, IsNotRead) {
+    DayFigures figures{5, 5, 5, 5};
+    EXPECT_FALSE(ParseDayValue(GetParam(), figures));
+    EXPECT_EQ(figures.distanceCm, 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, UnreadableDayValue,
+                         ::testing::Values("", "12.5", "12.5;1;2", "12.5;1;2;", "12.5;;2;3", "-1.0;1;2;3",
+                                           "nan;1;2;3", "inf;0;0;0", "1e5;1;2;3", " 12.5;1;2;3",
+                                           "12.5;1;2;3x", "12,5;1;2;3", "12.;1;2;3", ".5;1;2;3",
+                                           "12.5;-1;2;3", "12.5;1;2;18446744073709551616", "12.5;+1;2;3"));
+
+class HistoryStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        memory_registry::Reset();
+        store.SetBaseKey(kSettingsKeyPath);
+    }
+    void TearDown() override { EXPECT_EQ(memory_registry::OpenKeyCount(), 0); }
+
+    // What start-up does: the defaults, then the load.
+    ApplicationState Started() {
+        ApplicationState state;
+        ResetApplicationState(state);
+        state.unitDivisor = 1;
+        LoadSettingsFrom(store, state, kNow);
+        return state;
+    }
+
+    SettingsStore store;
+};
+
+TEST_F(HistoryStoreTest, TheWholeRecordIsReadOldestFirstPassingOverWhatCannotBeRead) {
+    EXPECT_TRUE(LoadHistoryFrom(store).empty()); // no key yet
+    Stored("2024-03-15", "10.0000000000;1;2;3\0"s);
+    Stored("2023-12-31", "5.5000000000;0;0;60;più tardi\0"s);
+    Stored("2024-01-01", "20.0000000000;4;5;6"s); // stored without its terminating zero
+    Stored("2024-02-30", "1.0;1;1;1\0"s);         // no such day
+    Stored("2024-03-01", "rotto\0"s);
+    Stored("2024-03-02", std::string(600, '7') + ";1;1;1"); // longer than any value read
+    Stored("Nota", "1.0;1;1;1\0"s);
+
+    std::vector<DayEntry> days = LoadHistoryFrom(store);
+    ASSERT_EQ(days.size(), 3U);
+    EXPECT_EQ(days[0].date, (CalendarDate{2023, 12, 31}));
+    EXPECT_EQ(days[0].figures.activeSeconds, 60U);
+    EXPECT_EQ(days[1].date, (CalendarDate{2024, 1, 1}));
+    EXPECT_EQ(days[1].figures.presses, 4U);
+    EXPECT_EQ(days[2].date, (CalendarDate{2024, 3, 15}));
+    EXPECT_EQ(days[2].figures.distanceCm, 10);
+    EXPECT_TRUE(memory_registry::Log().empty()); // reading changes nothing
+}
+
+TEST_F(HistoryStoreTest, TodayIsWrittenWithTheCounterAndALaterStartAddsToIt) {
+    Stored("2024-03-14", "99.0000000000;9;9;9\0"s);
+    ApplicationState first = Started();
+    first.distanceCm = 40;
+    first.dayFigures = DayFigures{40, 3, 2, 30};
+    ASSERT_EQ(SaveUserSettingsTo(store, first), 1);
+    EXPECT_EQ(StoredBytes("2024-03-15"), "40.0000000000;3;2;30\0"s);
+
+    ApplicationState second = Started(); // the same day, later
+    EXPECT_EQ(second.day, (CalendarDate{2024, 3, 15}));
+    EXPECT_EQ(second.dayFigures.distanceCm, 40);
+    second.dayFigures.distanceCm += 2.5;
+    second.dayFigures.presses += 1;
+    SaveSettingsTo(store, second, "C:\\skittera.exe");
+    EXPECT_EQ(StoredBytes("2024-03-15"), "42.5000000000;4;2;30\0"s);
+    EXPECT_EQ(StoredBytes("2024-03-14"), "99.0000000000;9;9;9\0"s); // past days never change
+}
+
+TEST_F(HistoryStoreTest, AnUnreadableValueForTodayIsNeverOverwritten) {
+    Stored("2024-03-15", "scritto a mano\0"s);
+    ApplicationState state = Started();
+    EXPECT_TRUE(state.dayStoredUnreadable);
+    state.dayFigures = DayFigures{40, 3, 2, 30};
+    state.distanceCm = 40;
+    EXPECT_EQ(SaveUserSettingsTo(store, state), 1);
+    EXPECT_EQ(StoredBytes("2024-03-15"), "scritto a mano\0"s);
+    EXPECT_EQ(memory_registry::ValueBytes(CurrentUserRoot(), kSettingsKeyPath, kDistanceValueName),
+              "40.0000000000\0"s);
+
+    // The store holds it even when it is too long to read.
+    Stored("2024-03-15", std::string(1000, '1'));
+    EXPECT_TRUE(Started().dayStoredUnreadable);
+}
+
+TEST_F(HistoryStoreTest, ADistanceThatIsNotANumberIsNeverWritten) {
+    EXPECT_EQ(WriteStoredDay(store, CalendarDate{2024, 3, 15},
+                             DayFigures{std::numeric_limits<double>::quiet_NaN()}),
+              0);
+    EXPECT_FALSE(memory_registry::HasValue(CurrentUserRoot(), kHistoryKey, "2024-03-15"));
+}
+
+} // namespace
