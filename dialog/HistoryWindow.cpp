@@ -503,16 +503,17 @@ INT_PTR CALLBACK HistoryWindowProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 } // namespace
 
-void OpenHistoryWindow(HWND owner, const std::vector<DayEntry>& days, const CalendarDate& today,
-                       double unitDivisor) {
+INT_PTR OpenHistoryWindow(HWND owner, const std::vector<DayEntry>& days, const CalendarDate& today,
+                          double unitDivisor) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     if (!RegisterChartClass(instance)) {
-        return;
+        return -1;
     }
     HistoryWindowInput input{&days, today, unitDivisor};
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_HISTORY), owner, HistoryWindowProc,
-                    reinterpret_cast<LPARAM>(&input));
+    INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_HISTORY), owner, HistoryWindowProc,
+                                     reinterpret_cast<LPARAM>(&input));
     view = HistoryView();
+    return result;
 }
 
 bool ExportHistoryCsv(const std::vector<DayEntry>& days, const char* path, DWORD* error) {

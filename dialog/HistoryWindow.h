@@ -11,9 +11,9 @@
 #include "engine/DayFigures.h"
 
 // Shows the days (any order) as of `today`, the distances in the unit of unitDivisor;
-// returns when the window is closed.
-void OpenHistoryWindow(HWND owner, const std::vector<DayEntry>& days, const CalendarDate& today,
-                       double unitDivisor);
+// returns when the window is closed: 0, or -1 when it could not open.
+INT_PTR OpenHistoryWindow(HWND owner, const std::vector<DayEntry>& days, const CalendarDate& today,
+                          double unitDivisor);
 
 // Writes the record as CSV to the file at path, in the user's list separator and
 // decimal mark. The file is written beside the target under another name and then put
