@@ -53,6 +53,7 @@ void CALLBACK Hold(HWND, UINT, UINT_PTR, DWORD) {
         placed = true;
         openedAt = GetTickCount();
         SetWindowPos(dialog, HWND_TOP, 24, 24, 0, 0, SWP_NOSIZE);
+        SetForegroundWindow(dialog);
         // A bar a few days back selected, as a user looking at last week would leave it.
         HWND chart = GetDlgItem(dialog, 1053);
         for (int i = 0; i < 6; ++i) {
