@@ -345,13 +345,13 @@ LRESULT CALLBACK ChartProc(HWND chart, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     case WM_ERASEBKGND:
         return 1; // the paint covers every pixel
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS;
     case WM_KEYDOWN:
         if (MoveSelection(chart, wParam)) {
             return 0;
         }
         break;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS; // the dialog manager leaves the arrow keys to the chart
     case WM_LBUTTONDOWN:
         SetFocus(chart);
         SelectAt(chart, static_cast<short>(LOWORD(lParam)));
@@ -415,6 +415,52 @@ CsvFormat UserCsvFormat() {
         decimalMark[0] = '\0';
     }
     return MakeCsvFormat(separator, decimalMark);
+}
+
+// The error of the step that just failed; a step that failed without saying why still
+// counts as failed.
+DWORD FailureCode() {
+    DWORD error = GetLastError();
+    return error != 0 ? error : ERROR_WRITE_FAULT;
+}
+
+// The export's steps: a new file beside the target, the record into it, then the file
+// in the target's place. The error of the step that failed, or 0.
+DWORD WriteHistoryFile(const std::vector<DayEntry>& days, const char* path) {
+    // The folder keeps its last backslash, so that C:\file.csv gives C:\ and not the
+    // current folder of drive C.
+    char folder[MAX_PATH];
+    std::snprintf(folder, sizeof folder, "%s", path);
+    char* lastSlash = std::strrchr(folder, '\\');
+    char* lastForward = std::strrchr(folder, '/');
+    char* cut = lastForward > lastSlash ? lastForward : lastSlash;
+    if (cut != nullptr) {
+        cut[1] = '\0';
+    } else {
+        std::snprintf(folder, sizeof folder, ".");
+    }
+    char temporary[MAX_PATH];
+    if (GetTempFileNameA(folder, "skt", 0, temporary) == 0) {
+        return FailureCode();
+    }
+    DWORD failure = 0;
+    HANDLE file =
+        CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        failure = FailureCode();
+    } else {
+        if (!WriteHistoryCsv(days, UserCsvFormat(), WriteToFile, file) || FlushFileBuffers(file) == 0) {
+            failure = FailureCode();
+        }
+        CloseHandle(file);
+    }
+    if (failure == 0 && !MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        failure = FailureCode();
+    }
+    if (failure != 0) {
+        DeleteFileA(temporary);
+    }
+    return failure;
 }
 
 void ReportFailedExport(HWND dialog, const char* path, DWORD error) {
@@ -517,43 +563,11 @@ INT_PTR OpenHistoryWindow(HWND owner, const std::vector<DayEntry>& days, const C
 }
 
 bool ExportHistoryCsv(const std::vector<DayEntry>& days, const char* path, DWORD* error) {
-    DWORD ignored = 0;
-    DWORD& failure = error != nullptr ? *error : ignored;
-    // The folder keeps its last backslash, so that C:\file.csv gives C:\ and not the
-    // current folder of drive C.
-    char folder[MAX_PATH];
-    std::snprintf(folder, sizeof folder, "%s", path);
-    char* lastSlash = std::strrchr(folder, '\\');
-    char* lastForward = std::strrchr(folder, '/');
-    char* cut = lastForward > lastSlash ? lastForward : lastSlash;
-    if (cut != nullptr) {
-        cut[1] = '\0';
-    } else {
-        std::snprintf(folder, sizeof folder, ".");
+    DWORD failure = WriteHistoryFile(days, path);
+    if (error != nullptr) {
+        *error = failure;
     }
-    char temporary[MAX_PATH];
-    if (GetTempFileNameA(folder, "skt", 0, temporary) == 0) {
-        failure = GetLastError();
-        return false;
-    }
-    HANDLE file =
-        CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    bool done = file != INVALID_HANDLE_VALUE;
-    if (done) {
-        done = WriteHistoryCsv(days, UserCsvFormat(), WriteToFile, file) && FlushFileBuffers(file) != 0;
-        failure = done ? 0 : GetLastError();
-        CloseHandle(file);
-    } else {
-        failure = GetLastError();
-    }
-    if (done && MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
-    }
-    if (done) {
-        failure = GetLastError();
-    }
-    DeleteFileA(temporary);
-    return false;
+    return failure == 0;
 }
 
 RECT HistoryChartPlot(HWND chart) { return MeasureChart(chart).plot; }

@@ -25,21 +25,21 @@ std::string Text(const CalendarDate& date) {
 }
 
 struct DateCase {
-    CalendarDate date;
     std::int64_t days; // worked out from 1970-01-01 by whole years and months
-    int weekday;       // 0 Monday, from a printed calendar
+    CalendarDate date;
+    int weekday; // 0 Monday, from a printed calendar
     IsoWeek week;
 };
 
 const DateCase kDates[] = {
-    {{1970, 1, 1}, 0, 3, {1970, 1}},        {{1969, 12, 31}, -1, 2, {1970, 1}},
-    {{2000, 3, 1}, 11017, 2, {2000, 9}},    // 10957 for 2000-01-01, + 31 + 29
-    {{2026, 12, 9}, 20796, 2, {2026, 50}},  // 20454 for 2026-01-01, + 334 + 8
-    {{2026, 1, 1}, 20454, 3, {2026, 1}},    // a Thursday: its week is the year's first
-    {{2027, 1, 1}, 20819, 4, {2026, 53}},   // a Friday: its week is 2026's 53rd
-    {{2024, 12, 30}, 20087, 0, {2025, 1}},  // a Monday whose Thursday is in 2025
-    {{2021, 1, 3}, 18630, 6, {2020, 53}},   // a Sunday ending 2020's last week
-    {{1600, 2, 29}, -135081, 1, {1600, 9}}, // 400-year eras: 4 x 146097 days before 2000-03-01, - 1
+    {0, {1970, 1, 1}, 3, {1970, 1}},        {-1, {1969, 12, 31}, 2, {1970, 1}},
+    {11017, {2000, 3, 1}, 2, {2000, 9}},    // 10957 for 2000-01-01, + 31 + 29
+    {20796, {2026, 12, 9}, 2, {2026, 50}},  // 20454 for 2026-01-01, + 334 + 8
+    {20454, {2026, 1, 1}, 3, {2026, 1}},    // a Thursday: its week is the year's first
+    {20819, {2027, 1, 1}, 4, {2026, 53}},   // a Friday: its week is 2026's 53rd
+    {20087, {2024, 12, 30}, 0, {2025, 1}},  // a Monday whose Thursday is in 2025
+    {18630, {2021, 1, 3}, 6, {2020, 53}},   // a Sunday ending 2020's last week
+    {-135081, {1600, 2, 29}, 1, {1600, 9}}, // one 400-year era (146097 days) before 2000-03-01, less a day
 };
 
 TEST(HistoryCalendar, DaysWeekdaysAndIsoWeeks) {
@@ -71,11 +71,18 @@ TEST(HistoryCalendar, DaysWeekdaysAndIsoWeeks) {
 
 TEST(HistoryBars, EachPeriodEndsWithTodaysAndSumsItsDays) {
     std::vector<DayEntry> days = {
-        Day(2026, 12, 9, 100, 1), Day(2026, 11, 10, 50, 2),       Day(2026, 11, 9, 999),
-        Day(2026, 12, 1, 7),      Day(2026, 12, 13, 3), // after today (the clock went back): this week's, not
-                                                        // a day's bar
-        Day(2026, 9, 21, 11),     Day(2026, 9, 20, 13),           Day(2025, 12, 31, 17),
-        Day(2026, 2, 30, 19),     Day(2026, 12, 2, std::nan("")), Day(2026, 12, 3, -5),
+        Day(2026, 12, 9, 100, 1),
+        Day(2026, 11, 10, 50, 2),
+        Day(2026, 11, 9, 999),
+        Day(2026, 12, 1, 7),
+        Day(2026, 12, 13, 3), // after today (the clock went back): this week's, not
+                              // a day's bar
+        Day(2026, 9, 21, 11),
+        Day(2026, 9, 20, 13),
+        Day(2025, 12, 31, 17),
+        Day(2026, 2, 30, 19),
+        Day(2026, 12, 2, std::nan("")),
+        Day(2026, 12, 3, -5),
     };
 
     HistoryBars daily = BuildBars(days, kToday, HistoryPeriod::kDays);

@@ -34,7 +34,7 @@ std::vector<DayEntry> SampleRecord() {
         if (noise % 17 == 3) {
             continue; // a day the program did not run
         }
-        double metres = (weekday < 5 ? 95 : 30) + noise * 0.25 + (day - last + 540) * 0.05;
+        double metres = (weekday < 5 ? 95 : 30) + noise * 0.25 + static_cast<double>(day - last + 540) * 0.05;
         entry.figures.distanceCm = metres * 100 + noise / 7.0;
         entry.figures.presses = static_cast<std::uint64_t>(metres * 21);
         entry.figures.wheelNotches = static_cast<std::uint64_t>(metres * 6 + noise);

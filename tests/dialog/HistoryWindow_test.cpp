@@ -271,6 +271,87 @@ TEST(HistoryExport, ThroughTheSaveAsDialogDrivenByKeys) {
     historyDialog = nullptr;
 }
 
+// Escape reaches the window through its own modal loop, which turns it into "Chiudi".
+TEST(HistoryWindow, EscapeClosesIt) {
+    std::vector<DayEntry> days = ThirtyDays();
+    INT_PTR result = RunHistoryWindow(
+        days, kToday, kMetres,
+        [](HWND dialog) {
+            SetForegroundWindow(dialog);
+            SendKey(VK_ESCAPE);
+        },
+        DialogEnd::kStepsClose);
+    EXPECT_EQ(result, 0);
+}
+
+// The colours of a high-contrast scheme (Windows' "High Contrast Black"): the window
+// draws in them, and the bars keep their proportions.
+TEST(HistoryWindow, DrawsInTheSystemsColours) {
+    const int elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_GRAYTEXT};
+    const COLORREF contrast[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(26, 235, 255), RGB(63, 242, 63)};
+    COLORREF saved[4];
+    for (int i = 0; i < 4; ++i) {
+        saved[i] = GetSysColor(elements[i]);
+    }
+    ASSERT_TRUE(SetSysColors(4, elements, contrast));
+    std::vector<DayEntry> days = ThirtyDays();
+    RunHistoryWindow(days, kToday, kMetres, [](HWND dialog) {
+        HWND chart = Chart(dialog);
+        RECT client;
+        GetClientRect(chart, &client);
+        EXPECT_EQ(CaptureClient(chart, RECT{1, 1, 2, 2}).At(0, 0), 0u); // the ground is the window colour
+        std::vector<int> heights = ChartBarHeights(chart, 30);
+        EXPECT_NEAR(heights[0] * 10.0, heights[7] * 1.0, 10.0); // 1 and 10 metres
+        EXPECT_GT(heights[0], 0);
+        EXPECT_EQ(SelectedChartBar(chart, 30), 29);
+    });
+    SetSysColors(4, elements, saved);
+}
+
+HWND propertiesDialog = nullptr;
+HWND openedHistory = nullptr;
+
+BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM found) {
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (std::string(className) == "#32770" && window != propertiesDialog && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK CheckAndCloseHistory(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND window = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindOwnedDialog, reinterpret_cast<LPARAM>(&window));
+    if (window == nullptr) {
+        return;
+    }
+    KillTimer(nullptr, timer);
+    openedHistory = window;
+    char caption[32] = "";
+    GetWindowTextA(window, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Storico");
+    EXPECT_EQ(GetWindow(window, GW_OWNER), propertiesDialog);
+    EXPECT_FALSE(IsWindowEnabled(propertiesDialog)); // modal
+    EXPECT_NE(GetDlgItem(window, IDC_HISTORY_CHART), nullptr);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+// "Storico..." opens the window over the properties dialog, owned by it.
+TEST(HistoryWindow, OpensFromThePropertiesDialog) {
+    ResetDialogState();
+    RunPropertiesDialog([](HWND dialog) {
+        propertiesDialog = dialog;
+        openedHistory = nullptr;
+        SetTimer(nullptr, 0, 50, CheckAndCloseHistory);
+        Click(dialog, IDC_HISTORY); // returns when the history window has closed
+        EXPECT_NE(openedHistory, nullptr);
+        EXPECT_TRUE(IsWindowEnabled(dialog));
+    });
+    propertiesDialog = nullptr;
+}
+
 TEST(HistoryWindow, LeavesNoDrawingObjectsBehind) {
     std::vector<DayEntry> days = ThirtyDays();
     long baseline = GdiObjectsInUse();
