@@ -130,7 +130,9 @@ RECT BarRect(const ChartLayout& layout, int index) {
     if (bar.right <= bar.left) {
         bar.right = bar.left + 1;
     }
+    // Only a record whose sums run past the largest number gives a share beyond the axis.
     double share = BarValue(index) / layout.axis.top;
+    share = std::isfinite(share) && share < 1 ? share : (share > 0 ? 1 : 0);
     long height = std::lround(share * static_cast<double>(layout.plot.bottom - layout.plot.top));
     bar.top = layout.plot.bottom - height;
     return bar;
