@@ -542,6 +542,7 @@ INT_PTR CALLBACK HistoryWindowProc(HWND dialog, UINT message, WPARAM wParam, LPA
             return FALSE;
         }
     case WM_CLOSE:
+    case WM_ENDSESSION: // as the properties dialog below it does
         EndDialog(dialog, 0);
         return TRUE;
     default:
