@@ -3,10 +3,10 @@
 # preview program of a Windows build under Wine on a private Xvfb display, grabs the
 # screen and crops it to the dialog.
 #
-#   tools/dialog-screenshot.sh [BUILD-DIR] [OUTPUT]   default build/i686, docs/dialog.png
+#   tools/dialog-screenshot.sh [BUILD-DIR] [OUTPUT]   default build/x86_64, docs/dialog.png
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$top/build/i686}
+build=${1:-$top/build/x86_64}
 output=${2:-$top/docs/dialog.png}
 preview=$build/tests/dialog/dialog_preview.exe
 [ -f "$preview" ] || { echo "no $preview: build the Windows target first" >&2; exit 1; }
@@ -24,7 +24,7 @@ skittera_on_exit cleanup
 skittera_wine_start "$top/build/wine"
 
 # Wine's output goes to files: see wine-env.sh.
-wine "$preview" "$work/rect" 6000 >"$work/out" 2>"$work/err" </dev/null &
+skittera_exec_wine "$preview" "$work/rect" 6000 >"$work/out" 2>"$work/err" </dev/null &
 program=$!
 for _ in $(seq 100); do
     [ -s "$work/rect" ] && break

@@ -4,11 +4,11 @@
 # them as pictures (Windows 7 to 10 1511 at 125 % and more, see docs/dpi.md). Wine
 # scales fonts and GDI's figures to its LogPixels value as those systems do.
 #
-#   tools/dpi-screenshots.sh [DPI] [BUILD-DIR] [OUTPUT]   default 144, build/i686, docs/dpi-144.png
+#   tools/dpi-screenshots.sh [DPI] [BUILD-DIR] [OUTPUT]   default 144, build/x86_64, docs/dpi-144.png
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 export SKITTERA_SESSION_DPI=${1:-144}
-build=${2:-$top/build/i686}
+build=${2:-$top/build/x86_64}
 output=${3:-$top/docs/dpi-$SKITTERA_SESSION_DPI.png}
 program=$build/shell/skittera.exe
 probe_program=$build/tests/e2e/skittera_probe.exe

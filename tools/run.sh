@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Starts Skittera under Wine, built for 32-bit Windows (the release build).
+# Starts Skittera under Wine: the release, the 64-bit build, which runs on every machine
+# that runs Wine's 64-bit loader (those without 32-bit emulation too).
 #
 #   tools/run.sh          with a display: the program in a Wine virtual desktop window
 #   tools/run.sh --demo   (or with no display) the headless demonstration on Xvfb
@@ -18,9 +19,9 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
 "$top/tools/install-deps.sh"
-build="$top/build/i686"
+build="$top/build/x86_64"
 echo "== build"
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" >/dev/null
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-x86_64.cmake" >/dev/null
 cmake --build "$build" -j "${SKITTERA_JOBS:-2}" --target skittera skittera_probe >/dev/null
 program="$build/shell/skittera.exe"
 probe_program="$build/tests/e2e/skittera_probe.exe"
@@ -31,12 +32,12 @@ run_on_display() {
     export WINEPREFIX="$top/build/run/prefix"
     local size=${SKITTERA_SCREEN_WINDOW:-1024x768}
     SKITTERA_SCREEN=$size skittera_make_template "$WINEPREFIX"
-    skittera_quiet_wine wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$size" /f
+    skittera_quiet_wine wine64 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$size" /f
     echo "== Skittera runs in the Wine desktop window; end it with Esci in its tray menu"
     local code=0
-    wine "$program" >"$top/build/run/program.log" 2>&1 </dev/null || code=$?
+    skittera_wine "$program" >"$top/build/run/program.log" 2>&1 </dev/null || code=$?
     echo "exit code $code"
-    wine reg query 'HKCU\Software\Skittera' >"$top/build/run/settings.txt" 2>/dev/null </dev/null || true
+    wine64 reg query 'HKCU\Software\Skittera' >"$top/build/run/settings.txt" 2>/dev/null </dev/null || true
     tr -d '\r' <"$top/build/run/settings.txt" | sed -n 's/^ *\(Skit[A-Za-z]*\) *REG_SZ *\(.*\)$/\1 = \2/p'
 }
 

@@ -1,6 +1,8 @@
 # Sourced by the test and run scripts: a throwaway Wine prefix with a virtual desktop
 # on a private Xvfb display. Nothing here touches a real user's Wine or registry.
 #
+#   skittera_wine PROGRAM.exe ARGS...   runs a Windows program with the loader its kind
+#                             needs (see below); skittera_exec_wine the same in the background
 #   skittera_wine_start DIR   prefix under DIR (made once from a template), Xvfb and a
 #                             persistent wineserver; exports WINEPREFIX and DISPLAY
 #   skittera_wine_stop        ends the wineserver and the Xvfb that start began
@@ -10,6 +12,8 @@
 #
 # SKITTERA_SCREEN is the X screen's size, SKITTERA_XVFB_OPTIONS more options for Xvfb.
 
+# wineserver and wine64 from Wine's own folder; the 32-bit loader, `wine`, is only ever
+# started through skittera_wine below.
 export PATH="/usr/lib/wine:$PATH"
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="} # no Mono or Gecko prompts
@@ -60,6 +64,81 @@ skittera_add_wine_fonts() {
     cp -n "$fonts"/* "$1/drive_c/windows/Fonts/" 2>/dev/null || true
 }
 
+# Wine has two loaders. wine64 runs 64-bit Windows programs, makes prefixes and runs
+# Wine's own tools (reg, wineboot); it works on every machine. /usr/lib/wine/wine runs
+# 32-bit Windows programs and is itself a 32-bit Linux program, which a kernel without
+# 32-bit emulation (its log says "32-bit emulation disabled") refuses with "Exec format
+# error": there no 32-bit Windows program can run. Whether this machine runs it is found
+# out by trying it, once per script. SKITTERA_NO_32BIT=1 makes the answer "no" on a
+# machine that could, to check that path; nothing can make it "yes".
+skittera_wine32_loader=/usr/lib/wine/wine
+skittera_wine32_answer=""
+skittera_wine32_runs() {
+    if [ -z "$skittera_wine32_answer" ]; then
+        skittera_wine32_answer=no
+        if [ "${SKITTERA_NO_32BIT:-0}" != 1 ] &&
+            "$skittera_wine32_loader" --version >/dev/null 2>&1 </dev/null; then
+            skittera_wine32_answer=yes
+        fi
+    fi
+    [ "$skittera_wine32_answer" = yes ]
+}
+
+# The one sentence that says why the 32-bit programs do not run here.
+skittera_no_wine32_reason() {
+    if [ "${SKITTERA_NO_32BIT:-0}" = 1 ]; then
+        echo "32-bit Windows programs are not run: SKITTERA_NO_32BIT=1 asks to test as on a machine whose kernel runs no 32-bit programs."
+    else
+        echo "32-bit Windows programs cannot run here: this machine's kernel runs no 32-bit programs (32-bit emulation is off), so Wine's 32-bit loader $skittera_wine32_loader cannot start."
+    fi
+}
+
+# 64 or 32: the kind of a Windows program, from the machine field of its PE header.
+skittera_program_bits() {
+    local pe machine
+    pe=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+    [ -n "$pe" ] || { echo "$1: not a Windows program" >&2; return 1; }
+    machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')
+    case "$machine" in
+    8664) echo 64 ;;
+    014c) echo 32 ;;
+    *) echo "$1: not an x86 or x86-64 Windows program (machine ${machine:-unreadable})" >&2; return 1 ;;
+    esac
+}
+
+# Prints the loader a Windows program needs. For a 32-bit program where none can run it
+# prints the reason to standard error instead and fails.
+skittera_loader_for() {
+    local bits
+    bits=$(skittera_program_bits "$1") || return 1
+    if [ "$bits" = 64 ]; then
+        echo wine64
+    elif skittera_wine32_runs; then
+        echo "$skittera_wine32_loader"
+    else
+        echo "$(basename "$1"): $(skittera_no_wine32_reason)" >&2
+        return 1
+    fi
+}
+
+# Runs a Windows program with the loader its kind needs; a program that no loader here
+# can run is not started, and the status is 126, the shell's for a program that cannot
+# be executed.
+skittera_wine() {
+    local loader
+    loader=$(skittera_loader_for "$1") || return 126
+    "$loader" "$@"
+}
+
+# The same for a program started in the background, as `skittera_exec_wine PROGRAM ... &`:
+# the loader replaces the background subshell, so that $! is the program's own process
+# and a signal sent to it reaches the program.
+skittera_exec_wine() {
+    local loader
+    loader=$(skittera_loader_for "$1") || exit 126
+    exec "$loader" "$@"
+}
+
 skittera_make_template() {
     local template=$1
     if [ -f "$template/.skittera-ready" ]; then
@@ -69,11 +148,11 @@ skittera_make_template() {
     rm -rf "$template"
     mkdir -p "$template"
     WINEPREFIX="$template" skittera_quiet_wine wine64 wineboot -i
-    WINEPREFIX="$template" skittera_quiet_wine wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
-    WINEPREFIX="$template" skittera_quiet_wine wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
+    WINEPREFIX="$template" skittera_quiet_wine wine64 reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
+    WINEPREFIX="$template" skittera_quiet_wine wine64 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
         /d "$SKITTERA_SCREEN" /f
     # A crash ends the process instead of waiting for someone to close a dialog.
-    WINEPREFIX="$template" skittera_quiet_wine wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
+    WINEPREFIX="$template" skittera_quiet_wine wine64 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
         /t REG_DWORD /d 0 /f
     WINEPREFIX="$template" skittera_quiet_wine wineserver -w
     skittera_add_wine_fonts "$template"

@@ -33,11 +33,12 @@ case "$program" in
 *) [ -f "$program.exe" ] && program="$program.exe" ;;
 esac
 
+loader=$(skittera_loader_for "$program") || exit 126
 work=$(mktemp -d)
 limit=${SKITTERA_TIME_LIMIT:-570}
 # Output to files: see skittera_quiet_wine. In the background, so that a signal reaches
 # the trap at once instead of after the program.
-timeout -k 10 "$limit" wine "$program" "$@" >"$work/out" 2>"$work/err" </dev/null &
+timeout -k 10 "$limit" "$loader" "$program" "$@" >"$work/out" 2>"$work/err" </dev/null &
 program_pid=$!
 code=0
 wait "$program_pid" || code=$?

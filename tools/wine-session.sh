@@ -92,10 +92,10 @@ export DISPLAY=":${started% *}"
 xvfb_pid=${started#* }
 
 # Wine reads the monitors, their EDIDs and its own settings when its session starts, so
-# all of it is in place before the first program, and the session that `wine reg` began
+# all of it is in place before the first program, and the session that `wine64 reg` began
 # is ended.
 if [ "$session_displays" != desktop ]; then
-    skittera_quiet_wine wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f
+    skittera_quiet_wine wine64 reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f
 fi
 case "$session_displays" in
 edid)
@@ -107,12 +107,12 @@ two-monitors)
     # Through Xinerama (UseXRandR off) Wine takes the monitors that --setmonitor made.
     xrandr --setmonitor MonA 1280/400x1024/300+0+0 screen >/dev/null &&
         xrandr --setmonitor '*MonB' 1024/300x768/225+1280+0 none >/dev/null || fail "cannot split the screen"
-    skittera_quiet_wine wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f
+    skittera_quiet_wine wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f
     ;;
 esac
 if [ -n "${SKITTERA_SESSION_DPI:-}" ]; then
     for dpi_key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-        skittera_quiet_wine wine reg add "$dpi_key" /v LogPixels /t REG_DWORD /d "$SKITTERA_SESSION_DPI" /f ||
+        skittera_quiet_wine wine64 reg add "$dpi_key" /v LogPixels /t REG_DWORD /d "$SKITTERA_SESSION_DPI" /f ||
             fail "cannot set the dots per inch"
     done
 fi
@@ -123,11 +123,11 @@ fi
 
 # The desktop comes up first and stays for the whole scenario: while Wine builds it, it
 # moves the pointer to the screen's centre and back, which the program would count.
-wine "$probe_program" linger >"$work/linger.out" 2>&1 </dev/null &
+skittera_exec_wine "$probe_program" linger >"$work/linger.out" 2>&1 </dev/null &
 linger_pid=$!
 sleep 0.5
 for _ in $(seq 100); do
-    wine "$probe_program" taskbar >"$work/probe.out" 2>&1 </dev/null && break
+    skittera_wine "$probe_program" taskbar >"$work/probe.out" 2>&1 </dev/null && break
     sleep 0.1
 done
 
@@ -140,14 +140,14 @@ icon_y=$((screen_height - 10))
 
 # Runs the probe; prints its output without carriage returns and passes on its status.
 probe() {
-    wine "$probe_program" "$@" >"$work/probe.out" 2>"$work/probe.err" </dev/null
+    skittera_wine "$probe_program" "$@" >"$work/probe.out" 2>"$work/probe.err" </dev/null
     local status=$?
     tr -d '\r' <"$work/probe.out"
     return "$status"
 }
 
 start_program() {
-    wine "$program" >"$work/program.out" 2>"$work/program.err" </dev/null &
+    skittera_exec_wine "$program" >"$work/program.out" 2>"$work/program.err" </dev/null &
     program_pid=$!
     probe wait-window 30000 >/dev/null || fail "the main window did not appear"
 }
@@ -198,17 +198,17 @@ user_key='HKCU\Software\Skittera'
 machine_run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 
 # The registry as the program sees it: a 64-bit program's HKLM\Software is not the one a
-# 32-bit program (and a plain `wine reg`) sees. SKITTERA_PROGRAM_BITS says which.
-reg_view="/reg:${SKITTERA_PROGRAM_BITS:-32}"
+# 32-bit program sees, so `reg` is told the program's view.
+reg_view="/reg:$(skittera_program_bits "$program")" || fail "$program is not a Windows program"
 
 # Prints the text of a string value; status 1 when it does not exist.
 reg_get() {
-    wine reg query "$1" /v "$2" "$reg_view" >"$work/reg.out" 2>"$work/reg.err" </dev/null || return 1
+    wine64 reg query "$1" /v "$2" "$reg_view" >"$work/reg.out" 2>"$work/reg.err" </dev/null || return 1
     tr -d '\r' <"$work/reg.out" | sed -n "s/^ *$2 *REG_SZ *//p"
 }
 
 reg_set() {
-    wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f "$reg_view" >/dev/null 2>&1 </dev/null ||
+    wine64 reg add "$1" /v "$2" /t REG_SZ /d "$3" /f "$reg_view" >/dev/null 2>&1 </dev/null ||
         fail "cannot write $1\\$2"
 }
 

@@ -2,13 +2,13 @@
 # Measures the running program under Wine against an empty Win32 program built the same
 # way: CPU time and wake-ups while idle, resident memory, the memory each opening of
 # the dialog leaves behind, and the files' sizes. Needs a Windows build first
-# (tools/test.sh, or build/i686 by hand). SKITTERA_MEASURED_PROGRAM measures another
+# (tools/test.sh, or build/x86_64 by hand). SKITTERA_MEASURED_PROGRAM measures another
 # skittera.exe (an older build, say) with the same helpers.
 #
 #   tests/benchmark/measure_program.sh [BUILD_DIR] [IDLE_SECONDS] [DIALOG_OPENINGS]
 set -u
 top=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(cd "${1:-$top/build/i686}" && pwd)
+build=$(cd "${1:-$top/build/x86_64}" && pwd)
 idle_seconds=${2:-60}
 dialog_openings=${3:-400}
 session_name=measure
@@ -74,7 +74,7 @@ dialog_growth=$(awk -v start="$dialog_start" -v end="${dialog_rss##* }" -v n="$d
 probe post close >/dev/null
 wait_program 15
 
-wine "$empty_program" >"$work/empty.out" 2>&1 </dev/null &
+skittera_exec_wine "$empty_program" >"$work/empty.out" 2>&1 </dev/null &
 program_pid=$! # ended by the session's clean-up if this script stops early
 sleep 2
 pid=$(linux_pid empty_program.exe) || fail "cannot find the empty program's process"

@@ -14,7 +14,7 @@ shift 4
 . "$(dirname "$0")/../../tools/wine-session.sh"
 
 # In the background, so that the watchdog's signal reaches the trap at once.
-wine "$program" "$@" >"$work/program.out" 2>"$work/program.err" </dev/null &
+skittera_exec_wine "$program" "$@" >"$work/program.out" 2>"$work/program.err" </dev/null &
 program_pid=$!
 code=0
 wait "$program_pid" || code=$?

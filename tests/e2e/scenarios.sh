@@ -2,7 +2,7 @@
 # End-to-end scenarios: the real program under Wine, on an Xvfb display and in a Wine
 # prefix of its own, driven from outside the way a user and the system would: xdotool
 # moves and clicks the pointer, the probe program looks at windows and pixels and sends
-# messages, and `wine reg` reads and writes the registry.
+# messages, and `wine64 reg` reads and writes the registry.
 #
 #   scenarios.sh SCENARIO PROGRAM.exe PROBE.exe WORKDIR
 #
@@ -74,7 +74,7 @@ exit_and_read_distance() {
 play_role() {
     local role=$1 word=$2 what=$3
     shift 3
-    wine "$probe_program" "$role" "$@" >"$work/$role.out" 2>&1 </dev/null &
+    skittera_exec_wine "$probe_program" "$role" "$@" >"$work/$role.out" 2>&1 </dev/null &
     role_pid=$!
     for _ in $(seq 100); do
         grep -q "$word" "$work/$role.out" 2>/dev/null && return 0
@@ -274,12 +274,12 @@ scenario_menu_end() {
 scenario_second_instance() {
     start_program
     local first_pid=$program_pid
-    wine "$program" >"$work/second.out" 2>&1 </dev/null
+    skittera_wine "$program" >"$work/second.out" 2>&1 </dev/null
     local code=$?
     [ "$code" = 0 ] || fail "the second start ended with $code"
     probe wait-dialog 10000 >/dev/null || fail "the first instance did not open its dialog"
     expect_window hidden
-    wine "$program" >"$work/third.out" 2>&1 </dev/null
+    skittera_wine "$program" >"$work/third.out" 2>&1 </dev/null
     code=$?
     [ "$code" = 0 ] || fail "the third start ended with $code"
     sleep 1
@@ -331,7 +331,7 @@ scenario_one_copy() {
         park_pointer 200 200
         local pids=() i
         for i in 1 2 3 4; do
-            wine "$program" >"$work/copy$i.out" 2>&1 </dev/null &
+            skittera_exec_wine "$program" >"$work/copy$i.out" 2>&1 </dev/null &
             pids+=($!)
         done
         wait_copies 60 "${pids[@]}"
@@ -355,7 +355,7 @@ scenario_one_copy() {
 
     play_role starting-copy holding "play a starting copy" 3000
     local starting=$role_pid
-    wine "$program" >"$work/program.out" 2>&1 </dev/null &
+    skittera_exec_wine "$program" >"$work/program.out" 2>&1 </dev/null &
     program_pid=$!
     wait_program 30
     [ "$exit_code" = 0 ] || {
@@ -610,7 +610,7 @@ scenario_display_change() {
 scenario_moves_after_splash() {
     # The session's desktop goes; from here on the prefix runs without one.
     wineserver -k >/dev/null 2>&1 </dev/null
-    wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 </dev/null ||
+    wine64 reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 </dev/null ||
         fail "cannot switch the virtual desktop off"
     cover_screens
     expect_test_screen # again: now without the virtual desktop
