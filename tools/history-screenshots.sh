@@ -4,18 +4,13 @@
 # dots per inch (Wine's LogPixels, as tools/dpi-screenshots.sh sets it), grabs the
 # screen and crops it to the window.
 #
-#   tools/history-screenshots.sh [BUILD-DIR]   default build/i686; writes docs/history.png,
+#   tools/history-screenshots.sh [BUILD-DIR]   default build/x86_64; writes docs/history.png,
 #                                             docs/history-144.png and docs/history-192.png
-#
-# The 64-bit build's preview runs with wine64, the 32-bit one with wine (a machine that
-# runs no 32-bit Linux program can take the pictures from build/x86_64 only).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$top/build/i686}
+build=${1:-$top/build/x86_64}
 preview=$build/tests/dialog/history_preview.exe
 [ -f "$preview" ] || { echo "no $preview: build the Windows target first" >&2; exit 1; }
-loader=wine
-case "$(basename "$build")" in *64*) loader=wine64 ;; esac
 
 # shellcheck source=tools/wine-env.sh
 . "$top/tools/wine-env.sh"
@@ -31,14 +26,15 @@ cleanup() {
 }
 skittera_on_exit cleanup
 
-# A prefix of its own, kept between runs: the dots per inch change in it.
+# A prefix of its own, kept between runs: the dots per inch change in it, and the tests'
+# prefixes keep theirs.
 if [ ! -f "$WINEPREFIX/.skittera-ready" ]; then
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
-    skittera_quiet_wine "$loader" wineboot -i
-    skittera_quiet_wine "$loader" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
-    skittera_quiet_wine "$loader" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$SKITTERA_SCREEN" /f
-    skittera_quiet_wine "$loader" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+    skittera_quiet_wine wine64 wineboot -i
+    skittera_quiet_wine wine64 reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
+    skittera_quiet_wine wine64 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$SKITTERA_SCREEN" /f
+    skittera_quiet_wine wine64 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
     skittera_quiet_wine wineserver -w
     skittera_add_wine_fonts "$WINEPREFIX"
     touch "$WINEPREFIX/.skittera-ready"
@@ -49,7 +45,7 @@ xvfb=${started#* }
 
 for dpi in 96 144 192; do
     for dpi_key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-        skittera_quiet_wine "$loader" reg add "$dpi_key" /v LogPixels /t REG_DWORD /d "$dpi" /f
+        skittera_quiet_wine wine64 reg add "$dpi_key" /v LogPixels /t REG_DWORD /d "$dpi" /f
     done
     skittera_quiet_wine wineserver -k
     skittera_quiet_wine wineserver -w
@@ -57,7 +53,7 @@ for dpi in 96 144 192; do
     [ "$dpi" = 96 ] && output=$top/docs/history.png
     rm -f "$work/rect"
     # Wine's output goes to files: see wine-env.sh.
-    "$loader" "$preview" "$work/rect" 6000 >"$work/out" 2>"$work/err" </dev/null &
+    skittera_exec_wine "$preview" "$work/rect" 6000 >"$work/out" 2>"$work/err" </dev/null &
     program=$!
     for _ in $(seq 150); do
         [ -s "$work/rect" ] && break
