@@ -5,6 +5,8 @@
 
 #include <ctime>
 
+#include "dialog/HistoryRecord.h"
+#include "dialog/HistoryWindow.h"
 #include "dialog/OdometerDisplay.h"
 #include "dialog/SpeedGauge.h"
 #include "engine/DisplayTexts.h"
@@ -194,6 +196,12 @@ void TakeRunAtLogonChoice(HWND dialog) {
     appState.runAtStartup = IsDlgButtonChecked(dialog, IDC_RUN_AT_LOGON) == BST_CHECKED ? 1 : 0;
 }
 
+// The history window, owned by this dialog, in the unit the drums show.
+void OpenHistory(HWND dialog) {
+    std::vector<DayEntry> days = ReadHistoryForWindow();
+    OpenHistoryWindow(dialog, days, LocalToday(), ShownUnit().divisor);
+}
+
 void CloseDialog(HWND dialog) {
     ReleaseGaugePictures();
     KillTimer(dialog, kTickTimer);
@@ -245,6 +253,9 @@ BOOL RunCommand(HWND dialog, int id) {
         return TRUE;
     case IDC_RUN_AT_LOGON:
         TakeRunAtLogonChoice(dialog);
+        return TRUE;
+    case IDC_HISTORY:
+        OpenHistory(dialog);
         return TRUE;
     default:
         return FALSE;

@@ -68,5 +68,21 @@
 #define IDC_GAUGE_FRAME 1041
 #define IDC_CURRENT_SPEED 1042
 #define IDC_AVERAGE_SPEED 1043
+#define IDC_HISTORY 1044 // "Storico...": opens the history window
+
+// The history window and its controls
+#define IDD_HISTORY 106
+#define IDC_HISTORY_DAYS 1050
+#define IDC_HISTORY_WEEKS 1051
+#define IDC_HISTORY_MONTHS 1052
+#define IDC_HISTORY_CHART 1053
+#define IDC_HISTORY_SELECTED 1054 // the line under the chart
+#define IDC_HISTORY_TODAY 1055
+#define IDC_HISTORY_YESTERDAY 1056
+#define IDC_HISTORY_THIS_WEEK 1057
+#define IDC_HISTORY_THIS_MONTH 1058
+#define IDC_HISTORY_RECORD_DATE 1059
+#define IDC_HISTORY_RECORD_DISTANCE 1060
+#define IDC_HISTORY_EXPORT 1061
 
 #endif

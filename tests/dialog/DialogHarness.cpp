@@ -6,6 +6,7 @@
 #include <string>
 
 #include "dialog/DrumPictures.h"
+#include "dialog/HistoryWindow.h"
 #include "dialog/PropertiesDialog.h"
 #include "dialog/SpeedGauge.h"
 #include "engine/DisplayTexts.h"
@@ -68,13 +69,15 @@ void ResetDialogState() {
     needleDy = 0;
 }
 
-INT_PTR RunPropertiesDialog(const DialogSteps& steps, DialogEnd end) {
+namespace {
+
+// Opens a modal window with `open` and drives it with the steps from inside its loop.
+INT_PTR RunModal(const std::function<INT_PTR()>& open, const DialogSteps& steps, DialogEnd end) {
     pendingSteps = &steps;
     pendingEnd = end;
     runningDialog = nullptr;
     UINT_PTR drive = SetTimer(nullptr, 0, 1, DriveDialog);
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROPERTIES), nullptr,
-                                     PropertiesDialogProc, 0);
+    INT_PTR result = open();
     if (result == -1) {
         KillTimer(nullptr, drive);
         ADD_FAILURE() << "the dialog did not open, error " << GetLastError();
@@ -86,6 +89,22 @@ INT_PTR RunPropertiesDialog(const DialogSteps& steps, DialogEnd end) {
     pendingSteps = nullptr;
     runningDialog = nullptr;
     return result;
+}
+
+} // namespace
+
+INT_PTR RunPropertiesDialog(const DialogSteps& steps, DialogEnd end) {
+    return RunModal(
+        [] {
+            return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROPERTIES), nullptr,
+                                   PropertiesDialogProc, 0);
+        },
+        steps, end);
+}
+
+INT_PTR RunHistoryWindow(const std::vector<DayEntry>& days, const CalendarDate& today, double unitDivisor,
+                         const DialogSteps& steps, DialogEnd end) {
+    return RunModal([&] { return OpenHistoryWindow(nullptr, days, today, unitDivisor); }, steps, end);
 }
 
 void SettleDialog(HWND dialog) {
@@ -144,4 +163,46 @@ void ExpectDrums(HWND dialog, int firstId, const std::string& row) {
         Pixels onScreen = CaptureClient(dialog, place);
         EXPECT_EQ(onScreen.rgb, expected.rgb) << "screen of cell " << id << " of " << row;
     }
+}
+
+namespace {
+
+bool IsBarColour(std::uint32_t pixel) {
+    return pixel == SystemColourRgb(COLOR_WINDOWTEXT) || pixel == SystemColourRgb(COLOR_HIGHLIGHT);
+}
+
+int SlotMiddle(const RECT& plot, int slot, int count) {
+    long width = plot.right - plot.left;
+    return static_cast<int>(plot.left + (width * slot + width / 2) / count);
+}
+
+} // namespace
+
+std::vector<int> ChartBarHeights(HWND chart, int count) {
+    RECT plot = HistoryChartPlot(chart);
+    Pixels pixels = CaptureClient(chart, plot);
+    std::vector<int> heights;
+    for (int slot = 0; slot < count; ++slot) {
+        int x = SlotMiddle(plot, slot, count) - plot.left;
+        int height = 0;
+        while (height < pixels.height && IsBarColour(pixels.At(x, pixels.height - 1 - height))) {
+            ++height;
+        }
+        heights.push_back(height);
+    }
+    return heights;
+}
+
+int SelectedChartBar(HWND chart, int count) {
+    RECT plot = HistoryChartPlot(chart);
+    Pixels pixels = CaptureClient(chart, plot);
+    int selected = -1;
+    for (int slot = 0; slot < count; ++slot) {
+        if (pixels.At(SlotMiddle(plot, slot, count) - plot.left, pixels.height - 1) ==
+            SystemColourRgb(COLOR_HIGHLIGHT)) {
+            EXPECT_EQ(selected, -1) << "two bars are selected: " << selected << " and " << slot;
+            selected = slot;
+        }
+    }
+    return selected;
 }

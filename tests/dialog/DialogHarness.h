@@ -8,7 +8,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "engine/DayFigures.h"
 #include "tests/support/WinTestSupport.h"
 
 using DialogSteps = std::function<void(HWND dialog)>;
@@ -26,6 +28,11 @@ void ResetDialogState();
 // DialogBoxParamA returned.
 INT_PTR RunPropertiesDialog(const DialogSteps& steps, DialogEnd end = DialogEnd::kHarnessCloses);
 
+// Opens the history window on the days as of `today`, runs the steps once it is shown
+// and painted, as RunPropertiesDialog does.
+INT_PTR RunHistoryWindow(const std::vector<DayEntry>& days, const CalendarDate& today, double unitDivisor,
+                         const DialogSteps& steps, DialogEnd end = DialogEnd::kHarnessCloses);
+
 // Lets the dialog handle what is waiting for it: painting, posted messages.
 void SettleDialog(HWND dialog);
 // One tick of the dialog's timer, at once.
@@ -40,5 +47,12 @@ RECT DrumPlace(HWND dialog, int id);
 // The screen shows the row's drums ("~" an empty drum) at the places of the cells from
 // firstId on, each exactly as its picture in the resources.
 void ExpectDrums(HWND dialog, int firstId, const std::string& row);
+
+// The history chart read from the screen: the height in pixels of the bar standing in
+// each of `count` equal slots of the chart's plot (its pixels in the window's text colour
+// or the selection colour, counted up from the plot's bottom at the slot's middle), and
+// the slot whose bar is in the selection colour (-1 for none).
+std::vector<int> ChartBarHeights(HWND chart, int count);
+int SelectedChartBar(HWND chart, int count);
 
 #endif

@@ -64,6 +64,8 @@ HWND VisiblePopupMenu() { return VisibleWindow("#32768"); }
 
 HWND VisibleDialog() { return VisibleWindow("#32770", "Skittera"); }
 
+HWND VisibleHistoryWindow() { return VisibleWindow("#32770", "Storico"); }
+
 struct MainWindowCount {
     int windows = 0;
     int icons = 0;
@@ -426,6 +428,22 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "wait-dialog") == 0) {
         return WaitAndPrintRect(wait, VisibleDialog, "dialog");
+    }
+    if (std::strcmp(command, "control") == 0 && argc == 3) {
+        HWND control = VisibleDialog() != nullptr ? GetDlgItem(VisibleDialog(), std::atoi(argv[2])) : nullptr;
+        return control != nullptr ? PrintRect("control", control) : 1;
+    }
+    if (std::strcmp(command, "wait-history") == 0) {
+        if (!WaitFor(wait, [] { return VisibleHistoryWindow() != nullptr; })) {
+            std::printf("no history window\n");
+            return 1;
+        }
+        bool owned = GetWindow(VisibleHistoryWindow(), GW_OWNER) == VisibleDialog();
+        std::printf("%s ", owned ? "owned" : "not-owned");
+        return PrintRect("history", VisibleHistoryWindow());
+    }
+    if (std::strcmp(command, "wait-no-history") == 0) {
+        return WaitFor(wait, [] { return VisibleHistoryWindow() == nullptr; }) ? 0 : 1;
     }
     if (std::strcmp(command, "dialogs") == 0) {
         int count = 0;

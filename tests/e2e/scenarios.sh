@@ -289,6 +289,31 @@ scenario_second_instance() {
     expect_exit_code 1
 }
 
+# A click on "Storico..." opens the history window in front of the properties dialog and
+# owned by it; Escape closes it and leaves the dialog, "Chiudi" in the dialog and "Esci"
+# then end as usual.
+scenario_history_window() {
+    start_program
+    probe post tray 0 515 >/dev/null
+    probe wait-dialog 10000 >/dev/null || fail "the double click did not open the dialog"
+    local button left top right bottom
+    button=$(probe control 1044) || fail "the dialog has no \"Storico...\" button"
+    read -r _ left top right bottom _ <<<"$button"
+    xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) sleep 0.3 click 1
+    local history
+    history=$(probe wait-history 10000) || fail "a click on \"Storico...\" opened no history window"
+    case "$history" in
+    "owned history "*" visible") ;;
+    *) fail "history window: $history, expected one owned by the dialog" ;;
+    esac
+    xdotool key Escape
+    probe wait-no-history 5000 >/dev/null || fail "Escape did not close the history window"
+    [ "$(probe dialogs)" = "dialogs 1" ] || fail "closing the history window closed the dialog"
+    probe close-dialog >/dev/null
+    probe post command 40001 >/dev/null
+    expect_exit_code 1
+}
+
 # Waits up to $1 seconds for the copies with the given process ids to end, and sets
 # copies_running (how many still run), copies_ended (their exit codes) and running_pid.
 wait_copies() {
@@ -681,7 +706,7 @@ scenario_day_record() {
 case "$scenario" in
 splash | path | menu | menu_keys | menu_end | second_instance | one_copy | end_session | checkpoint | \
     taskbar_created | late_shell | odd_registry | outside_messages | moves_after_splash | edid_size | two_monitors | \
-    display_change | day_record)
+    display_change | day_record | history_window)
     note "display $DISPLAY, prefix $WINEPREFIX"
     # The two monitors' figures are checked by their scenario.
     [ "$scenario" = two_monitors ] || expect_test_screen

@@ -420,7 +420,8 @@ WS_POPUP, WS_CAPTION, WS_SYSMENU = 0x80000000, 0x00C00000, 0x00080000
 DS_MODALFRAME, DS_SETFONT = 0x80, 0x40
 BS_PUSHBUTTON, BS_DEFPUSHBUTTON, BS_AUTOCHECKBOX, BS_GROUPBOX, BS_AUTORADIOBUTTON = 0, 1, 3, 7, 9
 SS_LEFT, SS_RIGHT, SS_BITMAP, SS_ETCHEDHORZ, SS_ETCHEDFRAME, SS_REALSIZEIMAGE = 0, 2, 0xE, 0x10, 0x12, 0x800
-WS_EX_TRANSPARENT = 0x20
+SS_NOPREFIX = 0x80
+WS_EX_TRANSPARENT, WS_EX_CLIENTEDGE = 0x20, 0x200
 BUTTON, STATIC = ("#", 0x80), ("#", 0x82)
 NO_ID = 0xFFFF
 PICTURE = SS_BITMAP | SS_REALSIZEIMAGE
@@ -461,9 +462,42 @@ DIALOG_CONTROLS = (
         (1043, STATIC, "Static", SS_LEFT, 0, (60, 72, 62, 8)),
         (NO_ID, STATIC, "Corrente:", SS_LEFT, 0, (27, 52, 31, 8)),
         (NO_ID, STATIC, "m/h", SS_LEFT, 0, (109, 104, 13, 8)),
+        # Added last: every control above keeps its place and its rank in the tab order.
+        (1044, BUTTON, "Storico...", BS_PUSHBUTTON | WS_TABSTOP, 0, (138, 175, 62, 14)),
     ]
 )
 HIDDEN_CONTROLS = {1041}
+
+
+def _figure(label_y, label, value_ids):
+    rows = [(NO_ID, STATIC, label, SS_LEFT, 0, (242, label_y, 81, 8))]
+    for i, value_id in enumerate(value_ids):
+        rows.append((value_id, STATIC, "", SS_LEFT, 0, (248, label_y + 9 * (i + 1), 75, 8)))
+    return rows
+
+
+# The history window: the period, the chart (a class of the program's own), the line under it, the figures
+# beside it, and the two buttons.
+HISTORY_CONTROLS = (
+    [
+        (1050, BUTTON, "Giorni", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0, (7, 6, 40, 10)),
+        (1051, BUTTON, "Settimane", BS_AUTORADIOBUTTON, 0, (50, 6, 50, 10)),
+        (1052, BUTTON, "Mesi", BS_AUTORADIOBUTTON, 0, (103, 6, 36, 10)),
+        # windres writes a class name in capitals; Windows compares class names without regard to case.
+        (1053, "SKITTERAHISTORYCHART", "", WS_GROUP | WS_TABSTOP, WS_EX_CLIENTEDGE, (7, 20, 228, 131)),
+        (1054, STATIC, "", SS_LEFT | SS_NOPREFIX, 0, (7, 155, 316, 16)),
+    ]
+    + _figure(20, "Oggi:", [1055])
+    + _figure(42, "Ieri:", [1056])
+    + _figure(64, "Questa settimana:", [1057])
+    + _figure(86, "Questo mese:", [1058])
+    + _figure(108, "Giorno record:", [1059, 1060])
+    + [
+        (NO_ID, STATIC, "", SS_ETCHEDHORZ, 0, (7, 176, 316, 1)),
+        (1061, BUTTON, "Esporta...", BS_PUSHBUTTON | WS_TABSTOP, 0, (218, 182, 50, 14)),
+        (2, BUTTON, "Chiudi", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, (273, 182, 50, 14)),
+    ]
+)
 
 
 def read_res(data):
@@ -571,6 +605,7 @@ def check_script_resources(entries, resources, failures):
     expected_keys = {(RT_BITMAP, i) for i in BITMAP_IDS} | {
         (RT_MENU, 103),
         (RT_DIALOG, 105),
+        (RT_DIALOG, 106),
         (RT_GROUP_ICON, 101),
         MANIFEST,
     }
@@ -618,25 +653,29 @@ def check_script_resources(entries, resources, failures):
         failures.check(menu == expected, "menu 103 is %r" % (menu,))
 
     if (RT_DIALOG, 105) in entries:
-        check_dialog(read_dialog(entries[(RT_DIALOG, 105)][1]), failures)
+        properties = read_dialog(entries[(RT_DIALOG, 105)][1])
+        check_dialog(properties, "Skittera", (219, 223), DIALOG_CONTROLS, failures)
+    if (RT_DIALOG, 106) in entries:
+        history = read_dialog(entries[(RT_DIALOG, 106)][1])
+        check_dialog(history, "Storico", (330, 203), HISTORY_CONTROLS, failures)
 
 
-def check_dialog(dialog, failures):
+def check_dialog(dialog, caption, size, expected_controls, failures):
     style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT
     failures.check(
         dialog["style"] == style, "dialog style 0x%08x, expected 0x%08x" % (dialog["style"], style)
     )
     failures.check(dialog["ex_style"] == 0, "dialog has extended style 0x%x" % dialog["ex_style"])
-    failures.check(dialog["rect"] == (0, 0, 219, 223), "dialog rectangle %s" % (dialog["rect"],))
+    failures.check(dialog["rect"] == (0, 0) + size, "dialog rectangle %s" % (dialog["rect"],))
     failures.check(dialog["menu"] == "" and dialog["class"] == "", "dialog has a menu or a class of its own")
-    failures.check(dialog["caption"] == "Skittera", "dialog caption %r" % dialog["caption"])
+    failures.check(dialog["caption"] == caption, "dialog caption %r" % dialog["caption"])
     failures.check(dialog["font"] == (8, "MS Sans Serif"), "dialog font %r" % (dialog["font"],))
     controls = dialog["controls"]
     failures.check(
-        len(controls) == len(DIALOG_CONTROLS),
-        "dialog has %d controls, expected %d" % (len(controls), len(DIALOG_CONTROLS)),
+        len(controls) == len(expected_controls),
+        "dialog %r has %d controls, expected %d" % (caption, len(controls), len(expected_controls)),
     )
-    for index, (got, want) in enumerate(zip(controls, DIALOG_CONTROLS)):
+    for index, (got, want) in enumerate(zip(controls, expected_controls)):
         control_id, control_class, text, style_bits, ex_style, rect = want
         base = WS_CHILD if control_id in HIDDEN_CONTROLS else WS_CHILD | WS_VISIBLE
         want = (control_id, control_class, text, base | style_bits, ex_style, rect)

@@ -241,7 +241,36 @@ void CheckDialog(HINSTANCE instance) {
         GetWindowRect(frameControl, &frame);
         std::printf("gauge frame: %ld x %ld pixels\n", frame.right - frame.left, frame.bottom - frame.top);
     }
+    Check(GetDlgItem(dialog, IDC_HISTORY) != nullptr, "the dialog has no \"Storico...\" button");
     DestroyWindow(dialog);
+}
+
+// The history window's template builds, with a stand-in for the chart's class (the program registers the
+// real one), and every control lies inside the window.
+void CheckHistoryWindow(HINSTANCE instance) {
+    WNDCLASSA chartClass = {};
+    chartClass.lpfnWndProc = DefWindowProcA;
+    chartClass.hInstance = instance;
+    chartClass.lpszClassName = "SkitteraHistoryChart";
+    RegisterClassA(&chartClass);
+    HWND dialog = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_HISTORY), nullptr, QuietDialogProc, 0);
+    if (!dialog) {
+        Check(false, "dialog %d cannot be created (error %lu)", IDD_HISTORY, GetLastError());
+        return;
+    }
+    Check(GetDlgItem(dialog, IDC_HISTORY_CHART) != nullptr, "the history window has no chart");
+    RECT client = {};
+    GetClientRect(dialog, &client);
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        RECT place = {};
+        GetWindowRect(control, &place);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+        Check(place.left >= 0 && place.top >= 0 && place.right <= client.right &&
+                  place.bottom <= client.bottom,
+              "history control %d runs out of the window", GetDlgCtrlID(control));
+    }
+    DestroyWindow(dialog);
+    UnregisterClassA("SkitteraHistoryChart", instance);
 }
 
 } // namespace
@@ -252,6 +281,7 @@ int main() {
     CheckIcon(instance);
     CheckMenu(instance);
     CheckDialog(instance);
+    CheckHistoryWindow(instance);
     if (failureCount) {
         std::printf("resource check: %d failure(s)\n", failureCount);
         return 1;

@@ -129,6 +129,18 @@ void SendKey(WORD virtualKey) {
     SendInput(2, input, sizeof(INPUT));
 }
 
+void SendText(const char* text) {
+    for (const char* c = text; *c != '\0'; ++c) {
+        INPUT input[2]{};
+        input[0].type = INPUT_KEYBOARD;
+        input[0].ki.wScan = static_cast<unsigned char>(*c);
+        input[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        input[1] = input[0];
+        input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(2, input, sizeof(INPUT));
+    }
+}
+
 // Runs the sender on a thread of its own while this thread pumps, so that this thread's
 // low-level hooks and windows take the input as it comes; pumps a little longer after.
 void SendWhilePumping(const std::function<void()>& sender) {

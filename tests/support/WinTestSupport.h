@@ -36,6 +36,8 @@ void MovePointerThrough(std::initializer_list<POINT> points);
 
 // One press and release of a key, to whatever has the keyboard.
 void SendKey(WORD virtualKey);
+// Types the text, character by character, to whatever has the keyboard.
+void SendText(const char* text);
 
 // --- Windows --------------------------------------------------------------------------
 

@@ -1,0 +1,370 @@
+// The history window under Wine: the chart read back from the screen, the selection
+// following the keys and the mouse, the periods, the figures beside the chart, and the
+// export, through the real Save As dialog too.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "dialog/HistoryWindow.h"
+#include "engine/DisplayTexts.h"
+#include "engine/HistorySummary.h"
+#include "resources/resource.h"
+#include "support/GdiTally.h"
+#include "tests/dialog/DialogHarness.h"
+
+namespace {
+
+const CalendarDate kToday{2026, 12, 9}; // a Wednesday
+
+// Thirty days up to today; day i (0 the oldest, 10 November) has 100 x (1 + 7i mod 10)
+// centimetres, so 1 to 10 metres in a jumbled order, i presses, 2i notches, i minutes.
+std::vector<DayEntry> ThirtyDays() {
+    std::vector<DayEntry> days;
+    for (int i = 0; i < 30; ++i) {
+        DayEntry day;
+        day.date = CivilFromDays(DaysFromCivil(kToday) - (29 - i));
+        day.figures = DayFigures{100.0 * (1 + (7 * i) % 10), static_cast<std::uint64_t>(i),
+                                 static_cast<std::uint64_t>(2 * i), static_cast<std::uint64_t>(60 * i)};
+        days.push_back(day);
+    }
+    return days;
+}
+
+int Metres(int i) { return 1 + (7 * i) % 10; }
+
+HWND Chart(HWND dialog) { return GetDlgItem(dialog, IDC_HISTORY_CHART); }
+
+void Press(HWND dialog, WORD key) {
+    SendKey(key);
+    PumpMessagesFor(150);
+    SettleDialog(dialog);
+}
+
+std::string Selected(HWND dialog) { return ControlText(dialog, IDC_HISTORY_SELECTED); }
+
+TEST(HistoryWindow, BarsStandInProportionToTheDistances) {
+    std::vector<DayEntry> days = ThirtyDays();
+    RunHistoryWindow(days, kToday, kMetres, [](HWND dialog) {
+        std::vector<int> heights = ChartBarHeights(Chart(dialog), 30);
+        const int tallest = heights[7]; // day 7 is one of the 10-metre days
+        ASSERT_GT(tallest, 40);
+        for (int i = 0; i < 30; ++i) {
+            // Within a pixel of the share of the tallest bar.
+            EXPECT_NEAR(heights[static_cast<std::size_t>(i)] * 10.0, tallest * Metres(i), 10.0)
+                << "bar " << i;
+        }
+    });
+}
+
+TEST(HistoryWindow, TheSelectionFollowsTheKeysAndTheMouse) {
+    std::vector<DayEntry> days = ThirtyDays();
+    RunHistoryWindow(days, kToday, kMetres, [](HWND dialog) {
+        HWND chart = Chart(dialog);
+        SetForegroundWindow(dialog);
+        EXPECT_EQ(GetFocus(), chart);
+        EXPECT_EQ(SelectedChartBar(chart, 30), 29);
+        EXPECT_EQ(Selected(dialog),
+                  "mer 09.12.2026: 4.00 m, 29 clic, 58 scatti della rotella, attivo 0:29:00");
+
+        const struct {
+            WORD key;
+            int selected;
+            const char* date;
+        } steps[] = {
+            {VK_LEFT, 28, "mar 08.12.2026: 7.00 m"}, {VK_HOME, 0, "mar 10.11.2026: 1.00 m"},
+            {VK_LEFT, 0, "mar 10.11.2026"},          {VK_RIGHT, 1, "mer 11.11.2026: 8.00 m"},
+            {VK_END, 29, "mer 09.12.2026"},          {VK_RIGHT, 29, "mer 09.12.2026"},
+        };
+        for (const auto& step : steps) {
+            Press(dialog, step.key);
+            EXPECT_EQ(SelectedChartBar(chart, 30), step.selected) << "after key " << step.key;
+            EXPECT_EQ(Selected(dialog).rfind(step.date, 0), 0u) << Selected(dialog);
+        }
+
+        // A click in the middle of the eleventh slot.
+        RECT plot = HistoryChartPlot(chart);
+        POINT point{plot.left + (plot.right - plot.left) * 21 / 60, plot.bottom - 2};
+        ClientToScreen(chart, &point);
+        SendClick(point.x, point.y);
+        PumpMessagesFor(150);
+        SettleDialog(dialog);
+        EXPECT_EQ(SelectedChartBar(chart, 30), 10);
+        EXPECT_EQ(Selected(dialog).rfind("ven 20.11.2026", 0), 0u) << Selected(dialog);
+    });
+}
+
+TEST(HistoryWindow, WeeksMonthsAndTheFiguresBesideTheChart) {
+    std::vector<DayEntry> days = ThirtyDays();
+    RunHistoryWindow(days, kToday, kMetres, [](HWND dialog) {
+        // Today 4, yesterday 7, Monday 10; December holds days 21 to 29; the first
+        // 10-metre day is day 7, 17 November.
+        EXPECT_EQ(ControlText(dialog, IDC_HISTORY_TODAY), "4.00 m");
+        EXPECT_EQ(ControlText(dialog, IDC_HISTORY_YESTERDAY), "7.00 m");
+        EXPECT_EQ(ControlText(dialog, IDC_HISTORY_THIS_WEEK), "21.00 m");
+        EXPECT_EQ(ControlText(dialog, IDC_HISTORY_THIS_MONTH), "54.00 m");
+        EXPECT_EQ(ControlText(dialog, IDC_HISTORY_RECORD_DATE), "17.11.2026");
+        EXPECT_EQ(ControlText(dialog, IDC_HISTORY_RECORD_DISTANCE), "10.00 m");
+
+        Click(dialog, IDC_HISTORY_WEEKS);
+        EXPECT_EQ(Selected(dialog), "settimana 50 del 2026 (07.12 - 13.12): 21.00 m, 84 clic, 168 scatti "
+                                    "della rotella, attivo 1:24:00");
+        std::vector<int> weeks = ChartBarHeights(Chart(dialog), 12);
+        for (int week = 0; week < 12; ++week) {
+            // The thirty days fall in the weeks of 9 November to 7 December, the last five.
+            EXPECT_EQ(weeks[static_cast<std::size_t>(week)] > 0, week >= 7) << "week " << week;
+        }
+        EXPECT_EQ(SelectedChartBar(Chart(dialog), 12), 11);
+
+        Click(dialog, IDC_HISTORY_MONTHS);
+        EXPECT_EQ(Selected(dialog),
+                  "dicembre 2026: 54.00 m, 225 clic, 450 scatti della rotella, attivo 3:45:00");
+        std::vector<int> months = ChartBarHeights(Chart(dialog), 12);
+        // November holds days 0 to 20: 1 + 7i mod 10 over 21 days is twice 55 and 1, 111 metres.
+        EXPECT_NEAR(months[10] * 54.0, months[11] * 111.0, 111.0);
+    });
+}
+
+// --- Export ---------------------------------------------------------------------------
+
+std::string NewFolder(const char* name) {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string folder = std::string(temp) + name + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    while (search != INVALID_HANDLE_VALUE) {
+        if (found.cFileName[0] != '.') {
+            names.push_back(found.cFileName);
+        }
+        if (!FindNextFileA(search, &found)) {
+            FindClose(search);
+            break;
+        }
+    }
+    return names;
+}
+
+std::vector<std::string> Lines(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream content;
+    content << file.rdbuf();
+    std::vector<std::string> lines;
+    std::string text = content.str();
+    for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+// The file a spreadsheet in this user's language reads as columns.
+void ExpectExportedFile(const std::string& path) {
+    char separator[8] = "";
+    char decimalMark[8] = "";
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SLIST, separator, sizeof separator);
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimalMark, sizeof decimalMark);
+    std::string s = separator;
+    std::vector<std::string> lines = Lines(path);
+    ASSERT_EQ(lines.size(), 31u) << path;
+    EXPECT_EQ(lines[0],
+              "Data" + s + "Distanza (cm)" + s + "Clic" + s + "Scatti della rotella" + s + "Secondi attivi");
+    EXPECT_EQ(lines[1], "2026-11-10" + s + "100" + decimalMark + "0000000000" + s + "0" + s + "0" + s + "0");
+    EXPECT_EQ(lines[30],
+              "2026-12-09" + s + "400" + decimalMark + "0000000000" + s + "29" + s + "58" + s + "1740");
+}
+
+TEST(HistoryExport, ReplacesTheFileWholeOrLeavesItAlone) {
+    std::vector<DayEntry> days = ThirtyDays();
+    std::string folder = NewFolder("skittera-export-");
+    std::string target = folder + "\\storico.csv";
+    {
+        std::ofstream old(target, std::ios::binary);
+        old << "an older export";
+    }
+    DWORD error = 0;
+    ASSERT_TRUE(ExportHistoryCsv(days, target.c_str(), &error)) << error;
+    ExpectExportedFile(target);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"storico.csv"});
+
+    // A folder of that name cannot be replaced by a file: the write fails, says why, and
+    // leaves neither the folder's place nor a half-written file behind.
+    std::string blocked = folder + "\\occupato.csv";
+    CreateDirectoryA(blocked.c_str(), nullptr);
+    EXPECT_FALSE(ExportHistoryCsv(days, blocked.c_str(), &error));
+    EXPECT_NE(error, 0u);
+    EXPECT_NE(GetFileAttributesA(blocked.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(FilesIn(folder).size(), 2u);
+    EXPECT_FALSE(ExportHistoryCsv(days, (folder + "\\missing\\storico.csv").c_str(), &error));
+    EXPECT_EQ(FilesIn(folder).size(), 2u);
+
+    RemoveDirectoryA(blocked.c_str());
+    DeleteFileA(target.c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
+std::string saveAsTarget;
+HWND historyDialog = nullptr;
+bool saveAsFound = false;
+
+BOOL CALLBACK FindSaveAs(HWND window, LPARAM found) {
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (std::string(className) == "#32770" && window != historyDialog && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Types the file's full name into the Save As dialog, where the name is selected when it
+// opens, and presses Enter.
+void CALLBACK DriveSaveAs(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND saveAs = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindSaveAs, reinterpret_cast<LPARAM>(&saveAs));
+    if (saveAs == nullptr || saveAsFound) {
+        return;
+    }
+    saveAsFound = true;
+    KillTimer(nullptr, timer);
+    SetForegroundWindow(saveAs);
+    PumpMessagesFor(300);
+    SendText(saveAsTarget.c_str());
+    PumpMessagesFor(200);
+    SendKey(VK_RETURN);
+}
+
+void CALLBACK CancelSaveAs(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND saveAs = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindSaveAs, reinterpret_cast<LPARAM>(&saveAs));
+    if (saveAs != nullptr) {
+        ADD_FAILURE() << "the Save As dialog did not take the keys";
+        PostMessageA(saveAs, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
+TEST(HistoryExport, ThroughTheSaveAsDialogDrivenByKeys) {
+    std::vector<DayEntry> days = ThirtyDays();
+    std::string folder = NewFolder("skittera-saveas-");
+    saveAsTarget = folder + "\\dal-dialogo.csv";
+    saveAsFound = false;
+    RunHistoryWindow(days, kToday, kMetres, [](HWND dialog) {
+        historyDialog = dialog;
+        SetTimer(nullptr, 0, 100, DriveSaveAs);
+        UINT_PTR rescue = SetTimer(nullptr, 0, 15000, CancelSaveAs);
+        Click(dialog, IDC_HISTORY_EXPORT); // returns when the Save As dialog has closed
+        KillTimer(nullptr, rescue);
+        EXPECT_TRUE(saveAsFound);
+    });
+    ExpectExportedFile(saveAsTarget);
+    DeleteFileA(saveAsTarget.c_str());
+    RemoveDirectoryA(folder.c_str());
+    historyDialog = nullptr;
+}
+
+// Escape reaches the window through its own modal loop, which turns it into "Chiudi".
+TEST(HistoryWindow, EscapeClosesIt) {
+    std::vector<DayEntry> days = ThirtyDays();
+    INT_PTR result = RunHistoryWindow(
+        days, kToday, kMetres,
+        [](HWND dialog) {
+            SetForegroundWindow(dialog);
+            SendKey(VK_ESCAPE);
+        },
+        DialogEnd::kStepsClose);
+    EXPECT_EQ(result, 0);
+}
+
+// The colours of a high-contrast scheme (Windows' "High Contrast Black"): the window
+// draws in them, and the bars keep their proportions.
+TEST(HistoryWindow, DrawsInTheSystemsColours) {
+    const int elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_GRAYTEXT};
+    const COLORREF contrast[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(26, 235, 255), RGB(63, 242, 63)};
+    COLORREF saved[4];
+    for (int i = 0; i < 4; ++i) {
+        saved[i] = GetSysColor(elements[i]);
+    }
+    ASSERT_TRUE(SetSysColors(4, elements, contrast));
+    std::vector<DayEntry> days = ThirtyDays();
+    RunHistoryWindow(days, kToday, kMetres, [](HWND dialog) {
+        HWND chart = Chart(dialog);
+        RECT client;
+        GetClientRect(chart, &client);
+        EXPECT_EQ(CaptureClient(chart, RECT{1, 1, 2, 2}).At(0, 0), 0u); // the ground is the window colour
+        std::vector<int> heights = ChartBarHeights(chart, 30);
+        EXPECT_NEAR(heights[0] * 10.0, heights[7] * 1.0, 10.0); // 1 and 10 metres
+        EXPECT_GT(heights[0], 0);
+        EXPECT_EQ(SelectedChartBar(chart, 30), 29);
+    });
+    SetSysColors(4, elements, saved);
+}
+
+HWND propertiesDialog = nullptr;
+HWND openedHistory = nullptr;
+
+BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM found) {
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (std::string(className) == "#32770" && window != propertiesDialog && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK CheckAndCloseHistory(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND window = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindOwnedDialog, reinterpret_cast<LPARAM>(&window));
+    if (window == nullptr) {
+        return;
+    }
+    KillTimer(nullptr, timer);
+    openedHistory = window;
+    char caption[32] = "";
+    GetWindowTextA(window, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Storico");
+    EXPECT_EQ(GetWindow(window, GW_OWNER), propertiesDialog);
+    EXPECT_FALSE(IsWindowEnabled(propertiesDialog)); // modal
+    EXPECT_NE(GetDlgItem(window, IDC_HISTORY_CHART), nullptr);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+// "Storico..." opens the window over the properties dialog, owned by it.
+TEST(HistoryWindow, OpensFromThePropertiesDialog) {
+    ResetDialogState();
+    RunPropertiesDialog([](HWND dialog) {
+        propertiesDialog = dialog;
+        openedHistory = nullptr;
+        SetTimer(nullptr, 0, 50, CheckAndCloseHistory);
+        Click(dialog, IDC_HISTORY); // returns when the history window has closed
+        EXPECT_NE(openedHistory, nullptr);
+        EXPECT_TRUE(IsWindowEnabled(dialog));
+    });
+    propertiesDialog = nullptr;
+}
+
+TEST(HistoryWindow, LeavesNoDrawingObjectsBehind) {
+    std::vector<DayEntry> days = ThirtyDays();
+    long baseline = GdiObjectsInUse();
+    for (int opening = 0; opening < 3; ++opening) {
+        RunHistoryWindow(days, kToday, kKilometres, [](HWND dialog) {
+            for (int id : {IDC_HISTORY_WEEKS, IDC_HISTORY_MONTHS, IDC_HISTORY_DAYS}) {
+                Click(dialog, id);
+                SendMessageA(Chart(dialog), WM_KEYDOWN, VK_HOME, 0);
+                SettleDialog(dialog);
+            }
+        });
+        EXPECT_EQ(GdiObjectsInUse(), baseline) << "opening " << opening;
+    }
+}
+
+} // namespace
