@@ -6,8 +6,8 @@
 
 // The stored days, and today's as the counting holds it now: the stored value of today
 // is up to one checkpoint behind.
-std::vector<DayEntry> ReadHistoryForWindow() {
-    std::vector<DayEntry> days = LoadHistory();
+DayList ReadHistoryForWindow() {
+    DayList days = LoadHistory();
     OdometerState now = SnapshotMeasurement();
     if (!IsValidDate(now.day)) {
         return days;
@@ -18,6 +18,8 @@ std::vector<DayEntry> ReadHistoryForWindow() {
             return days;
         }
     }
-    days.push_back(DayEntry{now.day, now.dayFigures});
+    // A day the clock went back before the newest stored one still goes where its date says.
+    days.Append(DayEntry{now.day, now.dayFigures});
+    days.SortByDate();
     return days;
 }

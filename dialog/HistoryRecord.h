@@ -2,11 +2,9 @@
 #ifndef SKITTERA_DIALOG_HISTORYRECORD_H
 #define SKITTERA_DIALOG_HISTORYRECORD_H
 
-#include <vector>
-
 #include "engine/DayFigures.h"
 
 // Every readable day of the record, today's figures as counted so far included.
-std::vector<DayEntry> ReadHistoryForWindow();
+DayList ReadHistoryForWindow();
 
 #endif

@@ -28,7 +28,7 @@ constexpr int kTickLength = 3;
 // What the open window shows. One history window is open at a time (it is modal), so
 // its state is process-wide like the rest of the program's.
 struct HistoryView {
-    const std::vector<DayEntry>* days = nullptr;
+    const DayList* days = nullptr;
     CalendarDate today;
     double unitDivisor = kCentimetres;
     HistoryBars bars;
@@ -39,7 +39,7 @@ struct HistoryView {
 HistoryView view;
 
 struct HistoryWindowInput {
-    const std::vector<DayEntry>* days;
+    const DayList* days;
     CalendarDate today;
     double unitDivisor;
 };
@@ -428,7 +428,7 @@ DWORD FailureCode() {
 
 // The export's steps: a new file beside the target, the record into it, then the file
 // in the target's place. The error of the step that failed, or 0.
-DWORD WriteHistoryFile(const std::vector<DayEntry>& days, const char* path) {
+DWORD WriteHistoryFile(const DayList& days, const char* path) {
     // The folder keeps its last backslash, so that C:\file.csv gives C:\ and not the
     // current folder of drive C.
     char folder[MAX_PATH];
@@ -552,8 +552,7 @@ INT_PTR CALLBACK HistoryWindowProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 } // namespace
 
-INT_PTR OpenHistoryWindow(HWND owner, const std::vector<DayEntry>& days, const CalendarDate& today,
-                          double unitDivisor) {
+INT_PTR OpenHistoryWindow(HWND owner, const DayList& days, const CalendarDate& today, double unitDivisor) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     if (!RegisterChartClass(instance)) {
         return -1;
@@ -565,7 +564,7 @@ INT_PTR OpenHistoryWindow(HWND owner, const std::vector<DayEntry>& days, const C
     return result;
 }
 
-bool ExportHistoryCsv(const std::vector<DayEntry>& days, const char* path, DWORD* error) {
+bool ExportHistoryCsv(const DayList& days, const char* path, DWORD* error) {
     DWORD failure = WriteHistoryFile(days, path);
     if (error != nullptr) {
         *error = failure;

@@ -6,20 +6,17 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "engine/DayFigures.h"
 
 // Shows the days (any order) as of `today`, the distances in the unit of unitDivisor;
 // returns when the window is closed: 0, or -1 when it could not open.
-INT_PTR OpenHistoryWindow(HWND owner, const std::vector<DayEntry>& days, const CalendarDate& today,
-                          double unitDivisor);
+INT_PTR OpenHistoryWindow(HWND owner, const DayList& days, const CalendarDate& today, double unitDivisor);
 
 // Writes the record as CSV to the file at path, in the user's list separator and
 // decimal mark. The file is written beside the target under another name and then put
 // in its place, so a failure leaves the target as it was; on failure *error holds the
 // system's error code.
-bool ExportHistoryCsv(const std::vector<DayEntry>& days, const char* path, DWORD* error);
+bool ExportHistoryCsv(const DayList& days, const char* path, DWORD* error);
 
 // The rectangle the chart's bars stand in, in the chart's client coordinates: bar i of
 // n fills the i-th of n equal slots from its left, growing up from its bottom.

@@ -198,7 +198,7 @@ void TakeRunAtLogonChoice(HWND dialog) {
 
 // The history window, owned by this dialog, in the unit the drums show.
 void OpenHistory(HWND dialog) {
-    std::vector<DayEntry> days = ReadHistoryForWindow();
+    DayList days = ReadHistoryForWindow();
     OpenHistoryWindow(dialog, days, LocalToday(), ShownUnit().divisor);
 }
 

@@ -1,9 +1,12 @@
-// The record of each day: what the program measured on one local calendar day. Free of
-// <windows.h>: the counting rules, the stored format and the summaries are tested natively.
+// The record of each day: what the program measured on one local calendar day, and the
+// calendar's arithmetic. Free of <windows.h>: the counting rules, the stored format and the
+// summaries are tested natively.
 #ifndef SKITTERA_ENGINE_DAYFIGURES_H
 #define SKITTERA_ENGINE_DAYFIGURES_H
 
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 // A local calendar date (the Gregorian calendar, month 1 to 12, day 1 to 31).
 struct CalendarDate {
@@ -26,6 +29,17 @@ inline bool operator<(const CalendarDate& a, const CalendarDate& b) {
     return a.day < b.day;
 }
 
+// Days since 1970-01-01 of the proleptic Gregorian calendar (negative before), and back.
+std::int64_t DaysFromCivil(const CalendarDate& date);
+CalendarDate CivilFromDays(std::int64_t days);
+// Whether the date names a real day of a year from 1 to 9999.
+bool IsValidDate(const CalendarDate& date);
+// 0 for a month that is no month.
+int DaysInMonth(int year, int month);
+// Floor division and remainder, for day numbers before 1970.
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b);
+std::int64_t FloorMod(std::int64_t a, std::int64_t b);
+
 // The four figures of one day.
 struct DayFigures {
     double distanceCm = 0;           // the same measurement as the counter
@@ -38,6 +52,45 @@ struct DayFigures {
 struct DayEntry {
     CalendarDate date;
     DayFigures figures;
+};
+
+// The record of the days, as a list on the C heap that throws nothing: the program is built
+// without exceptions, and std::vector would bring the C++ library's exception runtime in
+// with its length error and its allocator. A day that finds no memory is not added: Append
+// then returns false and the list stays as it was.
+class DayList {
+public:
+    DayList() = default;
+    // Every entry that finds memory, in order (for building small lists in place).
+    DayList(std::initializer_list<DayEntry> entries);
+    DayList(const DayList&) = delete;
+    DayList& operator=(const DayList&) = delete;
+    DayList(DayList&& other) noexcept;
+    DayList& operator=(DayList&& other) noexcept;
+    ~DayList();
+
+    bool Append(const DayEntry& entry);
+    // A copy of other's entries in place of this list's; false, and this list empty, when
+    // there is no memory for them.
+    bool CopyFrom(const DayList& other);
+    // Oldest first; days of the same date keep their order.
+    void SortByDate();
+
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    DayEntry& operator[](std::size_t index) { return entries_[index]; }
+    const DayEntry& operator[](std::size_t index) const { return entries_[index]; }
+    DayEntry* begin() { return entries_; }
+    DayEntry* end() { return entries_ + count_; }
+    const DayEntry* begin() const { return entries_; }
+    const DayEntry* end() const { return entries_ + count_; }
+
+private:
+    bool Reserve(std::size_t capacity);
+
+    DayEntry* entries_ = nullptr;
+    std::size_t count_ = 0;
+    std::size_t capacity_ = 0;
 };
 
 #endif

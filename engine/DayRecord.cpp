@@ -4,13 +4,6 @@
 
 namespace {
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int year, int month) {
-    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
 // The magnitude of a wheel delta, without the overflow that negating the most negative
 // int would be.
 unsigned WheelMagnitude(int delta) {
@@ -18,11 +11,6 @@ unsigned WheelMagnitude(int delta) {
 }
 
 } // namespace
-
-bool IsValidDate(const CalendarDate& date) {
-    return date.year >= 1 && date.year <= 9999 && date.month >= 1 && date.month <= 12 && date.day >= 1 &&
-           date.day <= DaysInMonth(date.year, date.month);
-}
 
 bool IsDayEvent(int code, unsigned message) {
     if (code != kHookActionCode) {

@@ -39,6 +39,4 @@ void ContinueDay(OdometerState& state, const CalendarDate& date, const DayFigure
 // The local calendar date at a time; year 0 when the time cannot be converted.
 CalendarDate LocalCalendarDate(std::time_t when);
 
-bool IsValidDate(const CalendarDate& date);
-
 #endif

@@ -1,6 +1,5 @@
 #include "engine/HistoryCsv.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -103,8 +102,7 @@ CsvFormat MakeCsvFormat(const char* listSeparator, const char* decimalMark) {
     return format;
 }
 
-bool WriteHistoryCsv(const std::vector<DayEntry>& days, const CsvFormat& format, CsvSink sink,
-                     void* context) {
+bool WriteHistoryCsv(const DayList& days, const CsvFormat& format, CsvSink sink, void* context) {
     Row header(format);
     for (const char* title : kHeader) {
         header.Add(title);
@@ -112,9 +110,11 @@ bool WriteHistoryCsv(const std::vector<DayEntry>& days, const CsvFormat& format,
     if (!header.Send(sink, context)) {
         return false;
     }
-    std::vector<DayEntry> ordered(days);
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const DayEntry& a, const DayEntry& b) { return a.date < b.date; });
+    DayList ordered;
+    if (!ordered.CopyFrom(days)) {
+        return false;
+    }
+    ordered.SortByDate();
     for (const DayEntry& day : ordered) {
         if (!IsValidDate(day.date)) {
             continue;

@@ -6,7 +6,6 @@
 #define SKITTERA_ENGINE_HISTORYCSV_H
 
 #include <cstddef>
-#include <vector>
 
 #include "engine/DayFigures.h"
 
@@ -31,6 +30,6 @@ using CsvSink = bool (*)(void* context, const char* bytes, std::size_t count);
 // point), the counts as whole numbers; a distance that is not a finite number is left
 // empty. Fields that hold the separator are quoted. Lines end with CR LF. Says whether
 // the sink took everything.
-bool WriteHistoryCsv(const std::vector<DayEntry>& days, const CsvFormat& format, CsvSink sink, void* context);
+bool WriteHistoryCsv(const DayList& days, const CsvFormat& format, CsvSink sink, void* context);
 
 #endif

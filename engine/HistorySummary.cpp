@@ -8,10 +8,6 @@
 
 namespace {
 
-// Floor division and remainder, for day numbers before 1970.
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
-std::int64_t FloorMod(std::int64_t a, std::int64_t b) { return a - FloorDiv(a, b) * b; }
-
 std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) {
     return b > std::numeric_limits<std::uint64_t>::max() - a ? std::numeric_limits<std::uint64_t>::max()
                                                              : a + b;
@@ -70,46 +66,6 @@ bool Within(const CalendarDate& date, std::int64_t firstDay, std::int64_t lastDa
 
 } // namespace
 
-// Howard Hinnant's days-from-civil: eras of 400 years, years starting in March so that
-// the leap day is the last of the year.
-std::int64_t DaysFromCivil(const CalendarDate& date) {
-    std::int64_t year = date.year - (date.month <= 2 ? 1 : 0);
-    std::int64_t era = FloorDiv(year, 400);
-    std::int64_t yearOfEra = year - era * 400;
-    std::int64_t monthFromMarch = date.month > 2 ? date.month - 3 : date.month + 9;
-    std::int64_t dayOfYear = (153 * monthFromMarch + 2) / 5 + date.day - 1;
-    std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-CalendarDate CivilFromDays(std::int64_t days) {
-    days += 719468;
-    std::int64_t era = FloorDiv(days, 146097);
-    std::int64_t dayOfEra = days - era * 146097;
-    std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    std::int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
-    CalendarDate date;
-    date.day = static_cast<int>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
-    date.month = static_cast<int>(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
-    date.year = static_cast<int>(yearOfEra + era * 400 + (date.month <= 2 ? 1 : 0));
-    return date;
-}
-
-int DaysInMonth(int year, int month) {
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12) {
-        return 0;
-    }
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
-bool IsValidDate(const CalendarDate& date) {
-    return date.year >= 1 && date.year <= 9999 && date.day >= 1 &&
-           date.day <= DaysInMonth(date.year, date.month);
-}
-
 // 1970-01-01 was a Thursday.
 int WeekdayFromMonday(const CalendarDate& date) {
     return static_cast<int>(FloorMod(DaysFromCivil(date) + 3, 7));
@@ -139,7 +95,7 @@ int BarCount(HistoryPeriod period) {
 
 // The periods end with the one that holds today; a day of the record outside them, or
 // with a date that is no date, is left out. Days without a record are bars of 0.
-HistoryBars BuildBars(const std::vector<DayEntry>& days, const CalendarDate& today, HistoryPeriod period) {
+HistoryBars BuildBars(const DayList& days, const CalendarDate& today, HistoryPeriod period) {
     HistoryBars result;
     result.period = period;
     if (!IsValidDate(today)) {
@@ -183,7 +139,7 @@ double CountedDistanceCm(double distanceCm) {
 }
 
 // The record day is the day with the longest distance; of two equal days, the earlier.
-HistorySummary SummariseHistory(const std::vector<DayEntry>& days, const CalendarDate& today) {
+HistorySummary SummariseHistory(const DayList& days, const CalendarDate& today) {
     HistorySummary summary;
     if (!IsValidDate(today)) {
         return summary;

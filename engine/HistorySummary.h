@@ -7,18 +7,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "engine/DayFigures.h"
 
 // --- Calendar -------------------------------------------------------------------------
 
-// Days since 1970-01-01 of the proleptic Gregorian calendar (negative before), and back.
-std::int64_t DaysFromCivil(const CalendarDate& date);
-CalendarDate CivilFromDays(std::int64_t days);
-// Whether the date names a real day of a year from 1 to 9999.
-bool IsValidDate(const CalendarDate& date);
-int DaysInMonth(int year, int month);
 // 0 for Monday up to 6 for Sunday.
 int WeekdayFromMonday(const CalendarDate& date);
 
@@ -52,7 +45,7 @@ struct HistoryBars {
 };
 
 int BarCount(HistoryPeriod period);
-HistoryBars BuildBars(const std::vector<DayEntry>& days, const CalendarDate& today, HistoryPeriod period);
+HistoryBars BuildBars(const DayList& days, const CalendarDate& today, HistoryPeriod period);
 
 // --- Figures beside the chart ---------------------------------------------------------
 
@@ -66,7 +59,7 @@ struct HistorySummary {
     double recordDistanceCm = 0;
 };
 
-HistorySummary SummariseHistory(const std::vector<DayEntry>& days, const CalendarDate& today);
+HistorySummary SummariseHistory(const DayList& days, const CalendarDate& today);
 
 // The distance a day or a bar counts with: a value that is not a finite number, or
 // below 0, counts as 0 (only a damaged record can hold one).

@@ -1,6 +1,5 @@
 #include "settings/History.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -83,7 +82,7 @@ void AppendCount(TextString& text, std::uint64_t value) {
 void CollectDay(void* context, const char* name, const TextString& text) {
     DayEntry entry;
     if (ParseDayName(name, entry.date) && ParseDayValue(text.buffer, entry.figures)) {
-        static_cast<std::vector<DayEntry>*>(context)->push_back(entry);
+        static_cast<DayList*>(context)->Append(entry);
     }
 }
 
@@ -158,9 +157,9 @@ int WriteStoredDay(SettingsStore& store, const CalendarDate& date, const DayFigu
     return store.WriteString(kHistorySubkey, FormatDayName(date).buffer, FormatDayValue(figures));
 }
 
-std::vector<DayEntry> LoadHistoryFrom(SettingsStore& store) {
-    std::vector<DayEntry> days;
+DayList LoadHistoryFrom(SettingsStore& store) {
+    DayList days;
     store.ForEachString(kHistorySubkey, CollectDay, &days);
-    std::sort(days.begin(), days.end(), [](const DayEntry& a, const DayEntry& b) { return a.date < b.date; });
+    days.SortByDate();
     return days;
 }

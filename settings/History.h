@@ -6,8 +6,6 @@
 #ifndef SKITTERA_SETTINGS_HISTORY_H
 #define SKITTERA_SETTINGS_HISTORY_H
 
-#include <vector>
-
 #include "engine/DayFigures.h"
 #include "settings/SettingsStore.h"
 #include "support/TextString.h"
@@ -27,9 +25,9 @@ enum class StoredDay { Missing, Readable, Unreadable };
 StoredDay ReadStoredDay(SettingsStore& store, const CalendarDate& date, DayFigures& figures);
 int WriteStoredDay(SettingsStore& store, const CalendarDate& date, const DayFigures& figures);
 // Every day that can be read, oldest first.
-std::vector<DayEntry> LoadHistoryFrom(SettingsStore& store);
+DayList LoadHistoryFrom(SettingsStore& store);
 
 // Over the process-wide store (settings/Settings_win.cpp).
-std::vector<DayEntry> LoadHistory();
+DayList LoadHistory();
 
 #endif

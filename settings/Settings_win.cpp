@@ -118,4 +118,4 @@ int SaveSettingsCheckpoint() {
     return SaveUserSettingsTo(settingsStore, SavedState()) & written;
 }
 
-std::vector<DayEntry> LoadHistory() { return LoadHistoryFrom(settingsStore); }
+DayList LoadHistory() { return LoadHistoryFrom(settingsStore); }

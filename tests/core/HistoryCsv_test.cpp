@@ -14,7 +14,7 @@ bool Collect(void* context, const char* bytes, std::size_t count) {
     return true;
 }
 
-std::string Csv(const std::vector<DayEntry>& days, const CsvFormat& format) {
+std::string Csv(const DayList& days, const CsvFormat& format) {
     std::string file;
     EXPECT_TRUE(WriteHistoryCsv(days, format, Collect, &file));
     return file;
@@ -74,7 +74,7 @@ DayEntry Day(int year, int month, int day, double cm, std::uint64_t presses, std
 }
 
 TEST(HistoryCsv, ItalianFileAsWritten) {
-    std::vector<DayEntry> days = {Day(2026, 12, 9, 1234.5, 3, 4, 5), Day(2026, 1, 2, 0.0000000001, 0, 0, 0)};
+    DayList days = {Day(2026, 12, 9, 1234.5, 3, 4, 5), Day(2026, 1, 2, 0.0000000001, 0, 0, 0)};
     EXPECT_EQ(Csv(days, MakeCsvFormat(";", ",")),
               "Data;Distanza (cm);Clic;Scatti della rotella;Secondi attivi\r\n"
               "2026-01-02;0,0000000001;0;0;0\r\n"
@@ -85,7 +85,7 @@ TEST(HistoryCsv, ItalianFileAsWritten) {
 // centimetres, the whole counts, the dates, oldest first.
 TEST(HistoryCsv, EachSeparatorReadsBackExactly) {
     const std::uint64_t most = ~std::uint64_t{0};
-    std::vector<DayEntry> days = {
+    DayList days = {
         Day(2026, 12, 9, 123456789.0123456789, 42, 7, 3600),
         Day(2016, 2, 29, 0.5, most, most, most),
         Day(2026, 3, 1, 98765.4321, 1, 2, 3),
@@ -148,7 +148,7 @@ TEST(HistoryCsv, StopsWhenTheSinkRefuses) {
     auto refuseSecond = [](void* context, const char*, std::size_t) {
         return ++*static_cast<int*>(context) < 2;
     };
-    std::vector<DayEntry> days(3, Day(2026, 12, 9, 1, 1, 1, 1));
+    DayList days = {Day(2026, 12, 9, 1, 1, 1, 1), Day(2026, 12, 9, 1, 1, 1, 1), Day(2026, 12, 9, 1, 1, 1, 1)};
     EXPECT_FALSE(WriteHistoryCsv(days, CsvFormat(), refuseSecond, &calls));
     EXPECT_EQ(calls, 2);
 }

@@ -70,7 +70,7 @@ TEST(HistoryCalendar, DaysWeekdaysAndIsoWeeks) {
 }
 
 TEST(HistoryBars, EachPeriodEndsWithTodaysAndSumsItsDays) {
-    std::vector<DayEntry> days = {
+    DayList days = {
         Day(2026, 12, 9, 100, 1),
         Day(2026, 11, 10, 50, 2),
         Day(2026, 11, 9, 999),
@@ -120,7 +120,7 @@ TEST(HistoryBars, EachPeriodEndsWithTodaysAndSumsItsDays) {
 }
 
 TEST(HistorySummary, TodayYesterdayWeekMonthAndTheRecordDay) {
-    std::vector<DayEntry> days = {
+    DayList days = {
         Day(2026, 12, 9, 100),  Day(2026, 12, 8, 40),   Day(2026, 12, 7, 10),
         Day(2026, 12, 6, 500),  Day(2026, 11, 30, 500), Day(2026, 12, 10, std::nan("")),
         Day(2026, 4, 31, 9000),

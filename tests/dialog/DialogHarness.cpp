@@ -102,7 +102,7 @@ INT_PTR RunPropertiesDialog(const DialogSteps& steps, DialogEnd end) {
         steps, end);
 }
 
-INT_PTR RunHistoryWindow(const std::vector<DayEntry>& days, const CalendarDate& today, double unitDivisor,
+INT_PTR RunHistoryWindow(const DayList& days, const CalendarDate& today, double unitDivisor,
                          const DialogSteps& steps, DialogEnd end) {
     return RunModal([&] { return OpenHistoryWindow(nullptr, days, today, unitDivisor); }, steps, end);
 }

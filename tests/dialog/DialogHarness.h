@@ -30,7 +30,7 @@ INT_PTR RunPropertiesDialog(const DialogSteps& steps, DialogEnd end = DialogEnd:
 
 // Opens the history window on the days as of `today`, runs the steps once it is shown
 // and painted, as RunPropertiesDialog does.
-INT_PTR RunHistoryWindow(const std::vector<DayEntry>& days, const CalendarDate& today, double unitDivisor,
+INT_PTR RunHistoryWindow(const DayList& days, const CalendarDate& today, double unitDivisor,
                          const DialogSteps& steps, DialogEnd end = DialogEnd::kHarnessCloses);
 
 // Lets the dialog handle what is waiting for it: painting, posted messages.

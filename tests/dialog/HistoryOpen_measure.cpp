@@ -39,12 +39,12 @@ void Print(const char* what, std::vector<double> times) {
 
 // Ten years, and one day beside them: what the window costs without a record to speak of.
 void MeasureOpenings(int dayCount) {
-    std::vector<DayEntry> days;
+    DayList days;
     for (int i = 0; i < dayCount; ++i) {
         DayEntry day;
         day.date = CivilFromDays(DaysFromCivil(kToday) - (dayCount - 1 - i));
         day.figures = DayFigures{1000.0 + i, 10, 20, 30};
-        days.push_back(day);
+        days.Append(day);
     }
     std::vector<double> openings;
     std::vector<double> switches;

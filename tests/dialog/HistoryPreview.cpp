@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 #include "dialog/HistoryWindow.h"
 #include "engine/DisplayTexts.h"
@@ -23,8 +22,8 @@ bool placed = false;
 
 // Working days longer than weekends, a slow rise over the months, a few days off; a
 // fixed pattern, so the picture is the same every time.
-std::vector<DayEntry> SampleRecord() {
-    std::vector<DayEntry> days;
+DayList SampleRecord() {
+    DayList days;
     std::int64_t last = DaysFromCivil(kToday);
     for (std::int64_t day = last - 540; day <= last; ++day) {
         DayEntry entry;
@@ -39,7 +38,7 @@ std::vector<DayEntry> SampleRecord() {
         entry.figures.presses = static_cast<std::uint64_t>(metres * 21);
         entry.figures.wheelNotches = static_cast<std::uint64_t>(metres * 6 + noise);
         entry.figures.activeSeconds = static_cast<std::uint64_t>(metres * 55);
-        days.push_back(entry);
+        days.Append(entry);
     }
     return days;
 }
@@ -84,7 +83,7 @@ int main(int argc, char** argv) {
     if (argc >= 3) {
         holdMilliseconds = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
     }
-    std::vector<DayEntry> days = SampleRecord();
+    DayList days = SampleRecord();
     SetTimer(nullptr, 0, 100, Hold);
     OpenHistoryWindow(nullptr, days, kToday, kMetres);
     return 0;

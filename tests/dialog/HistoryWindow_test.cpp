@@ -22,14 +22,14 @@ const CalendarDate kToday{2026, 12, 9}; // a Wednesday
 
 // Thirty days up to today; day i (0 the oldest, 10 November) has 100 x (1 + 7i mod 10)
 // centimetres, so 1 to 10 metres in a jumbled order, i presses, 2i notches, i minutes.
-std::vector<DayEntry> ThirtyDays() {
-    std::vector<DayEntry> days;
+DayList ThirtyDays() {
+    DayList days;
     for (int i = 0; i < 30; ++i) {
         DayEntry day;
         day.date = CivilFromDays(DaysFromCivil(kToday) - (29 - i));
         day.figures = DayFigures{100.0 * (1 + (7 * i) % 10), static_cast<std::uint64_t>(i),
                                  static_cast<std::uint64_t>(2 * i), static_cast<std::uint64_t>(60 * i)};
-        days.push_back(day);
+        days.Append(day);
     }
     return days;
 }
@@ -47,7 +47,7 @@ void Press(HWND dialog, WORD key) {
 std::string Selected(HWND dialog) { return ControlText(dialog, IDC_HISTORY_SELECTED); }
 
 TEST(HistoryWindow, BarsStandInProportionToTheDistances) {
-    std::vector<DayEntry> days = ThirtyDays();
+    DayList days = ThirtyDays();
     RunHistoryWindow(days, kToday, kMetres, [](HWND dialog) {
         std::vector<int> heights = ChartBarHeights(Chart(dialog), 30);
         const int tallest = heights[7]; // day 7 is one of the 10-metre days
@@ -61,7 +61,7 @@ TEST(HistoryWindow, BarsStandInProportionToTheDistances) {
 }
 
 TEST(HistoryWindow, TheSelectionFollowsTheKeysAndTheMouse) {
-    std::vector<DayEntry> days = ThirtyDays();
+    DayList days = ThirtyDays();
     RunHistoryWindow(days, kToday, kMetres, [](HWND dialog) {
         HWND chart = Chart(dialog);
         SetForegroundWindow(dialog);
@@ -98,7 +98,7 @@ TEST(HistoryWindow, TheSelectionFollowsTheKeysAndTheMouse) {
 }
 
 TEST(HistoryWindow, WeeksMonthsAndTheFiguresBesideTheChart) {
-    std::vector<DayEntry> days = ThirtyDays();
+    DayList days = ThirtyDays();
     RunHistoryWindow(days, kToday, kMetres, [](HWND dialog) {
         // Today 4, yesterday 7, Monday 10; December holds days 21 to 29; the first
         // 10-metre day is day 7, 17 November.
@@ -183,7 +183,7 @@ void ExpectExportedFile(const std::string& path) {
 }
 
 TEST(HistoryExport, ReplacesTheFileWholeOrLeavesItAlone) {
-    std::vector<DayEntry> days = ThirtyDays();
+    DayList days = ThirtyDays();
     std::string folder = NewFolder("skittera-export-");
     std::string target = folder + "\\storico.csv";
     {
@@ -253,7 +253,7 @@ void CALLBACK CancelSaveAs(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 TEST(HistoryExport, ThroughTheSaveAsDialogDrivenByKeys) {
-    std::vector<DayEntry> days = ThirtyDays();
+    DayList days = ThirtyDays();
     std::string folder = NewFolder("skittera-saveas-");
     saveAsTarget = folder + "\\dal-dialogo.csv";
     saveAsFound = false;
@@ -273,7 +273,7 @@ TEST(HistoryExport, ThroughTheSaveAsDialogDrivenByKeys) {
 
 // Escape reaches the window through its own modal loop, which turns it into "Chiudi".
 TEST(HistoryWindow, EscapeClosesIt) {
-    std::vector<DayEntry> days = ThirtyDays();
+    DayList days = ThirtyDays();
     INT_PTR result = RunHistoryWindow(
         days, kToday, kMetres,
         [](HWND dialog) {
@@ -294,7 +294,7 @@ TEST(HistoryWindow, DrawsInTheSystemsColours) {
         saved[i] = GetSysColor(elements[i]);
     }
     ASSERT_TRUE(SetSysColors(4, elements, contrast));
-    std::vector<DayEntry> days = ThirtyDays();
+    DayList days = ThirtyDays();
     RunHistoryWindow(days, kToday, kMetres, [](HWND dialog) {
         HWND chart = Chart(dialog);
         RECT client;
@@ -353,7 +353,7 @@ TEST(HistoryWindow, OpensFromThePropertiesDialog) {
 }
 
 TEST(HistoryWindow, LeavesNoDrawingObjectsBehind) {
-    std::vector<DayEntry> days = ThirtyDays();
+    DayList days = ThirtyDays();
     long baseline = GdiObjectsInUse();
     for (int opening = 0; opening < 3; ++opening) {
         RunHistoryWindow(days, kToday, kKilometres, [](HWND dialog) {

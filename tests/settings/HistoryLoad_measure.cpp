@@ -54,7 +54,7 @@ TEST(HistoryLoad, TenYearsOfRecordMeasured) {
     for (int run = 0; run < 7; ++run) {
         LARGE_INTEGER start;
         QueryPerformanceCounter(&start);
-        std::vector<DayEntry> days = LoadHistory();
+        DayList days = LoadHistory();
         times.push_back(MillisecondsSince(start));
         read = days.size();
     }

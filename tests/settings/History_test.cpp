@@ -110,7 +110,7 @@ TEST_F(HistoryStoreTest, TheWholeRecordIsReadOldestFirstPassingOverWhatCannotBeR
     Stored("2024-03-02", std::string(600, '7') + ";1;1;1"); // longer than any value read
     Stored("Nota", "1.0;1;1;1\0"s);
 
-    std::vector<DayEntry> days = LoadHistoryFrom(store);
+    DayList days = LoadHistoryFrom(store);
     ASSERT_EQ(days.size(), 3U);
     EXPECT_EQ(days[0].date, (CalendarDate{2023, 12, 31}));
     EXPECT_EQ(days[0].figures.activeSeconds, 60U);

@@ -267,7 +267,7 @@ TEST_F(RealRegistryTest, TheRecordOfTheDays) {
         EXPECT_EQ(after[at].bytes, past[at].bytes) << past[at].name;
     }
 
-    std::vector<DayEntry> days = LoadHistory();
+    DayList days = LoadHistory();
     ASSERT_EQ(days.size(), 3U);
     EXPECT_EQ(days[0].date, (CalendarDate{2019, 12, 31}));
     EXPECT_EQ(days[1].date, (CalendarDate{2020, 2, 29}));
