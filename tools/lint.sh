@@ -7,10 +7,11 @@
 # A source's clean verdict is kept, outside the checkout, in
 # ${SKITTERA_CACHE:-${XDG_CACHE_HOME:-~/.cache}/skittera}/clang-tidy: one empty file per verdict,
 # named by a hash of the source's preprocessed text (itself and every header it includes, as clang
-# sees them for that build), the .clang-tidy file, clang-tidy's version and the arguments of the
-# check, with the checkout's folder taken out of all of them (so other checkouts share them). A later run skips a source whose hash has a verdict; any change to any of those re-checks
-# it. Sources with findings are never kept. `rm -rf ~/.cache/skittera/clang-tidy` (or
-# SKITTERA_LINT_CACHE=0 for one run) checks everything again.
+# sees them for that build), the compiler's arguments, the .clang-tidy file, clang-tidy's version
+# and the arguments of the check, with the checkout's folder taken out of all of them (so other
+# checkouts share them). A later run skips a source whose hash has a verdict; any change to any
+# of those re-checks it. Sources with findings are never kept. `rm -rf ~/.cache/skittera/clang-tidy`
+# (or SKITTERA_LINT_CACHE=0 for one run) checks everything again.
 #
 # The sources are checked as the 32-bit Windows build compiles them: its compile commands
 # (build/i686/compile_commands.json), with clang told the target (--target=i686-w64-windows-gnu)
@@ -113,6 +114,9 @@ def key(source):
     if run.returncode != 0:
         return ""
     digest = base.copy()
+    # The compiler's arguments, as they change what clang-tidy sees beyond the text (the
+    # language standard, -fno-exceptions); without the object file's name.
+    digest.update("\0".join(args).replace(top, "<top>").encode() + b"\0")
     digest.update(source.replace(top, "<top>").encode() + b"\0" + run.stdout.replace(top.encode(), b"<top>"))
     return digest.hexdigest()
 with open(sources) as f:

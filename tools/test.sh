@@ -168,8 +168,7 @@ for target in $targets; do
     fi
     if counted=$(count_tests "$first" "$second"); then
         read -r total passed failures skipped again <<<"$counted"
-        report "$target" "tests: $total in all, $passed passed ($again of them on the second run), $failures failed," \
-            "$skipped skipped"
+        report "$target" "tests: $total in all, $passed passed ($again of them on the second run), $failures failed, $skipped skipped"
         echo "$passed $failures $skipped" >>"$results/counts"
     else
         report "$target" "tests: the results cannot be read"
