@@ -234,8 +234,8 @@ void ShowTrayMenu() {
 }
 
 // The modal properties dialog, once at a time, brought to the front when it is open
-// already. The hook is renewed first, which also
-// brings back one that the platform dropped.
+// already. The hook is renewed first, which also brings back one that the platform
+// dropped.
 void OpenPropertiesDialog() {
     if (ShutdownDone()) {
         return; // a double click or a hand-over that arrived as the program was ending
