@@ -34,10 +34,10 @@ void PaintSplash() {
     ReleaseDC(appState.mainWindow, window);
 }
 
-// How long a second copy waits for the running copy's window, polling every so often.
-// The running copy creates it a moment after it has taken the mutex; the wait only has
-// to cover a start-up slowed down by a busy machine.
-constexpr DWORD kWaitForRunningCopyMs = 10000;
+// How often a second copy looks again for the running copy's window or the mutex. The
+// running copy creates its window a moment after it has taken the mutex, and lets go of
+// the mutex a moment after its window stopped answering; the whole wait is bounded
+// (kWaitForRunningCopyMs).
 constexpr DWORD kPollRunningCopyMs = 50;
 
 // The instance mutex, owned by this copy from start to exit; null in a copy that did
@@ -52,52 +52,49 @@ bool TakeInstanceMutex(HANDLE mutex, DWORD milliseconds) {
     return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
 }
 
-// The running copy takes this as a double click on its icon and opens its dialog,
-// unless that is open already. Returns 1 when there was a copy to hand over to.
-int HandOverToRunningInstance() {
-    if (!ActivateRunningInstance()) {
-        return 0;
-    }
-    HWND running = FindWindowA(kMainWindowClass, nullptr);
-    if (running != nullptr) {
-        PostMessageA(running, trayMessage, 0, WM_LBUTTONDBLCLK);
-    }
-    return 1;
+// The running copy takes this as a double click on its icon and brings its dialog
+// forward, opening it when it is not open yet.
+void HandOverTo(HWND running) {
+    BringForward(running);
+    PostMessageA(running, trayMessage, 0, WM_LBUTTONDBLCLK);
 }
 
 // Decides, first thing, whether this copy runs. The named mutex makes the test
 // race-free: of copies that start together exactly one takes it, however close their
-// starts. Another copy that holds it may still be starting, before its window exists:
-// the hand-over then waits for that window, a bounded time. Should the other copy end
-// meanwhile, this one takes the mutex and runs. Returns 1 when this copy is to run.
+// starts. Another copy that holds it may still be starting, before its window exists,
+// or ending, after its window stopped answering: this copy then waits, a bounded time,
+// for that window or for the mutex. Returns 1 when this copy is to run.
 int BecomeTheRunningInstance() {
     instanceMutex = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
     if (instanceMutex == nullptr) {
         // No mutex to be had (another account's copy in this session holds the name):
         // the window is the only sign left.
-        return HandOverToRunningInstance() ? 0 : 1;
+        HWND running = FindRunningCopy();
+        if (running == nullptr) {
+            return 1;
+        }
+        HandOverTo(running);
+        return 0;
     }
     DWORD start = GetTickCount();
-    while (!TakeInstanceMutex(instanceMutex, 0)) {
-        if (HandOverToRunningInstance()) {
+    bool holdsMutex = TakeInstanceMutex(instanceMutex, 0);
+    for (;;) {
+        HWND running = FindRunningCopy();
+        switch (NextStartStep(holdsMutex, running != nullptr, GetTickCount() - start)) {
+        case StartStep::Run:
+            return 1;
+        case StartStep::HandOver:
+            HandOverTo(running);
             return 0;
-        }
-        if (TakeInstanceMutex(instanceMutex, kPollRunningCopyMs)) {
-            break;
-        }
-        if (GetTickCount() - start >= kWaitForRunningCopyMs) {
-            // A copy holds the mutex but shows no window: it hangs in its start-up.
-            // Running beside it would make two; there is nobody to hand over to.
+        case StartStep::GiveUp:
             CloseHandle(instanceMutex);
             instanceMutex = nullptr;
             return 0;
+        case StartStep::Wait:
+            holdsMutex = TakeInstanceMutex(instanceMutex, kPollRunningCopyMs);
+            break;
         }
     }
-    // An older build that knows no mutex may be running all the same.
-    if (HandOverToRunningInstance()) {
-        return 0;
-    }
-    return 1;
 }
 
 // Lets the next copy run: after the settings are saved, so that it reads them. A copy
@@ -147,16 +144,58 @@ ScreenRect WorkArea() {
 
 } // namespace
 
-// Brings a running instance forward: its last active pop-up (the open dialog) or its
-// main window. Returns 1 when there is one.
+// The main window of a copy that answers as the running one: a copy whose shut-down
+// has begun marks its window as ending and is passed over. Null when there is none.
+HWND FindRunningCopy() {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, kMainWindowClass, nullptr)) != nullptr) {
+        if (GetPropA(window, kEndingMark) == nullptr) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+// Brings a running copy's window forward: its last active pop-up (the open dialog, or
+// the history window in front of it) or the main window itself.
+void BringForward(HWND running) {
+    HWND popup = GetLastActivePopup(running);
+    HWND front = popup != nullptr ? popup : running;
+    HWND inFront = GetLastActivePopup(front);
+    if (inFront != nullptr) {
+        front = inFront;
+    }
+    SetForegroundWindow(front);
+}
+
+// Brings a running instance forward. Returns 1 when there is one.
 int ActivateRunningInstance() {
-    HWND running = FindWindowA(kMainWindowClass, nullptr);
+    HWND running = FindRunningCopy();
     if (running == nullptr) {
         return 0;
     }
-    HWND popup = GetLastActivePopup(running);
-    SetForegroundWindow(popup != nullptr ? popup : running);
+    BringForward(running);
     return 1;
+}
+
+// Lets no DLL that the program or a system DLL loads by bare name come from the
+// program's folder or the current one: only System32 is searched. Windows 8 and later
+// have SetDefaultDllDirectories, Windows 7 only with KB2533623, so it is looked up at
+// run time; where it is missing nothing changes. Returns true when the search was
+// narrowed.
+bool LimitDllSearchToSystem() {
+    constexpr DWORD kSearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
+    using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    if (kernel32 == nullptr) {
+        return false;
+    }
+    // Through a plain function pointer type: the address is of the documented signature.
+    auto address = reinterpret_cast<void (*)()>(GetProcAddress(kernel32, "SetDefaultDllDirectories"));
+    if (address == nullptr) {
+        return false;
+    }
+    return reinterpret_cast<SetDefaultDllDirectoriesProc>(address)(kSearchSystem32) != FALSE;
 }
 
 // Defaults, the stored settings, the calibration and the window class. Returns the
@@ -192,9 +231,11 @@ int InitInstance(HINSTANCE instance) {
     ScreenRect workArea = WorkArea();
     appState.instanceHandle = instance;
     PixelPoint origin = SplashOrigin(workArea);
-    appState.mainWindow =
-        CreateWindowExA(WS_EX_TOPMOST, kMainWindowClass, nullptr, WS_POPUP | WS_VISIBLE | WS_BORDER, origin.x,
-                        origin.y, kSplashWidth, kSplashHeight, nullptr, nullptr, instance, nullptr);
+    // A tool window: the splash shows at every log-on, and is to put no button on the
+    // taskbar and no entry in Alt+Tab for its few seconds.
+    appState.mainWindow = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kMainWindowClass, nullptr,
+                                          WS_POPUP | WS_VISIBLE | WS_BORDER, origin.x, origin.y, kSplashWidth,
+                                          kSplashHeight, nullptr, nullptr, instance, nullptr);
     if (appState.mainWindow == nullptr) {
         return 0;
     }
@@ -225,6 +266,7 @@ int RunMessageLoop() {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    LimitDllSearchToSystem();
     if (!BecomeTheRunningInstance()) {
         LeaveInstanceMutex();
         return 0;

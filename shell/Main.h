@@ -10,7 +10,14 @@
 // desktops) each run their own copy.
 constexpr char kInstanceMutexName[] = "Local\\Skittera.RunningInstance";
 
+// Set on the main window, as a property, from the start of the shut-down: the copy no
+// longer answers as the running one, and a new copy waits for the mutex instead.
+constexpr char kEndingMark[] = "Skittera.Ending";
+
+HWND FindRunningCopy();
+void BringForward(HWND running);
 int ActivateRunningInstance();
+bool LimitDllSearchToSystem();
 int InitApplication(HINSTANCE instance);
 int InitInstance(HINSTANCE instance);
 int RunMessageLoop();

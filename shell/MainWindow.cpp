@@ -9,6 +9,7 @@
 #include "settings/Settings.h"
 #include "shell/Displays.h"
 #include "shell/Globals.h"
+#include "shell/Main.h"
 #include "shell/MeasurementLock.h"
 #include "shell/PointerHook.h"
 #include "shell/ShellRules.h"
@@ -87,11 +88,36 @@ void HandleTaskbarCreated() {
     RestartMainTimer(kMainTimerMs);
 }
 
-// Exit, the end of the session and a close: an open tray menu is closed first, so
-// that its loop gives way to the quit message.
+// Exit and a close: an open tray menu is closed first, so that its loop gives way to
+// the quit message.
 void EndProgram() {
     EndMenu();
     ShutdownApplication();
+    PostQuitMessage(0);
+}
+
+// From here on the program no longer answers as the running copy: its window is hidden
+// (the splash goes at once) and marked as ending, so that a copy started now waits for
+// the mutex instead of handing over to a window that is going away.
+void StopAnswering() {
+    SetPropA(appState.mainWindow, kEndingMark, reinterpret_cast<HANDLE>(1));
+    ShowWindow(appState.mainWindow, SW_HIDE);
+    appState.splashShowing = 0;
+    KillTimer(appState.mainWindow, kMainTimer);
+}
+
+// The session ends: Windows may end the process at any moment after this message has
+// been answered, so the settings are saved first and nothing else is done. The icon and
+// the hook go with the session; taking them down would only spend the time the save
+// needs (the shell may be ending too, and answer slowly or not at all).
+void EndSession() {
+    if (shutdownDone) {
+        return;
+    }
+    shutdownDone = true;
+    StopAnswering();
+    SaveSettings();
+    EndMenu();
     PostQuitMessage(0);
 }
 
@@ -207,10 +233,16 @@ void ShowTrayMenu() {
     }
 }
 
-// The modal properties dialog, once at a time. The hook is renewed first, which also
-// brings back one that the platform dropped.
+// The modal properties dialog, once at a time, brought to the front when it is open
+// already. The hook is renewed first, which also brings back one that the platform
+// dropped.
 void OpenPropertiesDialog() {
+    if (ShutdownDone()) {
+        return; // a double click or a hand-over that arrived as the program was ending
+    }
     if (appState.dialogOpen != 0) {
+        // Open but perhaps buried under other windows: it comes to the front.
+        BringForward(appState.mainWindow);
         return;
     }
     appState.dialogOpen = 1;
@@ -267,18 +299,18 @@ void SaveCheckpoint(TickCount now) {
     }
 }
 
-// Takes the program out of the tray and the input stream and saves the settings.
-// Runs once: Exit, the end of the session, a close from outside or the end of the
-// message loop may follow one another.
+// Stops answering as the running copy, takes the program out of the tray and the input
+// stream and saves the settings. Runs once: Exit, the end of the session, a close from
+// outside or the end of the message loop may follow one another.
 void ShutdownApplication() {
     if (shutdownDone) {
         return;
     }
     shutdownDone = true;
+    StopAnswering();
     NOTIFYICONDATAA record = TrayIconRecord(0, nullptr);
     Shell_NotifyIconA(NIM_DELETE, &record);
     trayIconShown = false;
-    KillTimer(appState.mainWindow, kMainTimer);
     RemoveHook();
     SaveSettings();
 }
@@ -297,7 +329,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // Only when the session really ends; when it goes on after all, the program
         // keeps counting rather than linger without icon, hook and a way to quit.
         if (wParam != FALSE) {
-            EndProgram();
+            EndSession();
         }
         return 0;
     case WM_POWERBROADCAST:
@@ -311,6 +343,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // leave a process with a hook that nothing can reach any more.
         EndProgram();
         return 0;
+    case WM_NCDESTROY:
+        RemovePropA(window, kEndingMark);
+        break;
     case WM_DRAWITEM:
         DrawMenuItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return 0;

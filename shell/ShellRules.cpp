@@ -23,6 +23,20 @@ bool IsSupportedPlatform(unsigned long platformId) {
     return platformId == kPlatformWindows9x || platformId == kPlatformWindowsNt;
 }
 
+// A copy that answers is handed over to even when the mutex is this copy's: an older
+// build that knows no mutex may be running. Without an answer, the mutex decides; a
+// copy that holds it and never shows a window (it hangs in its start-up, or takes
+// longer than any orderly end) is not run beside.
+StartStep NextStartStep(bool holdsMutex, bool copyAnswers, TickCount waitedMs) {
+    if (copyAnswers) {
+        return StartStep::HandOver;
+    }
+    if (holdsMutex) {
+        return StartStep::Run;
+    }
+    return waitedMs >= kWaitForRunningCopyMs ? StartStep::GiveUp : StartStep::Wait;
+}
+
 // Only the monitors the count covers; the table's unused entries mean nothing.
 bool SameMonitorLayout(const MonitorLayout& a, const MonitorLayout& b) {
     if (a.count != b.count) {

@@ -28,6 +28,16 @@ PixelPoint SplashOrigin(const ScreenRect& workArea);
 
 bool IsSupportedPlatform(unsigned long platformId);
 
+// What a starting copy does next, from whether it holds the instance mutex, whether a
+// copy answers as the running one (its main window exists and is not ending) and how
+// long it has waited. A copy that is ending holds the mutex until its settings are
+// saved and no longer answers: the new copy waits for the mutex rather than hand over
+// to a window that is going away.
+enum class StartStep { Run, HandOver, Wait, GiveUp };
+constexpr TickCount kWaitForRunningCopyMs = 10000;
+
+StartStep NextStartStep(bool holdsMutex, bool copyAnswers, TickCount waitedMs);
+
 // The same monitors with the same factors, in the same order.
 bool SameMonitorLayout(const MonitorLayout& a, const MonitorLayout& b);
 

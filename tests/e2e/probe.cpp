@@ -22,6 +22,8 @@
 //                                     not, and how many of them have a tray icon
 //   probe starting-copy MS            plays a copy in its start-up: holds the instance mutex, shows its
 //                                     window only after MS, and waits for a hand-over
+//   probe ending-copy MS              plays a copy in its shut-down: its window marked as ending,
+//                                     holds the instance mutex for MS more and counts hand-overs
 //   probe crashed-copy MS             holds the instance mutex for MS, then ends without letting go
 //   probe refuse-tray MS              plays a shell that is not ready: refuses every icon for MS
 //   probe linger                      keeps the prefix's desktop up until it is ended
@@ -271,6 +273,35 @@ int PlayStartingCopy(const char* milliseconds) {
     return arrived ? 0 : 1;
 }
 
+// A first copy that is ending: its window is still there, marked as ending, and it holds
+// the mutex a while longer (as the program does while it saves). A copy started meanwhile
+// must not hand over to it, but wait for the mutex and run. Prints "ending" once the
+// window is marked and, when it lets go, "handed over N".
+int PlayEndingCopy(const char* milliseconds) {
+    HANDLE mutex = HoldInstanceMutex();
+    if (mutex == nullptr) {
+        return 2;
+    }
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = StartingCopyProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kClass;
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, kClass, nullptr, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    SetPropA(window, kEndingMark, reinterpret_cast<HANDLE>(1));
+    std::printf("ending\n");
+    std::fflush(stdout);
+    PumpMessagesFor(Milliseconds(milliseconds));
+    std::printf("handed over %u\n", handOvers);
+    // The mark stays to the end, as the program's does: a window that answered again
+    // for a moment before it goes would take a hand-over with it.
+    DestroyWindow(window);
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    return 0;
+}
+
 // A first copy that crashes in its start-up: it holds the mutex and ends without
 // letting go, which leaves the mutex abandoned to whoever waits for it.
 int PlayCrashedCopy(const char* milliseconds) {
@@ -493,6 +524,9 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "starting-copy") == 0 && argc == 3) {
         return PlayStartingCopy(argv[2]);
+    }
+    if (std::strcmp(command, "ending-copy") == 0 && argc == 3) {
+        return PlayEndingCopy(argv[2]);
     }
     if (std::strcmp(command, "crashed-copy") == 0 && argc == 3) {
         return PlayCrashedCopy(argv[2]);

@@ -270,7 +270,8 @@ scenario_menu_end() {
 }
 
 # A second start hands over to the first, which hides its splash and opens its dialog,
-# and ends with 0; a third start while the dialog is open opens no second one.
+# and ends with 0; a third start while the dialog is open opens no second one. A start
+# while a copy is ending waits for it and runs.
 scenario_second_instance() {
     start_program
     local first_pid=$program_pid
@@ -285,6 +286,25 @@ scenario_second_instance() {
     sleep 1
     [ "$(probe dialogs)" = "dialogs 1" ] || fail "$(cat "$work/probe.out") open"
     program_pid=$first_pid
+    probe post close >/dev/null
+    expect_exit_code 1
+
+    # A copy started while the running one is ending (its window marked, the mutex held
+    # while it saves) does not hand over to the window that is going away: it waits for
+    # the mutex and runs.
+    play_role ending-copy ending "play an ending copy" 2000
+    local ending=$role_pid
+    skittera_exec_wine "$program" >"$work/program.out" 2>&1 </dev/null &
+    program_pid=$!
+    wait "$ending" || fail "the ending copy got $(tr -d '\r' <"$work/ending-copy.out")"
+    grep -q "handed over 0" "$work/ending-copy.out" ||
+        fail "the new copy handed over to an ending one: $(tr -d '\r' <"$work/ending-copy.out")"
+    probe wait-window 30000 >/dev/null || {
+        wait_program 1
+        fail "the new copy did not run after the ending one (exit code $exit_code)"
+    }
+    wait_until_counting
+    [ "$(probe windows)" = "windows 1 icons 1" ] || fail "after an ending copy: $(cat "$work/probe.out")"
     probe post close >/dev/null
     expect_exit_code 1
 }

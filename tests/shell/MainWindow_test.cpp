@@ -75,6 +75,10 @@ protected:
 
     void TearDown() override {
         ShutdownApplication();
+        // The end of the session leaves the icon and the hook to the system; here the
+        // next test starts afresh.
+        RemoveHook();
+        RemoveIconBehindItsBack();
         DestroyWindow(appState.mainWindow);
         while (TakeQuit()) {
         }
@@ -88,6 +92,10 @@ protected:
 
 TEST_F(MainWindowTest, StartUpShowsTheSplashAddsTheIconAndHooksThePointer) {
     EXPECT_TRUE(IsWindowVisible(appState.mainWindow));
+    // The splash is a tool window of no owner: no taskbar button, no Alt+Tab entry.
+    EXPECT_NE(GetWindowLongA(appState.mainWindow, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+    EXPECT_EQ(GetWindowLongA(appState.mainWindow, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+    EXPECT_EQ(FindRunningCopy(), appState.mainWindow); // a second copy hands over to it
     RECT place;
     GetWindowRect(appState.mainWindow, &place);
     EXPECT_EQ(place.right - place.left, 250);
@@ -120,6 +128,14 @@ TEST_F(MainWindowTest, TheTrayRecordCutsTheTipAtTheVersionOneCapacity) {
 
 // Start-up goes on on the system it runs on and on both Windows families, and not on
 // Win32s (or Windows CE, platform 3).
+// Wine, like Windows 8 and later, has SetDefaultDllDirectories: found at run time and
+// accepted.
+TEST(DllSearchTest, TheSearchIsLimitedToSystem32WhereTheSystemCanDoIt) {
+    EXPECT_TRUE(LimitDllSearchToSystem());
+    EXPECT_NE(GetModuleHandleA("kernel32.dll"), nullptr);
+    EXPECT_NE(LoadLibraryA("version.dll"), nullptr); // a system DLL by bare name still loads
+}
+
 TEST(PlatformTest, TheRunningSystemAndBothWindowsFamiliesAreSupported) {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
@@ -167,6 +183,11 @@ TEST_F(MainWindowTest, ExitSavesRemovesIconAndHookAndQuits) {
     EXPECT_EQ(appState.hookHandle, nullptr);
     EXPECT_FALSE(IconShown());
     EXPECT_TRUE(IsWindow(appState.mainWindow));
+    // From the start of the shut-down a second copy finds no running copy to hand over
+    // to, and waits for the mutex instead.
+    EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
+    EXPECT_EQ(FindRunningCopy(), nullptr);
+    EXPECT_EQ(ActivateRunningInstance(), 0);
 }
 
 TEST_F(MainWindowTest, ACloseFromOutsideEndsTheWayExitDoes) {
@@ -203,6 +224,27 @@ TEST_F(MainWindowTest, ASessionEndThatDoesNotHappenChangesNothing) {
     EXPECT_TRUE(ShutdownDone());
     EXPECT_TRUE(TakeQuit());
     EXPECT_EQ(Stored(kDistanceValueName), "8.0000000000");
+}
+
+// The session may end at any moment once the message is answered: the settings are
+// saved and nothing else is taken down, neither the icon nor the hook; the window stops
+// answering as the running copy all the same.
+TEST_F(MainWindowTest, TheSessionEndSavesAndLeavesTheIconAndTheHookToTheSystem) {
+    appState.runAtStartup = 1;
+    appState.distanceCm = 9.25;
+    Send(WM_ENDSESSION, TRUE);
+    EXPECT_TRUE(ShutdownDone());
+    EXPECT_TRUE(TakeQuit());
+    EXPECT_EQ(Stored(kDistanceValueName), "9.2500000000");
+    EXPECT_NE(RunEntry(HKEY_LOCAL_MACHINE) + RunEntry(HKEY_CURRENT_USER), ""); // the exit's save, whole
+    EXPECT_TRUE(IconShown());
+    EXPECT_NE(appState.hookHandle, nullptr);
+    EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
+    EXPECT_EQ(FindRunningCopy(), nullptr);
+    // The end of the message loop that follows does not take them down either.
+    PostMessageA(appState.mainWindow, WM_QUIT, 0, 0);
+    EXPECT_EQ(RunMessageLoop(), 1);
+    EXPECT_TRUE(IconShown());
 }
 
 TEST_F(MainWindowTest, TheSessionEndQueryAndSuspendSaveACheckpoint) {
@@ -362,6 +404,77 @@ TEST_F(MainWindowTest, ADoubleClickOpensTheDialogOnceWithTheHookRenewed) {
     EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
 }
 
+// Runs inside the dialog's modal loop: buries the dialog under a window of the test's
+// own, asks for the dialog again the way the test says, and closes it.
+void (*askAgain)() = nullptr;
+HWND buriedUnder = nullptr;
+HWND frontAfterAsking = nullptr;
+HWND askedDialog = nullptr;
+
+void CALLBACK BuryTheDialogAndAskAgain(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = VisibleWindow("#32770", "Skittera");
+    if (dialog == nullptr) {
+        return;
+    }
+    KillTimer(nullptr, timer);
+    askedDialog = dialog;
+    HWND cover = CreateWindowExA(0, "STATIC", "cover", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 800, nullptr,
+                                 nullptr, Instance(), nullptr);
+    SetForegroundWindow(cover);
+    PumpMessagesFor(100);
+    buriedUnder = GetForegroundWindow() == cover ? cover : nullptr;
+    askAgain();
+    PumpMessagesFor(100);
+    frontAfterAsking = GetForegroundWindow();
+    DestroyWindow(cover);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+// A double click on the icon, a second copy's hand-over (the same message, posted by
+// the other copy, which also brings the dialog forward itself) and "Propietà", while the
+// dialog is open under another window: it comes to the front, and stays the only one.
+TEST_F(MainWindowTest, AskedForAgainTheBuriedDialogComesToTheFront) {
+    void (*const ways[])() = {
+        [] { Send(trayMessage, 0, WM_LBUTTONDBLCLK); },
+        [] { Send(WM_COMMAND, MAKEWPARAM(IDM_PROPERTIES, 0)); },
+        [] { ActivateRunningInstance(); },
+    };
+    for (auto way : ways) {
+        askAgain = way;
+        buriedUnder = frontAfterAsking = askedDialog = nullptr;
+        SetTimer(nullptr, 0, 50, BuryTheDialogAndAskAgain);
+        Send(trayMessage, 0, WM_LBUTTONDBLCLK); // returns when the dialog has closed
+        ASSERT_NE(askedDialog, nullptr);
+        ASSERT_NE(buriedUnder, nullptr); // the cover did take the front
+        EXPECT_EQ(frontAfterAsking, askedDialog);
+        EXPECT_EQ(appState.dialogOpen, 0);
+    }
+}
+
+// A double click or a hand-over that arrives once the program is ending opens no
+// dialog. Should one open all the same, it is closed from here so that the test fails
+// instead of hanging.
+bool dialogAfterTheEnd = false;
+void CALLBACK CloseADialogAfterTheEnd(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = VisibleWindow("#32770", "Skittera");
+    if (dialog != nullptr) {
+        dialogAfterTheEnd = true;
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
+TEST_F(MainWindowTest, NoDialogOpensOnceTheProgramIsEnding) {
+    Send(WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0));
+    dialogAfterTheEnd = false;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseADialogAfterTheEnd);
+    Send(trayMessage, 0, WM_LBUTTONDBLCLK);
+    Send(WM_COMMAND, MAKEWPARAM(IDM_PROPERTIES, 0));
+    PumpMessagesFor(200);
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(dialogAfterTheEnd);
+    EXPECT_EQ(appState.dialogOpen, 0);
+}
+
 // Runs inside the menu's modal loop: looks at the tracked menu once its items have
 // been drawn, then ends it.
 struct MenuLook {
@@ -459,8 +572,9 @@ void CALLBACK EndTheProgramFromTheMenu(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 // Exit, a close and the end of the session, each while the tray menu is open: the menu
-// closes, everything is saved and the quit message waits for the main loop.
-void EndWhileTheMenuIsOpen(Ending how) {
+// closes, everything is saved and the quit message waits for the main loop. The icon
+// stays only when the session ends.
+void EndWhileTheMenuIsOpen(Ending how, bool iconStays = false) {
     appState.distanceCm = 21.5;
     ending = how;
     endingSent = false;
@@ -474,7 +588,7 @@ void EndWhileTheMenuIsOpen(Ending how) {
     EXPECT_TRUE(ShutdownDone());
     EXPECT_TRUE(TakeQuit());
     EXPECT_EQ(Stored(kDistanceValueName), "21.5000000000");
-    EXPECT_FALSE(IconShown());
+    EXPECT_EQ(IconShown(), iconStays);
 }
 
 TEST_F(MainWindowTest, ExitWhileTheMenuIsOpenClosesItAndEnds) {
@@ -484,7 +598,7 @@ TEST_F(MainWindowTest, ExitWhileTheMenuIsOpenClosesItAndEnds) {
 TEST_F(MainWindowTest, ACloseWhileTheMenuIsOpenClosesItAndEnds) { EndWhileTheMenuIsOpen({WM_CLOSE, 0}); }
 
 TEST_F(MainWindowTest, TheSessionEndWhileTheMenuIsOpenClosesItAndEnds) {
-    EndWhileTheMenuIsOpen({WM_ENDSESSION, TRUE});
+    EndWhileTheMenuIsOpen({WM_ENDSESSION, TRUE}, true);
 }
 
 TEST_F(MainWindowTest, ForeignOwnerDrawRequestsAreHarmless) {

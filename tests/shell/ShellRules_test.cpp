@@ -23,6 +23,33 @@ TEST(SplashOriginTest, NarrowWorkAreaTruncatesTowardZero) {
     EXPECT_EQ(SplashOrigin(ScreenRect{0, 0, 1280, 960}).y, 394);
 }
 
+// A starting copy: an answering copy is handed over to, mutex or not (an older build
+// without the mutex); a copy that holds the mutex but does not answer (starting, or
+// ending and so no longer answering) is waited for up to ten seconds.
+TEST(StartStepTest, AnsweringCopyMutexAndWaitDecide) {
+    struct Case {
+        bool holdsMutex;
+        bool copyAnswers;
+        TickCount waitedMs;
+        StartStep expected;
+    };
+    const Case cases[] = {
+        {true, false, 0, StartStep::Run},          // nobody else: this copy runs
+        {true, false, 9999, StartStep::Run},       // the ending copy let go: run after all
+        {true, true, 0, StartStep::HandOver},      // an older build runs without the mutex
+        {false, true, 0, StartStep::HandOver},     // the running copy answers
+        {false, true, 20000, StartStep::HandOver}, // late, but it answers now
+        {false, false, 0, StartStep::Wait},        // starting or ending: wait
+        {false, false, 9999, StartStep::Wait},     // one millisecond short of ten seconds
+        {false, false, 10000, StartStep::GiveUp},  // a copy that hangs is not run beside
+        {false, false, 0xFFFFFFFF, StartStep::GiveUp},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(NextStartStep(c.holdsMutex, c.copyAnswers, c.waitedMs), c.expected)
+            << c.holdsMutex << c.copyAnswers << " " << c.waitedMs;
+    }
+}
+
 TEST(HookWatchTest, MovedPointerWithoutEventsMeansTheHookIsGone) {
     HookWatch watch;
     PixelPoint start{100, 100};
