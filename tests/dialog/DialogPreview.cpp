@@ -33,14 +33,7 @@ void CALLBACK Animate(HWND, UINT, UINT_PTR, DWORD) {
         openedAt = GetTickCount();
         SetWindowPos(dialog, HWND_TOP, 24, 24, 0, 0, SWP_NOSIZE);
         SendMessageA(dialog, WM_TIMER, 0, 0);
-        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        RECT frame;
-        GetWindowRect(dialog, &frame);
-        if (FILE* out = std::fopen(rectangleFile, "w")) {
-            std::fprintf(out, "%ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left,
-                         frame.bottom - frame.top);
-            std::fclose(out);
-        }
+        PaintAndWriteRectangle(dialog, rectangleFile);
     }
     if (GetTickCount() - openedAt >= holdMilliseconds) {
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);

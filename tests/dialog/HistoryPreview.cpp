@@ -58,14 +58,7 @@ void CALLBACK Hold(HWND, UINT, UINT_PTR, DWORD) {
         for (int i = 0; i < 6; ++i) {
             SendMessageA(chart, WM_KEYDOWN, VK_LEFT, 0);
         }
-        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        RECT frame;
-        GetWindowRect(dialog, &frame);
-        if (FILE* out = std::fopen(rectangleFile, "w")) {
-            std::fprintf(out, "%ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left,
-                         frame.bottom - frame.top);
-            std::fclose(out);
-        }
+        PaintAndWriteRectangle(dialog, rectangleFile);
     }
     if (GetTickCount() - openedAt >= holdMilliseconds) {
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);

@@ -1,6 +1,7 @@
 #include "tests/support/WinTestSupport.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -162,6 +163,17 @@ void MovePointerThrough(std::initializer_list<POINT> points) {
             SendAbsoluteMove(point.x, point.y);
         }
     });
+}
+
+void PaintAndWriteRectangle(HWND window, const char* file) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT frame;
+    GetWindowRect(window, &frame);
+    if (FILE* out = std::fopen(file, "w")) {
+        std::fprintf(out, "%ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left,
+                     frame.bottom - frame.top);
+        std::fclose(out);
+    }
 }
 
 HWND VisibleWindow(const char* className, const char* title) {

@@ -42,6 +42,9 @@ void SendText(const char* text);
 // --- Windows --------------------------------------------------------------------------
 
 HWND VisibleWindow(const char* className, const char* title = nullptr);
+// For the screenshot tools: paints the window and its controls at once and writes its
+// screen rectangle, "left top width height", to the file.
+void PaintAndWriteRectangle(HWND window, const char* file);
 HWND ThreadDialog();
 
 // --- Pixels ---------------------------------------------------------------------------
