@@ -211,64 +211,85 @@ TEST(HistoryExport, ReplacesTheFileWholeOrLeavesItAlone) {
     RemoveDirectoryA(folder.c_str());
 }
 
-std::string saveAsTarget;
-HWND historyDialog = nullptr;
-bool saveAsFound = false;
+// The thread's visible dialog other than `shown`: the one that `shown` has opened.
+HWND shownDialog = nullptr;
 
-BOOL CALLBACK FindSaveAs(HWND window, LPARAM found) {
+BOOL CALLBACK FindOtherDialog(HWND window, LPARAM found) {
     char className[16] = "";
     GetClassNameA(window, className, sizeof className);
-    if (std::string(className) == "#32770" && window != historyDialog && IsWindowVisible(window)) {
+    if (std::string(className) == "#32770" && window != shownDialog && IsWindowVisible(window)) {
         *reinterpret_cast<HWND*>(found) = window;
         return FALSE;
     }
     return TRUE;
 }
 
-// Types the file's full name into the Save As dialog, where the name is selected when it
-// opens, and presses Enter.
+HWND OpenedDialog() {
+    HWND window = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindOtherDialog, reinterpret_cast<LPARAM>(&window));
+    return window;
+}
+
+// The box that holds the offered file name (an edit, or the edit inside a combo box).
+BOOL CALLBACK FindNameBox(HWND child, LPARAM found) {
+    char className[16] = "";
+    char text[64] = "";
+    GetClassNameA(child, className, sizeof className);
+    GetWindowTextA(child, text, sizeof text);
+    if (lstrcmpiA(className, "Edit") == 0 && std::string(text) == "storico-skittera.csv") {
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string saveAsTarget;
+bool saveAsFilled = false;
+
+// Once the Save As dialog offers its name, puts the full target in its place and
+// presses the dialog's OK button: no keys, so no dependence on which window has the focus.
 void CALLBACK DriveSaveAs(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND saveAs = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindSaveAs, reinterpret_cast<LPARAM>(&saveAs));
-    if (saveAs == nullptr || saveAsFound) {
+    HWND saveAs = OpenedDialog();
+    HWND nameBox = nullptr;
+    if (saveAs == nullptr || saveAsFilled) {
         return;
     }
-    saveAsFound = true;
+    EnumChildWindows(saveAs, FindNameBox, reinterpret_cast<LPARAM>(&nameBox));
+    if (nameBox == nullptr) {
+        return; // not filled in yet
+    }
+    saveAsFilled = true;
     KillTimer(nullptr, timer);
-    SetForegroundWindow(saveAs);
-    PumpMessagesFor(300);
-    SendText(saveAsTarget.c_str());
-    PumpMessagesFor(200);
-    SendKey(VK_RETURN);
+    SetWindowTextA(nameBox, saveAsTarget.c_str());
+    PostMessageA(saveAs, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(saveAs, IDOK)));
 }
 
 void CALLBACK CancelSaveAs(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    HWND saveAs = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindSaveAs, reinterpret_cast<LPARAM>(&saveAs));
-    if (saveAs != nullptr) {
-        ADD_FAILURE() << "the Save As dialog did not take the keys";
+    if (HWND saveAs = OpenedDialog()) {
+        ADD_FAILURE() << "the Save As dialog did not offer storico-skittera.csv, or did not close";
         PostMessageA(saveAs, WM_COMMAND, IDCANCEL, 0);
     }
 }
 
-TEST(HistoryExport, ThroughTheSaveAsDialogDrivenByKeys) {
+TEST(HistoryExport, ThroughTheSaveAsDialog) {
     DayList days = ThirtyDays();
     std::string folder = NewFolder("skittera-saveas-");
     saveAsTarget = folder + "\\dal-dialogo.csv";
-    saveAsFound = false;
+    saveAsFilled = false;
     RunHistoryWindow(days, kToday, kMetres, [](HWND dialog) {
-        historyDialog = dialog;
+        shownDialog = dialog;
         SetTimer(nullptr, 0, 100, DriveSaveAs);
         UINT_PTR rescue = SetTimer(nullptr, 0, 15000, CancelSaveAs);
         Click(dialog, IDC_HISTORY_EXPORT); // returns when the Save As dialog has closed
         KillTimer(nullptr, rescue);
-        EXPECT_TRUE(saveAsFound);
+        EXPECT_TRUE(saveAsFilled);
     });
     ExpectExportedFile(saveAsTarget);
     DeleteFileA(saveAsTarget.c_str());
     RemoveDirectoryA(folder.c_str());
-    historyDialog = nullptr;
+    shownDialog = nullptr;
 }
 
 // Escape reaches the window through its own modal loop, which turns it into "Chiudi".
@@ -308,22 +329,10 @@ TEST(HistoryWindow, DrawsInTheSystemsColours) {
     SetSysColors(4, elements, saved);
 }
 
-HWND propertiesDialog = nullptr;
 HWND openedHistory = nullptr;
 
-BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM found) {
-    char className[16] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (std::string(className) == "#32770" && window != propertiesDialog && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 void CALLBACK CheckAndCloseHistory(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND window = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindOwnedDialog, reinterpret_cast<LPARAM>(&window));
+    HWND window = OpenedDialog();
     if (window == nullptr) {
         return;
     }
@@ -332,8 +341,8 @@ void CALLBACK CheckAndCloseHistory(HWND, UINT, UINT_PTR timer, DWORD) {
     char caption[32] = "";
     GetWindowTextA(window, caption, sizeof caption);
     EXPECT_STREQ(caption, "Storico");
-    EXPECT_EQ(GetWindow(window, GW_OWNER), propertiesDialog);
-    EXPECT_FALSE(IsWindowEnabled(propertiesDialog)); // modal
+    EXPECT_EQ(GetWindow(window, GW_OWNER), shownDialog);
+    EXPECT_FALSE(IsWindowEnabled(shownDialog)); // modal
     EXPECT_NE(GetDlgItem(window, IDC_HISTORY_CHART), nullptr);
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
@@ -342,14 +351,14 @@ void CALLBACK CheckAndCloseHistory(HWND, UINT, UINT_PTR timer, DWORD) {
 TEST(HistoryWindow, OpensFromThePropertiesDialog) {
     ResetDialogState();
     RunPropertiesDialog([](HWND dialog) {
-        propertiesDialog = dialog;
+        shownDialog = dialog;
         openedHistory = nullptr;
         SetTimer(nullptr, 0, 50, CheckAndCloseHistory);
         Click(dialog, IDC_HISTORY); // returns when the history window has closed
         EXPECT_NE(openedHistory, nullptr);
         EXPECT_TRUE(IsWindowEnabled(dialog));
     });
-    propertiesDialog = nullptr;
+    shownDialog = nullptr;
 }
 
 TEST(HistoryWindow, LeavesNoDrawingObjectsBehind) {
