@@ -152,6 +152,7 @@ void StartDialog(HWND dialog) {
     appState.gaugeMask = TallyLoadBitmap(appState.instanceHandle, IDB_GAUGE_MASK);
     MeasureGaugeFrame(dialog);
     SetTimer(dialog, kTickTimer, kTickMilliseconds, nullptr);
+    ReadHistoryAhead();
 }
 
 // Once a second: a second without pointer moves brings the current speed to 0; then
@@ -200,6 +201,7 @@ void TakeRunAtLogonChoice(HWND dialog) {
 void OpenHistory(HWND dialog) {
     DayList days = ReadHistoryForWindow();
     OpenHistoryWindow(dialog, days, LocalToday(), ShownUnit().divisor);
+    ReadHistoryAhead(); // for the next opening
 }
 
 void CloseDialog(HWND dialog) {
@@ -296,6 +298,7 @@ INT_PTR CALLBACK PropertiesDialogProc(HWND dialog, UINT message, WPARAM wParam, 
         ReleaseDrums(dialog);
         ReleaseTemplatePictures(dialog);
         ReleaseGaugePictures();
+        ForgetHistoryReadAhead();
         return FALSE;
     default:
         return FALSE;

@@ -9,10 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "dialog/HistoryRecord.h"
 #include "dialog/HistoryWindow.h"
 #include "engine/DisplayTexts.h"
 #include "engine/HistorySummary.h"
 #include "resources/resource.h"
+#include "settings/History.h"
+#include "shell/Globals.h"
+#include "shell/MeasurementLock.h"
 #include "support/GdiTally.h"
 #include "tests/dialog/DialogHarness.h"
 
@@ -327,6 +331,46 @@ TEST(HistoryWindow, DrawsInTheSystemsColours) {
         EXPECT_EQ(SelectedChartBar(chart, 30), 29);
     });
     SetSysColors(4, elements, saved);
+}
+
+// The days read ahead as the dialog opens are the window's, with today's figures from the
+// counting; once midnight has passed since the read, they are read again, for the final
+// figures that the day which ended has been given since.
+TEST(HistoryRecord, DaysReadAheadGiveWayAfterMidnight) {
+    settingsStore.SetBaseKey("Software\\Skittera.HistoryRecordTest");
+    const CalendarDate monday{2026, 12, 7};
+    const CalendarDate tuesday{2026, 12, 8};
+    ASSERT_EQ(WriteStoredDay(settingsStore, monday, DayFigures{300, 3, 0, 30}), 1);
+    ModifyMeasurement([&](OdometerState& measurement) {
+        measurement.day = monday;
+        measurement.dayFigures = DayFigures{350, 4, 0, 35};
+    });
+    ReadHistoryAhead();
+    Sleep(300); // one value: the read has long ended
+
+    // Before midnight: Monday as the counting holds it, not as stored.
+    DayList days = ReadHistoryForWindow();
+    ASSERT_EQ(days.size(), 1u);
+    EXPECT_EQ(days[0].figures.distanceCm, 350.0);
+
+    ReadHistoryAhead();
+    Sleep(300);
+    ASSERT_EQ(WriteStoredDay(settingsStore, monday, DayFigures{400, 5, 0, 40}), 1); // midnight
+    ModifyMeasurement([&](OdometerState& measurement) {
+        measurement.day = tuesday;
+        measurement.dayFigures = DayFigures{20, 1, 0, 2};
+    });
+    days = ReadHistoryForWindow();
+    ASSERT_EQ(days.size(), 2u);
+    EXPECT_EQ(days[0].figures.distanceCm, 400.0);
+    EXPECT_EQ(days[1].date, tuesday);
+    EXPECT_EQ(days[1].figures.distanceCm, 20.0);
+
+    ForgetHistoryReadAhead(); // nothing under way: returns at once
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Skittera.HistoryRecordTest\\Storico");
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Skittera.HistoryRecordTest");
+    settingsStore.SetBaseKey("");
+    ModifyMeasurement([](OdometerState& measurement) { measurement = OdometerState{}; });
 }
 
 HWND openedHistory = nullptr;
