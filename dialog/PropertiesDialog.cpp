@@ -16,6 +16,7 @@
 #include "shell/Globals.h"
 #include "shell/MeasurementLock.h"
 #include "support/GdiTally.h"
+#include "support/Timers.h"
 
 namespace {
 
@@ -151,7 +152,7 @@ void StartDialog(HWND dialog) {
     appState.gaugeFace = TallyLoadBitmap(appState.instanceHandle, IDB_GAUGE_FACE);
     appState.gaugeMask = TallyLoadBitmap(appState.instanceHandle, IDB_GAUGE_MASK);
     MeasureGaugeFrame(dialog);
-    SetTimer(dialog, kTickTimer, kTickMilliseconds, nullptr);
+    SetTolerantTimer(dialog, kTickTimer, kTickMilliseconds);
     ReadHistoryAhead();
 }
 

@@ -9,11 +9,13 @@
 #include "settings/Settings.h"
 #include "shell/Displays.h"
 #include "shell/Globals.h"
+#include "shell/Integrity.h"
 #include "shell/MainWindow.h"
 #include "shell/MeasurementLock.h"
 #include "shell/PointerHook.h"
 #include "shell/ShellRules.h"
 #include "support/GdiTally.h"
+#include "support/Timers.h"
 
 namespace {
 
@@ -53,8 +55,20 @@ bool TakeInstanceMutex(HANDLE mutex, DWORD milliseconds) {
 }
 
 // The running copy takes this as a double click on its icon and brings its dialog
-// forward, opening it when it is not open yet.
+// forward, opening it when it is not open yet. A copy at another integrity level (one of
+// the two runs as administrator) is not driven from here: an elevated copy is not to take
+// orders from a normal program, and a normal one's window would take none from an
+// elevated copy anyway. The user is told where the running copy is instead.
 void HandOverTo(HWND running) {
+    if (!SameIntegrityAs(running)) {
+        MessageBoxA(
+            nullptr,
+            "Skittera \xE8 gi\xE0 in esecuzione con privilegi diversi (una delle due copie \xE8 stata "
+            "avviata come amministratore).\n\nUsare la sua icona nell'area di notifica, oppure "
+            "chiuderla con Esci e avviare di nuovo Skittera.",
+            "Skittera", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     BringForward(running);
     PostMessageA(running, trayMessage, 0, WM_LBUTTONDBLCLK);
 }
@@ -128,7 +142,7 @@ int RunInstance(HINSTANCE instance) {
         return 0;
     }
     appState.splashShowing = 1;
-    SetTimer(appState.mainWindow, kMainTimer, kSplashTimerMs, nullptr);
+    SetTolerantTimer(appState.mainWindow, kMainTimer, kSplashTimerMs);
     return RunMessageLoop();
 }
 
@@ -240,6 +254,8 @@ int InitInstance(HINSTANCE instance) {
         return 0;
     }
     PaintSplash();
+    // An elevated copy hears the shell (a new taskbar, clicks on its icon) all the same.
+    AllowShellMessages(appState.mainWindow);
     AddTrayIcon();
     TickCount now = GetTickCount();
     ModifyMeasurement([now](OdometerState& measurement) { StartMeasuring(measurement, now); });

@@ -9,11 +9,14 @@
 #include "settings/Settings.h"
 #include "shell/Displays.h"
 #include "shell/Globals.h"
+#include "shell/Integrity.h"
 #include "shell/Main.h"
 #include "shell/MeasurementLock.h"
 #include "shell/PointerHook.h"
+#include "shell/PowerWatch.h"
 #include "shell/ShellRules.h"
 #include "shell/TrayMenu.h"
+#include "support/Timers.h"
 
 #if defined(__i386__)
 // The ANSI version-1 tray record that every shell since Windows 95 accepts.
@@ -29,9 +32,16 @@ namespace {
 // and later: the headers name them only for newer targets than this program's.
 constexpr UINT kDpiChangedMessage = 0x02E0;
 constexpr WPARAM kSetLogicalDpiOverride = 0x009F;
+// PBT_POWERSETTINGCHANGE, Vista and later.
+constexpr WPARAM kPowerSettingChange = 0x8013;
 
 bool trayIconShown = false;
 bool shutdownDone = false;
+// The main timer rests while nobody can move the pointer or read the tip: the display is
+// off or the session locked.
+bool displayOff = false;
+bool sessionLocked = false;
+bool sessionWatched = false;
 HookWatch hookWatch;
 CheckpointRecord checkpoint;
 
@@ -44,17 +54,23 @@ const PixelPoint* ReadCursor(PixelPoint& position) {
     return &position;
 }
 
+bool Resting() { return displayOff || sessionLocked; }
+
 void RestartMainTimer(UINT period) {
     KillTimer(appState.mainWindow, kMainTimer);
-    SetTimer(appState.mainWindow, kMainTimer, period, nullptr);
+    if (!Resting()) {
+        SetTolerantTimer(appState.mainWindow, kMainTimer, period);
+    }
 }
 
 // Windows removes a low-level hook that once took too long, and tells nobody. A
-// pointer that moved while the hook heard nothing gives it away.
+// pointer that moved while the hook heard nothing gives it away, unless the input was
+// never the hook's to hear: over or behind an elevated window, or on the secure desktop.
+// Renewing the hook then would only be done again at every tick, to no end.
 void WatchHook() {
     PixelPoint position;
     const PixelPoint* cursor = ReadCursor(position);
-    if (HookNeedsReinstall(hookWatch, cursor, HookEventsSeen())) {
+    if (HookNeedsReinstall(hookWatch, cursor, HookEventsSeen()) && !InputHiddenFromHook()) {
         ReinstallHook();
     }
 }
@@ -86,6 +102,71 @@ void HandleTaskbarCreated() {
     AddTrayIcon();
     ReinstallHook();
     RestartMainTimer(kMainTimerMs);
+}
+
+// Back from sleep, or the display on again, or the session unlocked: the hook is renewed
+// (Windows drops it most often across these), the watch starts afresh, and the tick's
+// work is done at once, so that a day that ended meanwhile is closed before a new move.
+void WakeUp() {
+    if (ShutdownDone()) {
+        return;
+    }
+    TickCount now = GetTickCount();
+    ReinstallHook();
+    PixelPoint position;
+    ResetHookWatch(hookWatch, ReadCursor(position), HookEventsSeen());
+    MainTimerTick(now);
+    RestartMainTimer(kMainTimerMs);
+}
+
+// The display goes off or the session is locked: a checkpoint first (a machine with
+// modern standby may go to sleep without a word), then the timer rests. Either ending
+// while the other holds changes nothing.
+void SetResting(bool& reason, bool value) {
+    bool before = Resting();
+    reason = value;
+    if (ShutdownDone() || before == Resting()) {
+        return;
+    }
+    if (Resting()) {
+        KillTimer(appState.mainWindow, kMainTimer);
+        SaveCheckpoint(GetTickCount());
+    } else {
+        WakeUp();
+    }
+}
+
+void HandlePowerBroadcast(WPARAM event, LPARAM data) {
+    switch (event) {
+    case PBT_APMSUSPEND:
+        SaveCheckpoint(GetTickCount());
+        break;
+    case PBT_APMRESUMEAUTOMATIC:
+        WakeUp();
+        break;
+    case kPowerSettingChange:
+        switch (ReadDisplayPower(data)) {
+        case DisplayPower::Off:
+            SetResting(displayOff, true);
+            break;
+        case DisplayPower::On:
+            SetResting(displayOff, false);
+            break;
+        case DisplayPower::Unknown:
+            break;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void HandleSessionChange(WPARAM event) {
+    if (event == WTS_SESSION_LOCK) {
+        SetResting(sessionLocked, true);
+    } else if (event == WTS_SESSION_UNLOCK) {
+        SetResting(sessionLocked, false);
+    }
 }
 
 // Exit and a close: an open tray menu is closed first, so that its loop gives way to
@@ -260,6 +341,9 @@ void ReinstallHook() { InstallHook(); }
 // starts from here.
 void StartHousekeeping(TickCount now) {
     shutdownDone = false;
+    displayOff = false;
+    sessionLocked = false;
+    sessionWatched = WatchDisplayAndSession(appState.mainWindow);
     RecordCheckpoint(checkpoint, SnapshotMeasurement(), appState.sinceDate, now);
     PixelPoint position;
     ResetHookWatch(hookWatch, ReadCursor(position), HookEventsSeen());
@@ -276,6 +360,9 @@ void MainTimerTick(TickCount now) {
     }
     if (!TrayIconShown()) {
         AddTrayIcon();
+    }
+    if (!sessionWatched) {
+        sessionWatched = WatchSession(appState.mainWindow);
     }
     RefreshTooltip();
     WatchHook();
@@ -333,10 +420,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         return 0;
     case WM_POWERBROADCAST:
-        if (wParam == PBT_APMSUSPEND) {
-            SaveCheckpoint(GetTickCount());
-            return TRUE;
-        }
+        HandlePowerBroadcast(wParam, lParam);
+        return TRUE;
+    case WM_WTSSESSION_CHANGE:
+        HandleSessionChange(wParam);
+        return 0;
+    case WM_DESTROY:
+        StopWatchingDisplayAndSession(window);
         break;
     case WM_CLOSE:
         // Closed from outside: end the way Exit does, rather than lose the window and

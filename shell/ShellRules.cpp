@@ -73,6 +73,17 @@ void ResetHookWatch(HookWatch& watch, const PixelPoint* cursor, unsigned long ev
     watch.eventsAtLastTick = eventsSeen;
 }
 
+bool HookHearsInputAt(unsigned long ownLevel, bool targetKnown, unsigned long targetLevel) {
+    return targetKnown && targetLevel <= ownLevel;
+}
+
+bool SameIntegrityLevel(bool ownKnown, unsigned long own, bool otherKnown, unsigned long other) {
+    if (!ownKnown) {
+        return true;
+    }
+    return otherKnown && own == other;
+}
+
 void RecordCheckpoint(CheckpointRecord& record, const OdometerState& state, const TextString& sinceDate,
                       TickCount now) {
     record.distanceCm = state.distanceCm;

@@ -52,6 +52,15 @@ struct HookWatch {
 bool HookNeedsReinstall(HookWatch& watch, const PixelPoint* cursor, unsigned long eventsSeen);
 void ResetHookWatch(HookWatch& watch, const PixelPoint* cursor, unsigned long eventsSeen);
 
+// Integrity levels as a token's mandatory label gives them (0x2000 medium, 0x3000 high).
+// Input meant for a process of a higher level never reaches a low-level hook; a level
+// that cannot be read is an elevated process's, whose token a normal one may not read.
+bool HookHearsInputAt(unsigned long ownLevel, bool targetKnown, unsigned long targetLevel);
+// Two copies of the program talk to each other only at one level. Without a level of its
+// own to compare (a system without levels) a copy takes the other for its equal; the
+// other's level unread while its own is known means the other is above it.
+bool SameIntegrityLevel(bool ownKnown, unsigned long own, bool otherKnown, unsigned long other);
+
 // The three per-user values and today's figures as last written, and when.
 struct CheckpointRecord {
     double distanceCm = 0;

@@ -15,6 +15,7 @@
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "shell/Globals.h"
+#include "shell/Integrity.h"
 #include "shell/Main.h"
 #include "shell/PointerHook.h"
 #include "shell/ShellRules.h"
@@ -359,6 +360,102 @@ TEST_F(MainWindowTest, AHookThatHearsThePointerIsLeftAlone) {
     HHOOK hook = appState.hookHandle;
     MainTimerTick(GetTickCount());
     EXPECT_EQ(appState.hookHandle, hook);
+}
+
+// Under Wine every window belongs to a process of the program's own level on the desktop
+// that takes the input: nothing is hidden from the hook, so a silent hook is renewed (the
+// test above), and a second copy hands over to this one.
+TEST_F(MainWindowTest, NothingHidesTheInputAndTheCopiesAreOfOneLevel) {
+    SetCursorPos(200, 200);
+    EXPECT_FALSE(InputHiddenFromHook());
+    EXPECT_TRUE(SameIntegrityAs(appState.mainWindow));
+    unsigned long level = 0;
+    if (ReadIntegrityLevel(GetCurrentProcessId(), level)) {
+        EXPECT_GE(level, 0x1000UL); // at least low; a token gives its level whole
+    }
+    EXPECT_FALSE(SameIntegrityAs(nullptr));
+    EXPECT_EQ(AllowShellMessages(appState.mainWindow), 2); // "TaskbarCreated" and the tray message
+}
+
+// The record a PBT_POWERSETTINGCHANGE points to, for GUID_CONSOLE_DISPLAY_STATE
+// {6FE69556-704A-47A0-8F24-C28D936FDA47} and a DWORD state (0 off, 1 on, 2 dimmed).
+struct DisplaySetting {
+    GUID setting{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+    DWORD dataLength = sizeof(DWORD);
+    DWORD state;
+};
+constexpr WPARAM kPowerSettingChange = 0x8013;
+
+bool MainTimerRuns() {
+    // Taking the timer away is the only way to ask for it; it goes back at once.
+    if (!KillTimer(appState.mainWindow, kMainTimer)) {
+        return false;
+    }
+    SetTimer(appState.mainWindow, kMainTimer, kMainTimerMs, nullptr);
+    return true;
+}
+
+// The display off or the session locked: a checkpoint, then no main timer. Back again:
+// the hook renewed (here it was dropped meanwhile), the tick's work done, the timer on.
+// Resume from sleep renews the hook too.
+TEST_F(MainWindowTest, TheTimerRestsWhileTheDisplayIsOffOrTheSessionLocked) {
+    DisplaySetting off;
+    off.state = 0;
+    DisplaySetting dimmed;
+    dimmed.state = 2;
+    const struct {
+        UINT message;
+        WPARAM rest;
+        LPARAM restData;
+        WPARAM wake;
+        LPARAM wakeData;
+    } cases[] = {
+        {WM_POWERBROADCAST, kPowerSettingChange, reinterpret_cast<LPARAM>(&off), kPowerSettingChange,
+         reinterpret_cast<LPARAM>(&dimmed)},
+        {WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1, WTS_SESSION_UNLOCK, 1},
+        {WM_POWERBROADCAST, PBT_APMSUSPEND, 0, PBT_APMRESUMEAUTOMATIC, 0},
+    };
+    int distance = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rest);
+        DismissSplash();
+        distance += 100;
+        appState.distanceCm = distance;
+        Send(c.message, c.rest, c.restData);
+        EXPECT_EQ(Stored(kDistanceValueName), std::to_string(distance) + ".0000000000");
+        EXPECT_EQ(MainTimerRuns(), c.message == WM_POWERBROADCAST && c.rest == PBT_APMSUSPEND);
+
+        UnhookWindowsHookEx(appState.hookHandle); // dropped while nobody looked
+        double counted = appState.distanceCm;
+        Send(c.message, c.wake, c.wakeData);
+        EXPECT_TRUE(MainTimerRuns());
+        MovePointerThrough({{100, 100}, {300, 100}});
+        EXPECT_GT(appState.distanceCm, counted);
+    }
+}
+
+// A display that only dims, another setting, a record too short and pointers from outside
+// that lead nowhere change nothing.
+TEST_F(MainWindowTest, PowerSettingsThatAreNotTheDisplayGoingOffChangeNothing) {
+    DismissSplash();
+    DisplaySetting dimmed;
+    dimmed.state = 2;
+    DisplaySetting odd;
+    odd.state = 7;
+    DisplaySetting shortRecord;
+    shortRecord.state = 0;
+    shortRecord.dataLength = 2;
+    DisplaySetting otherSetting;
+    otherSetting.state = 0;
+    otherSetting.setting.Data1 = 0x12345678;
+    for (LPARAM data : {reinterpret_cast<LPARAM>(&dimmed), reinterpret_cast<LPARAM>(&odd),
+                        reinterpret_cast<LPARAM>(&shortRecord), reinterpret_cast<LPARAM>(&otherSetting),
+                        LPARAM{0}, LPARAM{16}, LPARAM{-1}}) {
+        Send(WM_POWERBROADCAST, kPowerSettingChange, data);
+        EXPECT_TRUE(MainTimerRuns()) << data;
+    }
+    Send(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1); // an unlock without a lock
+    EXPECT_TRUE(MainTimerRuns());
 }
 
 // Runs inside the dialog's modal loop: looks at what is open, tries to open a second

@@ -83,6 +83,36 @@ TEST(HookWatchTest, UnreadablePointerIsNoEvidence) {
     EXPECT_TRUE(HookNeedsReinstall(watch, &moved, 0));
 }
 
+// The levels as Windows numbers them: 0x1000 low, 0x2000 medium (a normal program),
+// 0x3000 high (elevated), 0x4000 system.
+TEST(IntegrityTest, WhatTheHookHearsAndWhoTalksToWhom) {
+    struct Case {
+        bool ownKnown;
+        unsigned long own;
+        bool otherKnown;
+        unsigned long other;
+        bool hookHears; // input meant for the other process reaches this one's hook
+        bool same;      // a second copy at `own` hands over to one at `other`
+    };
+    const Case cases[] = {
+        {true, 0x2000, true, 0x2000, true, true},   // two normal programs
+        {true, 0x2000, true, 0x1000, true, false},  // a sandboxed one below: heard
+        {true, 0x2000, true, 0x3000, false, false}, // an elevated window under the pointer
+        {true, 0x2000, false, 0, false, false},     // unreadable: elevated
+        {true, 0x3000, true, 0x2000, true, false},  // an elevated copy over a normal one
+        {true, 0x3000, true, 0x4000, false, false}, // a system process's window
+        {false, 0, false, 0, false, true},          // no levels at all: as before
+        {false, 0, true, 0x2000, true, true},
+    };
+    for (const Case& c : cases) {
+        if (c.ownKnown) { // the hook's rule is asked only with the program's own level read
+            EXPECT_EQ(HookHearsInputAt(c.own, c.otherKnown, c.other), c.hookHears) << c.own << " " << c.other;
+        }
+        EXPECT_EQ(SameIntegrityLevel(c.ownKnown, c.own, c.otherKnown, c.other), c.same)
+            << c.ownKnown << c.own << " " << c.otherKnown << c.other;
+    }
+}
+
 class CheckpointTest : public ::testing::Test {
 protected:
     void SetUp() override {
