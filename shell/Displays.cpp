@@ -11,6 +11,7 @@
 #include "shell/MeasurementLock.h"
 #include "shell/PointerHook.h"
 #include "support/GdiTally.h"
+#include "support/SystemFunction.h"
 
 namespace {
 
@@ -31,16 +32,9 @@ constexpr DWORD kInterfacePathRoom = sizeof(DISPLAY_DEVICEA::DeviceID);
 
 using SetThreadDpiAwarenessContextProc = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
 
-// Windows 10 1607 and later only; looked up at run time so that the program still starts
-// on Windows 7. user32 is loaded already (the program imports it), so nothing is loaded here.
+// Windows 10 1607 and later only.
 SetThreadDpiAwarenessContextProc ThreadDpiAwarenessSetter() {
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    if (user32 == nullptr) {
-        return nullptr;
-    }
-    // Through a plain function pointer type: the address is of the documented signature.
-    auto address = reinterpret_cast<void (*)()>(GetProcAddress(user32, "SetThreadDpiAwarenessContext"));
-    return reinterpret_cast<SetThreadDpiAwarenessContextProc>(address);
+    return FindSystemFunction<SetThreadDpiAwarenessContextProc>("user32.dll", "SetThreadDpiAwarenessContext");
 }
 
 struct MonitorHandles {

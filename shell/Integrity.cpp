@@ -2,6 +2,7 @@
 
 #include "shell/Globals.h"
 #include "shell/ShellRules.h"
+#include "support/SystemFunction.h"
 
 namespace {
 
@@ -91,14 +92,10 @@ bool InputHiddenFromHook() {
 int AllowShellMessages(HWND window) {
     using ChangeFilterProc = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
     constexpr DWORD kAllow = 1; // MSGFLT_ALLOW
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    auto address = user32 != nullptr
-                       ? reinterpret_cast<void (*)()>(GetProcAddress(user32, "ChangeWindowMessageFilterEx"))
-                       : nullptr;
-    if (address == nullptr) {
+    auto change = FindSystemFunction<ChangeFilterProc>("user32.dll", "ChangeWindowMessageFilterEx");
+    if (change == nullptr) {
         return 0;
     }
-    auto change = reinterpret_cast<ChangeFilterProc>(address);
     int allowed = 0;
     for (UINT message : {taskbarCreatedMessage, trayMessage}) {
         if (message != 0 && change(window, message, kAllow, nullptr)) {

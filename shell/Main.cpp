@@ -15,6 +15,7 @@
 #include "shell/PointerHook.h"
 #include "shell/ShellRules.h"
 #include "support/GdiTally.h"
+#include "support/SystemFunction.h"
 #include "support/Timers.h"
 
 namespace {
@@ -200,16 +201,8 @@ int ActivateRunningInstance() {
 bool LimitDllSearchToSystem() {
     constexpr DWORD kSearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
     using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-    if (kernel32 == nullptr) {
-        return false;
-    }
-    // Through a plain function pointer type: the address is of the documented signature.
-    auto address = reinterpret_cast<void (*)()>(GetProcAddress(kernel32, "SetDefaultDllDirectories"));
-    if (address == nullptr) {
-        return false;
-    }
-    return reinterpret_cast<SetDefaultDllDirectoriesProc>(address)(kSearchSystem32) != FALSE;
+    auto limit = FindSystemFunction<SetDefaultDllDirectoriesProc>("kernel32.dll", "SetDefaultDllDirectories");
+    return limit != nullptr && limit(kSearchSystem32) != FALSE;
 }
 
 // Defaults, the stored settings, the calibration and the window class. Returns the

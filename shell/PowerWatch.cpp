@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "support/SystemFunction.h"
+
 namespace {
 
 // GUID_CONSOLE_DISPLAY_STATE (Windows 8 and later: 0 off, 1 on, 2 dimmed) and
@@ -29,11 +31,6 @@ using RegisterProc = HANDLE(WINAPI*)(HANDLE, const GUID*, DWORD);
 using UnregisterProc = BOOL(WINAPI*)(HANDLE);
 
 HANDLE displayNotifications[2] = {nullptr, nullptr};
-
-void (*User32Function(const char* name))() {
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 != nullptr ? reinterpret_cast<void (*)()>(GetProcAddress(user32, name)) : nullptr;
-}
 
 // Whether `size` bytes from `address` can be read: committed memory that is not a guard
 // page and allows reading.
@@ -60,7 +57,7 @@ bool Readable(const void* address, SIZE_T size) {
 } // namespace
 
 bool WatchDisplayAndSession(HWND window) {
-    auto registerSetting = reinterpret_cast<RegisterProc>(User32Function("RegisterPowerSettingNotification"));
+    auto registerSetting = FindSystemFunction<RegisterProc>("user32.dll", "RegisterPowerSettingNotification");
     if (registerSetting != nullptr) {
         const GUID* settings[2] = {&kConsoleDisplayState, &kMonitorPowerOn};
         for (int i = 0; i < 2; ++i) {
@@ -78,7 +75,7 @@ bool WatchSession(HWND window) {
 
 void StopWatchingDisplayAndSession(HWND window) {
     WTSUnRegisterSessionNotification(window);
-    auto unregister = reinterpret_cast<UnregisterProc>(User32Function("UnregisterPowerSettingNotification"));
+    auto unregister = FindSystemFunction<UnregisterProc>("user32.dll", "UnregisterPowerSettingNotification");
     for (HANDLE& notification : displayNotifications) {
         if (notification != nullptr && unregister != nullptr) {
             unregister(notification);
