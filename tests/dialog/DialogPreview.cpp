@@ -15,41 +15,23 @@
 namespace {
 
 constexpr double kSampleSpeed = 3150; // 31.50 on the scale
-const char* rectangleFile = nullptr;
-DWORD holdMilliseconds = 3000;
-DWORD openedAt = 0;
-bool placed = false;
 
 // Keeps the pointer "moving" at the sample speed, so the ticks keep the needle up.
 void CALLBACK Animate(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = ThreadDialog();
-    if (dialog == nullptr || !IsWindowVisible(dialog)) {
-        return;
-    }
     appState.currentSpeed = kSampleSpeed;
     appState.movedSinceTick = 1;
-    if (!placed) {
-        placed = true;
-        openedAt = GetTickCount();
-        SetWindowPos(dialog, HWND_TOP, 24, 24, 0, 0, SWP_NOSIZE);
-        SendMessageA(dialog, WM_TIMER, 0, 0);
-        PaintAndWriteRectangle(dialog, rectangleFile);
-    }
-    if (GetTickCount() - openedAt >= holdMilliseconds) {
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    }
+}
+
+void Prepare(HWND dialog) {
+    Animate(nullptr, 0, 0, 0);
+    SendMessageA(dialog, WM_TIMER, 0, 0);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: dialog_preview RECTANGLE-FILE [HOLD-MILLISECONDS]\n");
+    if (!StartPreview(argc, argv, "dialog_preview", Prepare)) {
         return 2;
-    }
-    rectangleFile = argv[1];
-    if (argc >= 3) {
-        holdMilliseconds = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
     }
     ResetApplicationState(appState);
     appState.instanceHandle = GetModuleHandleA(nullptr);

@@ -10,15 +10,12 @@
 #include "dialog/HistoryWindow.h"
 #include "engine/DisplayTexts.h"
 #include "engine/HistorySummary.h"
+#include "resources/resource.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace {
 
 const CalendarDate kToday{2026, 12, 9};
-const char* rectangleFile = nullptr;
-DWORD holdMilliseconds = 3000;
-DWORD openedAt = 0;
-bool placed = false;
 
 // Working days longer than weekends, a slow rise over the months, a few days off; a
 // fixed pattern, so the picture is the same every time.
@@ -43,41 +40,22 @@ DayList SampleRecord() {
     return days;
 }
 
-void CALLBACK Hold(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = ThreadDialog();
-    if (dialog == nullptr || !IsWindowVisible(dialog)) {
-        return;
-    }
-    if (!placed) {
-        placed = true;
-        openedAt = GetTickCount();
-        SetWindowPos(dialog, HWND_TOP, 24, 24, 0, 0, SWP_NOSIZE);
-        SetForegroundWindow(dialog);
-        // A bar a few days back selected, as a user looking at last week would leave it.
-        HWND chart = GetDlgItem(dialog, 1053);
-        for (int i = 0; i < 6; ++i) {
-            SendMessageA(chart, WM_KEYDOWN, VK_LEFT, 0);
-        }
-        PaintAndWriteRectangle(dialog, rectangleFile);
-    }
-    if (GetTickCount() - openedAt >= holdMilliseconds) {
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+// A bar a few days back selected, as a user looking at last week would leave it.
+void Prepare(HWND dialog) {
+    SetForegroundWindow(dialog);
+    HWND chart = GetDlgItem(dialog, IDC_HISTORY_CHART);
+    for (int i = 0; i < 6; ++i) {
+        SendMessageA(chart, WM_KEYDOWN, VK_LEFT, 0);
     }
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: history_preview RECTANGLE-FILE [HOLD-MILLISECONDS]\n");
+    if (!StartPreview(argc, argv, "history_preview", Prepare)) {
         return 2;
     }
-    rectangleFile = argv[1];
-    if (argc >= 3) {
-        holdMilliseconds = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
-    }
     DayList days = SampleRecord();
-    SetTimer(nullptr, 0, 100, Hold);
     OpenHistoryWindow(nullptr, days, kToday, kMetres);
     return 0;
 }

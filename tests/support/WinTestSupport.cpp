@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -174,6 +175,50 @@ void PaintAndWriteRectangle(HWND window, const char* file) {
                      frame.bottom - frame.top);
         std::fclose(out);
     }
+}
+
+namespace {
+
+struct Preview {
+    const char* rectangleFile = nullptr;
+    DWORD holdMilliseconds = 3000;
+    DWORD openedAt = 0;
+    bool placed = false;
+    void (*prepare)(HWND) = nullptr;
+};
+Preview preview;
+
+void CALLBACK HoldPreview(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = ThreadDialog();
+    if (dialog == nullptr || !IsWindowVisible(dialog)) {
+        return;
+    }
+    if (!preview.placed) {
+        preview.placed = true;
+        preview.openedAt = GetTickCount();
+        SetWindowPos(dialog, HWND_TOP, 24, 24, 0, 0, SWP_NOSIZE);
+        preview.prepare(dialog);
+        PaintAndWriteRectangle(dialog, preview.rectangleFile);
+    }
+    if (GetTickCount() - preview.openedAt >= preview.holdMilliseconds) {
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+}
+
+} // namespace
+
+bool StartPreview(int argc, char** argv, const char* program, void (*prepare)(HWND dialog)) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s RECTANGLE-FILE [HOLD-MILLISECONDS]\n", program);
+        return false;
+    }
+    preview.rectangleFile = argv[1];
+    if (argc >= 3) {
+        preview.holdMilliseconds = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
+    }
+    preview.prepare = prepare;
+    SetTimer(nullptr, 0, 100, HoldPreview);
+    return true;
 }
 
 HWND VisibleWindow(const char* className, const char* title) {

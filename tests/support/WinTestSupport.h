@@ -46,6 +46,11 @@ HWND VisibleWindow(const char* className, const char* title = nullptr);
 // screen rectangle, "left top width height", to the file.
 void PaintAndWriteRectangle(HWND window, const char* file);
 HWND ThreadDialog();
+// The preview programs that the screenshot tools run: reads "RECTANGLE-FILE
+// [HOLD-MILLISECONDS]" (false, with a usage line, when the file is missing), then, once
+// the thread's dialog is visible, places it at (24, 24), lets `prepare` set it up, paints
+// it and writes its rectangle, and closes it when the hold is over.
+bool StartPreview(int argc, char** argv, const char* program, void (*prepare)(HWND dialog));
 
 // --- Pixels ---------------------------------------------------------------------------
 
