@@ -677,8 +677,23 @@ scenario_moves_after_splash() {
 # The record of the days: a path, presses of every button and turns of both wheels,
 # then "Esci": today's value holds them, beside the counter; a second run on the same
 # day adds to it; past and unreadable values stay exactly as they were.
+# Ends the program, then checks today's value of the record and the counter: the distance
+# (both), the presses and the wheel notches; leaves the active seconds in $seconds.
+expect_today() {
+    local value distance presses notches
+    sleep 0.3
+    exit_and_read_distance
+    value=$(reg_get "$history_key" "$day") || fail "no value for today, $day"
+    note "today $value, counter $saved"
+    IFS=';' read -r distance presses notches seconds <<<"$value"
+    expect_distance_near "$distance" "$1"
+    expect_distance_near "$saved" "$1"
+    [ "$presses" = "$2" ] || fail "$presses presses counted, expected $2"
+    [ "$notches" = "$3" ] || fail "$notches wheel notches counted, expected $3"
+}
+
 scenario_day_record() {
-    local history_key="$user_key\\Storico" day saved value distance presses notches seconds
+    local history_key="$user_key\\Storico" day saved seconds
     day=$(date +%Y-%m-%d)
     reg_set "$history_key" 2020-02-29 "100.2500000000;10;20;30"
     reg_set "$history_key" 2020-13-01 "1.0000000000;1;1;1"
@@ -691,32 +706,16 @@ scenario_day_record() {
     # 7) once each way: seven notches.
     xdotool click --repeat 2 --delay 150 1 click 3 click 2 click 8 click 9
     xdotool click --repeat 3 --delay 150 4 click --repeat 2 --delay 150 5 click 6 click 7
-    sleep 0.3
-    exit_and_read_distance
-    value=$(reg_get "$history_key" "$day") || fail "no value for today, $day"
-    note "today $value, counter $saved"
-    IFS=';' read -r distance presses notches seconds <<<"$value"
     # The first move only records the position; then legs (0, 300) 7.9375 cm and (-600, 0)
     # 15.890625 cm. The counter started at 0 too.
-    expect_distance_near "$distance" 23.828125
-    expect_distance_near "$saved" 23.828125
-    [ "$presses" = 6 ] || fail "$presses presses counted, expected 6"
-    [ "$notches" = 7 ] || fail "$notches wheel notches counted, expected 7"
+    expect_today 23.828125 6 7
     [ "$seconds" -ge 1 ] || fail "no active second counted"
     [ "$seconds" -le 3 ] || fail "$seconds active seconds for a path of 0.24 s"
 
     start_counting_at 100 400
     move_through 100 100 700 100 # counted: (600, 0), 15.890625 cm
     xdotool click 1
-    sleep 0.3
-    exit_and_read_distance
-    value=$(reg_get "$history_key" "$day") || fail "today's value is gone"
-    note "today $value, counter $saved"
-    IFS=';' read -r distance presses notches seconds <<<"$value"
-    expect_distance_near "$distance" 39.71875
-    expect_distance_near "$saved" 39.71875
-    [ "$presses" = 7 ] || fail "the second run left $presses presses, expected 7"
-    [ "$notches" = 7 ] || fail "the second run left $notches notches, expected 7"
+    expect_today 39.71875 7 7 # the second run adds to the first
     [ "$seconds" -ge 2 ] || fail "the second run's active second was not added: $seconds"
 
     expect_value "$history_key" 2020-02-29 "100.2500000000;10;20;30"
