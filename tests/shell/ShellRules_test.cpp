@@ -87,22 +87,22 @@ TEST(HookWatchTest, UnreadablePointerIsNoEvidence) {
 // 0x3000 high (elevated), 0x4000 system.
 TEST(IntegrityTest, WhatTheHookHearsAndWhoTalksToWhom) {
     struct Case {
-        bool ownKnown;
         unsigned long own;
-        bool otherKnown;
         unsigned long other;
+        bool ownKnown;
+        bool otherKnown;
         bool hookHears; // input meant for the other process reaches this one's hook
         bool same;      // a second copy at `own` hands over to one at `other`
     };
     const Case cases[] = {
-        {true, 0x2000, true, 0x2000, true, true},   // two normal programs
-        {true, 0x2000, true, 0x1000, true, false},  // a sandboxed one below: heard
-        {true, 0x2000, true, 0x3000, false, false}, // an elevated window under the pointer
-        {true, 0x2000, false, 0, false, false},     // unreadable: elevated
-        {true, 0x3000, true, 0x2000, true, false},  // an elevated copy over a normal one
-        {true, 0x3000, true, 0x4000, false, false}, // a system process's window
-        {false, 0, false, 0, false, true},          // no levels at all: as before
-        {false, 0, true, 0x2000, true, true},
+        {0x2000, 0x2000, true, true, true, true},   // two normal programs
+        {0x2000, 0x1000, true, true, true, false},  // a sandboxed one below: heard
+        {0x2000, 0x3000, true, true, false, false}, // an elevated window under the pointer
+        {0x2000, 0, true, false, false, false},     // unreadable: elevated
+        {0x3000, 0x2000, true, true, true, false},  // an elevated copy over a normal one
+        {0x3000, 0x4000, true, true, false, false}, // a system process's window
+        {0, 0, false, false, false, true},          // no levels at all: as before
+        {0, 0x2000, false, true, true, true},
     };
     for (const Case& c : cases) {
         if (c.ownKnown) { // the hook's rule is asked only with the program's own level read
