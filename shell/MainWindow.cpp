@@ -3,6 +3,8 @@
 // timer, "TaskbarCreated", the end of the session and a second instance's hand-over.
 #include "shell/MainWindow.h"
 
+#include <cstring>
+
 #include "dialog/PropertiesDialog.h"
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
@@ -16,6 +18,8 @@
 #include "shell/PowerWatch.h"
 #include "shell/ShellRules.h"
 #include "shell/TrayMenu.h"
+#include "support/GdiTally.h"
+#include "support/SystemFunction.h"
 #include "support/Timers.h"
 
 #if defined(__i386__)
@@ -35,7 +39,16 @@ constexpr WPARAM kSetLogicalDpiOverride = 0x009F;
 // PBT_POWERSETTINGCHANGE, Vista and later.
 constexpr WPARAM kPowerSettingChange = 0x8013;
 
+// Functions of Windows 10 1607 and later, looked up where they exist.
+using SystemMetricsForDpiProc = int(WINAPI*)(int, UINT);
+using DpiForSystemProc = UINT(WINAPI*)();
+using DpiForWindowProc = UINT(WINAPI*)(HWND);
+
 bool trayIconShown = false;
+// What the shell shows of the icon, as far as it has accepted: the size of the picture
+// (0 while there is no icon) and the tip ("" until the first refresh after an add).
+int trayIconPixels = 0;
+char shownTip[kTooltipCapacity] = "";
 bool shutdownDone = false;
 // The main timer rests while nobody can move the pointer or read the tip: the display is
 // off or the session locked.
@@ -55,6 +68,32 @@ const PixelPoint* ReadCursor(PixelPoint& position) {
 }
 
 bool Resting() { return displayOff || sessionLocked; }
+
+// The DPI that the notification area is drawn at. The taskbar's own window follows the
+// scaling as the user changes it; the system DPI, the fallback, is the one of the log-on.
+// A DPI-unaware program (this one, on Windows 10 1607 and later) is told 96 for either
+// unless it asks in a per-monitor-aware moment. 0 when this Windows cannot tell.
+UINT TrayDpi() {
+    auto dpiForWindow = FindSystemFunction<DpiForWindowProc>("user32.dll", "GetDpiForWindow");
+    auto dpiForSystem = FindSystemFunction<DpiForSystemProc>("user32.dll", "GetDpiForSystem");
+    UINT dpi = 0;
+    DPI_AWARENESS_CONTEXT previous = EnterPhysicalPixels();
+    HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    if (dpiForWindow != nullptr && taskbar != nullptr) {
+        dpi = dpiForWindow(taskbar);
+    }
+    if (dpi == 0 && dpiForSystem != nullptr) {
+        dpi = dpiForSystem();
+    }
+    LeavePhysicalPixels(previous);
+    return dpi;
+}
+
+void MarkTrayIconGone() {
+    trayIconShown = false;
+    trayIconPixels = 0;
+    shownTip[0] = '\0';
+}
 
 void RestartMainTimer(UINT period) {
     KillTimer(appState.mainWindow, kMainTimer);
@@ -251,32 +290,86 @@ NOTIFYICONDATAA TrayIconRecord(UINT flags, const char* tip) {
     return record;
 }
 
-// Adds the one tray icon with the tip "Skittera". At log-on the shell may not be ready
-// yet; the main timer then tries again on every tick until the icon is there.
+// The size of picture the notification area wants now: the small-icon size at its DPI
+// (Windows 10 1607 and later tell it for any DPI), else the small-icon size this
+// program is told.
+int WantedTrayIconPixels() {
+    auto metricForDpi = FindSystemFunction<SystemMetricsForDpiProc>("user32.dll", "GetSystemMetricsForDpi");
+    UINT dpi = metricForDpi != nullptr ? TrayDpi() : 0;
+    int metric = dpi != 0 ? metricForDpi(SM_CXSMICON, dpi) : 0;
+    if (metric <= 0) {
+        metric = GetSystemMetrics(SM_CXSMICON);
+    }
+    return TrayIconPixels(metric);
+}
+
+// Adds the one tray icon with the tip "Skittera", its picture drawn for the tray's size
+// (the 32-pixel picture shrunk by the shell looks ragged). At log-on the shell may not be
+// ready yet; the main timer then tries again on every tick until the icon is there.
 void AddTrayIcon() {
+    int pixels = WantedTrayIconPixels();
     NOTIFYICONDATAA record = TrayIconRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP, "Skittera");
     record.uCallbackMessage = trayMessage;
-    record.hIcon = LoadIconA(appState.instanceHandle, MAKEINTRESOURCEA(IDI_SKITTERA));
+    record.hIcon = TallyLoadIcon(appState.instanceHandle, IDI_SKITTERA, pixels);
     BOOL shown = Shell_NotifyIconA(NIM_ADD, &record);
     if (!shown) {
         // A shell that kept its icons across its own restart refuses to add one that it
         // still shows; bringing that one up to date is just as good.
         shown = Shell_NotifyIconA(NIM_MODIFY, &record);
     }
-    if (record.hIcon != nullptr) {
-        DestroyIcon(record.hIcon);
+    // The shell keeps a copy of its own.
+    TallyDestroyIcon(record.hIcon);
+    MarkTrayIconGone();
+    if (shown) {
+        trayIconShown = true;
+        trayIconPixels = pixels;
     }
-    trayIconShown = shown != FALSE;
 }
 
 bool TrayIconShown() { return trayIconShown; }
+int TrayIconPixelsShown() { return trayIconPixels; }
+const char* TrayTipShown() { return shownTip; }
 
-// The tray tip shows the distance in the chosen unit.
+// Gives the shown icon a picture of the size, unless it has that size already. The
+// scaling changes while the program runs; the shell would otherwise stretch the old
+// picture.
+void ResizeTrayIcon(int pixels) {
+    if (!trayIconShown || pixels == trayIconPixels) {
+        return;
+    }
+    NOTIFYICONDATAA record = TrayIconRecord(NIF_ICON, nullptr);
+    record.hIcon = TallyLoadIcon(appState.instanceHandle, IDI_SKITTERA, pixels);
+    if (record.hIcon == nullptr) {
+        return;
+    }
+    if (Shell_NotifyIconA(NIM_MODIFY, &record)) {
+        trayIconPixels = pixels;
+    } else {
+        MarkTrayIconGone(); // the shell lost it: the next tick adds it again
+    }
+    TallyDestroyIcon(record.hIcon);
+}
+
+// The tray tip shows the distance in the chosen unit. The shell hears of it only when
+// the text changes: every call crosses into Explorer, and while the pointer rests (or
+// the screen is off) nothing has changed. A tip the shell refuses means the icon is gone
+// (Explorer lost it without a new taskbar): the next tick adds it again, and the tip is
+// written afresh after that.
 void RefreshTooltip() {
+    if (!trayIconShown) {
+        return;
+    }
     char tip[kTooltipCapacity];
     FormatTooltipText(SnapshotMeasurement(), tip, sizeof tip);
     NOTIFYICONDATAA record = TrayIconRecord(NIF_TIP, tip);
-    Shell_NotifyIconA(NIM_MODIFY, &record);
+    if (std::strcmp(record.szTip, shownTip) == 0) {
+        return;
+    }
+    if (Shell_NotifyIconA(NIM_MODIFY, &record)) {
+        lstrcpynA(shownTip, record.szTip, sizeof shownTip);
+    } else {
+        MarkTrayIconGone();
+    }
 }
 
 // The tray menu, loaded afresh, with "Propietà" as its default item, drawn by its
@@ -397,7 +490,7 @@ void ShutdownApplication() {
     StopAnswering();
     NOTIFYICONDATAA record = TrayIconRecord(0, nullptr);
     Shell_NotifyIconA(NIM_DELETE, &record);
-    trayIconShown = false;
+    MarkTrayIconGone();
     RemoveHook();
     SaveSettings();
 }
@@ -454,11 +547,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kDpiChangedMessage:
         // Only per-monitor-aware windows get it, and the hook's pixels do not change with
         // the scaling; should it come all the same, reading the monitors again is cheap.
+        // Any of them may come with a new scaling, and the tray icon's size with it.
         CalibrateDisplays();
+        ResizeTrayIcon(WantedTrayIconPixels());
         break;
     case WM_SETTINGCHANGE:
         if (IsDisplaySetting(wParam)) {
             CalibrateDisplays();
+            ResizeTrayIcon(WantedTrayIconPixels());
         }
         break;
     default:

@@ -15,9 +15,15 @@ constexpr char kMainWindowClass[] = "Skittera";
 constexpr UINT_PTR kMainTimer = 0;
 
 NOTIFYICONDATAA TrayIconRecord(UINT flags, const char* tip);
+int WantedTrayIconPixels();
 void AddTrayIcon();
-bool TrayIconShown();
+void ResizeTrayIcon(int pixels);
 void RefreshTooltip();
+// What the shell has accepted: whether it shows the icon, the size of its picture (0
+// while there is none) and its tip ("" until the first refresh after the icon came).
+bool TrayIconShown();
+int TrayIconPixelsShown();
+const char* TrayTipShown();
 
 void DismissSplash();
 void ShowTrayMenu();

@@ -23,6 +23,16 @@ bool IsSupportedPlatform(unsigned long platformId) {
     return platformId == kPlatformWindows9x || platformId == kPlatformWindowsNt;
 }
 
+// A failed metric reads 0, and nothing smaller than the classic small icon is any use in
+// the tray; a size beyond any icon (a broken driver, a scaling no monitor has) would only
+// make the loader build an enormous picture that the shell then shrinks again.
+int TrayIconPixels(int smallIconMetric) {
+    if (smallIconMetric < kSmallestTrayIcon) {
+        return kSmallestTrayIcon;
+    }
+    return smallIconMetric > kLargestTrayIcon ? kLargestTrayIcon : smallIconMetric;
+}
+
 // A copy that answers is handed over to even when the mutex is this copy's: an older
 // build that knows no mutex may be running. Without an answer, the mutex decides; a
 // copy that holds it and never shows a window (it hangs in its start-up, or takes

@@ -28,6 +28,14 @@ PixelPoint SplashOrigin(const ScreenRect& workArea);
 
 bool IsSupportedPlatform(unsigned long platformId);
 
+// The tray icon's size in pixels, from the small-icon size the system reports for the
+// scaling (16 at 100 %, 20 at 125 %, 24 at 150 % and so on): that size, kept between
+// the classic 16 and the largest icon there is, 256.
+constexpr int kSmallestTrayIcon = 16;
+constexpr int kLargestTrayIcon = 256;
+
+int TrayIconPixels(int smallIconMetric);
+
 // What a starting copy does next, from whether it holds the instance mutex, whether a
 // copy answers as the running one (its main window exists and is not ending) and how
 // long it has waited. A copy that is ending holds the mutex until its settings are

@@ -1,6 +1,8 @@
 #include "shell/TrayMenu.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 #include <new>
 
 #include "shell/Globals.h"
@@ -53,6 +55,7 @@ OwnerDrawMenuItem* CreateRecord() {
 
 void DestroyRecord(OwnerDrawMenuItem* record) {
     TallyDeleteObject(record->picture);
+    std::free(record->accessible.pszWText);
     record->~OwnerDrawMenuItem();
     std::free(record);
 }
@@ -62,6 +65,38 @@ MENUITEMINFOA ItemInfo(UINT mask) {
     info.cbSize = sizeof info;
     info.fMask = mask;
     return info;
+}
+
+// The item's label as wide text for screen readers, on the C heap, and its length
+// without the zero. The item's own wide text, read before it changes, keeps every
+// letter of the resource whatever the ANSI code page; should that fail, the ANSI label
+// is converted. Null when there is no memory.
+wchar_t* WideLabel(HMENU menu, UINT position, const TextString& label, DWORD& length) {
+    wchar_t text[256] = L"";
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = text;
+    item.cch = sizeof text / sizeof text[0];
+    const wchar_t* bar = nullptr;
+    if (GetMenuItemInfoW(menu, position, TRUE, &item)) {
+        text[sizeof text / sizeof text[0] - 1] = L'\0';
+        bar = wcschr(text, L'|');
+    }
+    int count = bar != nullptr ? lstrlenW(bar + 1)
+                               : MultiByteToWideChar(CP_ACP, 0, label.buffer, label.length, nullptr, 0);
+    auto* wide = static_cast<wchar_t*>(std::malloc((static_cast<size_t>(count) + 1) * sizeof(wchar_t)));
+    if (wide == nullptr) {
+        return nullptr;
+    }
+    if (bar != nullptr) {
+        std::memcpy(wide, bar + 1, static_cast<size_t>(count) * sizeof(wchar_t));
+    } else if (count > 0) {
+        count = MultiByteToWideChar(CP_ACP, 0, label.buffer, label.length, wide, count);
+    }
+    wide[count] = L'\0';
+    length = static_cast<DWORD>(count);
+    return wide;
 }
 
 // Turns one plain "<picture>|<label>" item into an owner-drawn one. Only the type, the
@@ -78,6 +113,8 @@ void ConvertItem(HMENU menu, UINT position, const char* text) {
         return;
     }
     record->label = parsed.label;
+    record->accessible.dwMSAASignature = MSAA_MENU_SIG;
+    record->accessible.pszWText = WideLabel(menu, position, record->label, record->accessible.cchWText);
     if (parsed.pictureId != 0) {
         record->picture = TallyLoadBitmap(appState.instanceHandle, parsed.pictureId);
     }

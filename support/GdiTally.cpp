@@ -44,3 +44,10 @@ HGDIOBJ TallyAdopt(HGDIOBJ object) { return Counted(object); }
 BOOL TallyDeleteObject(HGDIOBJ object) { return object != nullptr ? Released(DeleteObject(object)) : FALSE; }
 
 BOOL TallyDeleteDC(HDC dc) { return dc != nullptr ? Released(DeleteDC(dc)) : FALSE; }
+
+HICON TallyLoadIcon(HINSTANCE instance, int id, int pixels) {
+    return Counted(
+        static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, pixels, pixels, 0)));
+}
+
+BOOL TallyDestroyIcon(HICON icon) { return icon != nullptr ? Released(DestroyIcon(icon)) : FALSE; }

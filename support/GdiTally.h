@@ -20,5 +20,9 @@ BOOL TallyDeleteObject(HGDIOBJ object);
 // becomes the one to delete it.
 HGDIOBJ TallyAdopt(HGDIOBJ object);
 BOOL TallyDeleteDC(HDC dc);
+// Icons are no drawing objects, but each holds two pictures and leaks the same way: the
+// icon of resource id at pixels x pixels, the nearest image the group holds scaled to it.
+HICON TallyLoadIcon(HINSTANCE instance, int id, int pixels);
+BOOL TallyDestroyIcon(HICON icon);
 
 #endif

@@ -3,7 +3,8 @@
 set -euo pipefail
 packages="cmake g++ make clang googletest libgtest-dev libbenchmark-dev clang-format clang-tidy
 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-wine wine64 wine32:i386 fonts-wine xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils libxrandr-dev python3"
+wine wine64 wine32:i386 fonts-wine xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils libxrandr-dev python3
+python3-pil"
 missing=""
 for package in $packages; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)

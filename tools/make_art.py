@@ -89,31 +89,57 @@ def bmp_bytes(indices, palette, bpp):
     return struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset) + info + table + bits
 
 
-def ico_bytes(images):
-    """A Windows icon file of 16-colour images, each given as (indices, palette, rows of transparency flags).
+def _icon_mask_bits(transparent):
+    return b"".join(_pack_row([1 if c else 0 for c in row], 1) for row in reversed(transparent))
+
+
+def indexed_icon_image(indices, palette, transparent):
+    """A 16-colour icon image from palette indices and rows of transparency flags.
 
     Transparent pixels must use a black palette entry: the shell ANDs the mask and then XORs the colour.
     """
-    blobs = []
-    for indices, palette, transparent in images:
-        height, width = len(indices), len(indices[0])
-        _check_indices(indices, width, height, palette)
-        for row, clear in zip(indices, transparent):
-            for index, is_clear in zip(row, clear):
-                if is_clear and palette[index] != (0, 0, 0):
-                    raise ValueError("a transparent icon pixel must be black")
-        xor_bits = b"".join(_pack_row(row, 4) for row in reversed(indices))
-        and_bits = b"".join(_pack_row([1 if c else 0 for c in row], 1) for row in reversed(transparent))
-        # An icon image is one bitmap twice as tall as the icon: colour rows, then mask rows.
-        info = _bitmap_info(width, 2 * height, 4, len(xor_bits) + len(and_bits))
-        blobs.append((width, height, info + _colour_table(palette, 4) + xor_bits + and_bits))
-    header = struct.pack("<HHH", 0, 1, len(blobs))
-    offset = len(header) + 16 * len(blobs)
+    height, width = len(indices), len(indices[0])
+    _check_indices(indices, width, height, palette)
+    for row, clear in zip(indices, transparent):
+        for index, is_clear in zip(row, clear):
+            if is_clear and palette[index] != (0, 0, 0):
+                raise ValueError("a transparent icon pixel must be black")
+    xor_bits = b"".join(_pack_row(row, 4) for row in reversed(indices))
+    and_bits = _icon_mask_bits(transparent)
+    # An icon image is one bitmap twice as tall as the icon: colour rows, then mask rows.
+    info = _bitmap_info(width, 2 * height, 4, len(xor_bits) + len(and_bits))
+    return width, height, 16, 4, info + _colour_table(palette, 4) + xor_bits + and_bits
+
+
+def argb_icon_image(rows):
+    """A 32-bit icon image with straight (not premultiplied) alpha, from rows of (r, g, b, a).
+
+    Every pixel of alpha 0 must be (0, 0, 0, 0), and only those are set in the mask, so that a system that
+    ignores the alpha channel draws the silhouette on the same terms as the 16-colour images.
+    """
+    height, width = len(rows), len(rows[0])
+    if any(len(row) != width for row in rows):
+        raise ValueError("icon image is not %dx%d" % (width, height))
+    for row in rows:
+        for pixel in row:
+            if pixel[3] == 0 and pixel != (0, 0, 0, 0):
+                raise ValueError("a transparent icon pixel must be black")
+    colour_bits = b"".join(struct.pack("<BBBB", b, g, r, a) for row in reversed(rows) for r, g, b, a in row)
+    and_bits = _icon_mask_bits([[pixel[3] == 0 for pixel in row] for row in rows])
+    info = _bitmap_info(width, 2 * height, 32, len(colour_bits) + len(and_bits))
+    # The directory's colour count is 0 for images of more than 256 colours.
+    return width, height, 0, 32, info + colour_bits + and_bits
+
+
+def ico_bytes(images):
+    """A Windows icon file of images made by indexed_icon_image or argb_icon_image, in the given order."""
+    header = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(header) + 16 * len(images)
     entries = b""
-    for width, height, blob in blobs:
-        entries += struct.pack("<BBBBHHII", width, height, 16, 0, 1, 4, len(blob), offset)
+    for width, height, colours, bpp, blob in images:
+        entries += struct.pack("<BBBBHHII", width, height, colours, 0, 1, bpp, len(blob), offset)
         offset += len(blob)
-    return header + entries + b"".join(blob for _, _, blob in blobs)
+    return header + entries + b"".join(image[4] for image in images)
 
 
 # ------------------------------------------------------------------------------------------------------------
@@ -683,35 +709,63 @@ def figure_picture():
 
 
 # ------------------------------------------------------------------------------------------------------------
-# The icon: the mascot's head, 32 x 32 and 16 x 16, 16 colours with a transparency mask
+# The icon: the mascot's head, 32 x 32 and 16 x 16 in 16 colours with a transparency mask, and 20, 24, 40
+# and 48 pixels in 32-bit colour with alpha
 
 ICON_PALETTE = [BLACK, OUTLINE, FUR, FUR_SHADE, CREAM, PINK, NOSE, WHITE, (120, 84, 56), (226, 184, 140)]
+
+
+def draw_icon_head(colour, shape, k):
+    """The icon's head as shapes on a 32-unit square scaled by k: in colour, and in white on black as the
+    silhouette. Thin strokes keep at least a pixel's width (a little less for the smile) at small k."""
+    outline = max(1.0, 1.3 * k)
+    ears = ((7.8, 8.6), (24.2, 8.6))
+    for x, y in ears:
+        colour.circle(x * k, y * k, 7.2 * k, fill=FUR, outline=OUTLINE, width=outline)
+        colour.circle((x + (0.5 if x < 16 else -0.5)) * k, (y + 0.5) * k, 4.3 * k, fill=PINK)
+        shape.circle(x * k, y * k, 7.2 * k, fill=WHITE)
+    colour.circle(16 * k, 19.5 * k, 11.3 * k, fill=FUR, outline=OUTLINE, width=outline)
+    shape.circle(16 * k, 19.5 * k, 11.3 * k, fill=WHITE)
+    colour.ellipse(16 * k, 24.2 * k, 7.4 * k, 5.2 * k, fill=CREAM)
+    for side in (-1, 1):
+        colour.ellipse((16 + side * 7.6) * k, 24.5 * k, 1.7 * k, 1.1 * k, fill=PINK)
+        colour.ellipse((16 + side * 3.9) * k, 17.6 * k, 1.7 * k, 2.5 * k, fill=BLACK)
+        colour.circle((16 + side * 3.9 + 0.6) * k, 16.7 * k, 0.65 * k, fill=WHITE)
+    colour.ellipse(16 * k, 21.8 * k, 2.1 * k, 1.6 * k, fill=NOSE)
+    smile = [(13.6, 25.4), (14.8, 26.6), (16, 26.2), (17.2, 26.6), (18.4, 25.4)]
+    colour.line([(x * k, y * k) for x, y in smile], OUTLINE, max(0.75, 0.9 * k))
 
 
 def large_icon():
     """32 x 32: the head simplified for its size, drawn as shapes; pixels the silhouette misses are clear."""
     colour = Canvas(32, 32, OUTLINE)  # edge pixels then blend into the outline, never into a foreign ground
     shape = Canvas(32, 32, BLACK)
-    ears = ((7.8, 8.6), (24.2, 8.6))
-    for x, y in ears:
-        colour.circle(x, y, 7.2, fill=FUR, outline=OUTLINE, width=1.3)
-        colour.circle(x + (0.5 if x < 16 else -0.5), y + 0.5, 4.3, fill=PINK)
-        shape.circle(x, y, 7.2, fill=WHITE)
-    colour.circle(16, 19.5, 11.3, fill=FUR, outline=OUTLINE, width=1.3)
-    shape.circle(16, 19.5, 11.3, fill=WHITE)
-    colour.ellipse(16, 24.2, 7.4, 5.2, fill=CREAM)
-    for side in (-1, 1):
-        colour.ellipse(16 + side * 7.6, 24.5, 1.7, 1.1, fill=PINK)
-        colour.ellipse(16 + side * 3.9, 17.6, 1.7, 2.5, fill=BLACK)
-        colour.circle(16 + side * 3.9 + 0.6, 16.7, 0.65, fill=WHITE)
-    colour.ellipse(16, 21.8, 2.1, 1.6, fill=NOSE)
-    colour.line([(13.6, 25.4), (14.8, 26.6), (16, 26.2), (17.2, 26.6), (18.4, 25.4)], OUTLINE, 0.9)
+    draw_icon_head(colour, shape, 1.0)
     transparent = [[px[0] < 128 for px in row] for row in shape.pixels()]
     indices = map_to_palette(colour.pixels(), ICON_PALETTE)
     indices = [
         [0 if clear else i for i, clear in zip(row, clears)] for row, clears in zip(indices, transparent)
     ]
     return indices, transparent
+
+
+# The sizes the notification area asks for at the other scalings (125 %: 20, 150 %: 24, 250 %: 40, 300 %:
+# 48), drawn from the same shapes as the 32 x 32 head, in full colour with soft edges.
+SCALED_ICON_SIZES = (20, 24, 40, 48)
+
+
+def scaled_icon(size):
+    """The head at size x size as rows of (r, g, b, a): the silhouette's coverage is the alpha."""
+    colour = Canvas(size, size, OUTLINE)
+    shape = Canvas(size, size, BLACK)
+    draw_icon_head(colour, shape, size / 32.0)
+    rows = []
+    for colour_row, shape_row in zip(colour.pixels(), shape.pixels()):
+        row = []
+        for (r, g, b), (alpha, _, _) in zip(colour_row, shape_row):
+            row.append((r, g, b, alpha) if alpha > 0 else (0, 0, 0, 0))
+        rows.append(row)
+    return rows
 
 
 # 16 x 16 is too small for shapes to survive averaging, so every pixel is placed by hand. "." is clear.
@@ -746,8 +800,11 @@ def small_icon():
 
 def icon_file():
     assert len(SMALL_ICON) == 16 and all(len(row) == 16 for row in SMALL_ICON)
-    images = [large_icon(), small_icon()]
-    return {"skittera.ico": ico_bytes([(indices, ICON_PALETTE, clear) for indices, clear in images])}
+    # The 16-colour pair first, as it has always been; then the larger-palette sizes.
+    indexed = (large_icon(), small_icon())
+    images = [indexed_icon_image(indices, ICON_PALETTE, clear) for indices, clear in indexed]
+    images += [argb_icon_image(scaled_icon(size)) for size in SCALED_ICON_SIZES]
+    return {"skittera.ico": ico_bytes(images)}
 
 
 # ------------------------------------------------------------------------------------------------------------

@@ -326,33 +326,34 @@ TEST(CalibrateMonitor, APortraitRotationSwapsTheSize) {
     EXPECT_DOUBLE_EQ(area.mmPerPixelX, 508.0 / 1920);
 }
 
-// Centimetres written where millimetres belong: a 27-inch image size of 60 x 34 "mm" is
-// below the range, so the basic block's 60 x 34 cm serve: 600 / 1920 = 0.3125 mm.
-// edid-decode: "DTD 1: 1920x1080 ... (60 mm x 34 mm)", "Maximum image size: 60 cm x 34 cm".
-TEST(CalibrateMonitor, ImageSizeInCentimetresFallsToTheBasicBlock) {
-    EdidBuilder edid = GoodMonitor();
-    edid.DetailedTiming(60, 34);
-    EdidInfo info = Parsed(edid.Finish("image-in-cm"));
-    MonitorSizeSource source;
-    MonitorArea area = CalibrateMonitor(FactsFor(1920, 1080, &info), source);
-    EXPECT_EQ(source, MonitorSizeSource::BasicBlock);
-    EXPECT_DOUBLE_EQ(area.mmPerPixelX, 600.0 / 1920);
-    EXPECT_DOUBLE_EQ(area.mmPerPixelY, 340.0 / 1080);
-}
-
-// A 15.6-inch laptop panel (344 x 194 mm) whose image size is written ten times too
-// large, 3440 x 1940: above the range; its basic block 34 x 19 cm serves.
-// edid-decode: "DTD 1: ... (3440 mm x 1940 mm)", "Maximum image size: 34 cm x 19 cm".
-TEST(CalibrateMonitor, ImageSizeTenTimesTooLargeFallsToTheBasicBlock) {
-    EdidBuilder edid;
-    edid.Manufacturer("LGD").Product(0x05A4).ScreenCm(34, 19).DetailedTiming(3440, 1940);
-    EdidInfo info = Parsed(edid.Finish("ten-times"));
-    EXPECT_EQ(info.imageWidthMm, 3440);
-    MonitorSizeSource source;
-    MonitorArea area = CalibrateMonitor(FactsFor(1920, 1080, &info), source);
-    EXPECT_EQ(source, MonitorSizeSource::BasicBlock);
-    EXPECT_DOUBLE_EQ(area.mmPerPixelX, 340.0 / 1920);
-    EXPECT_DOUBLE_EQ(area.mmPerPixelY, 190.0 / 1080);
+// Image sizes outside the believable range: the basic block's centimetres serve.
+TEST(CalibrateMonitor, ImageSizesOutOfRangeFallToTheBasicBlock) {
+    const struct {
+        const char* what;
+        int screenWidthCm, screenHeightCm, imageWidthMm, imageHeightMm;
+        double expectedMmPerPixelX, expectedMmPerPixelY;
+    } cases[] = {
+        // Centimetres written where millimetres belong: a 27-inch image size of 60 x 34
+        // "mm" is below the range, so 60 x 34 cm serve. edid-decode: "DTD 1: 1920x1080 ...
+        // (60 mm x 34 mm)", "Maximum image size: 60 cm x 34 cm".
+        {"image-in-cm", 60, 34, 60, 34, 600.0 / 1920, 340.0 / 1080},
+        // A 15.6-inch laptop panel (344 x 194 mm) whose image size is written ten times too
+        // large, 3440 x 1940: above the range; 34 x 19 cm serve. edid-decode: "DTD 1: ...
+        // (3440 mm x 1940 mm)", "Maximum image size: 34 cm x 19 cm".
+        {"ten-times", 34, 19, 3440, 1940, 340.0 / 1920, 190.0 / 1080},
+    };
+    for (const auto& c : cases) {
+        EdidBuilder edid;
+        edid.Manufacturer("LGD").Product(0x05A4).ScreenCm(c.screenWidthCm, c.screenHeightCm);
+        edid.DetailedTiming(c.imageWidthMm, c.imageHeightMm);
+        EdidInfo info = Parsed(edid.Finish(c.what));
+        EXPECT_EQ(info.imageWidthMm, c.imageWidthMm) << c.what;
+        MonitorSizeSource source;
+        MonitorArea area = CalibrateMonitor(FactsFor(1920, 1080, &info), source);
+        EXPECT_EQ(source, MonitorSizeSource::BasicBlock) << c.what;
+        EXPECT_DOUBLE_EQ(area.mmPerPixelX, c.expectedMmPerPixelX) << c.what;
+        EXPECT_DOUBLE_EQ(area.mmPerPixelY, c.expectedMmPerPixelY) << c.what;
+    }
 }
 
 // A projector: no size anywhere. edid-decode: "Image size is variable", and DTD 1 without

@@ -10,6 +10,7 @@ missing tool); CTest reports 77 as skipped. Only the standard library is needed.
 """
 
 import argparse
+import hashlib
 import math
 import os
 import shutil
@@ -34,6 +35,16 @@ PICTURES = {
 }
 PICTURES.update({"digit%d.bmp" % d: (20, 27, 4) for d in range(10)})
 ICON = "skittera.ico"
+# The sizes the icon holds: 16 and 32 in 16 colours, the others in 32-bit colour with alpha.
+ICON_SIZES = {16: 4, 20: 32, 24: 32, 32: 4, 40: 32, 48: 32}
+# The 16-colour images as they were drawn at first (commit 044d42a), by the SHA-256 of each image's bytes in
+# the file (header, colour table, colour bits and mask): the sizes added later leave them as they are.
+ICON_UNCHANGED = {
+    16: "5eb6f56ccbb7ad92669c8e262df5bba02cb22a8685485ad80850c10e6b79977f",
+    32: "d6842c6ad11430732da186e24bdcb4735ba18a7eb0ad65f0c4b75990f54298d0",
+}
+# The mascot's fur, of which the middle of the face is made at every size.
+FUR = (200, 144, 88)
 
 # Bitmap resource id -> the file it must hold.
 BITMAP_IDS = {102: "splash.bmp", 105: "figure.bmp", 117: "digit_blank.bmp", 118: "digit_point.bmp"}
@@ -78,7 +89,8 @@ def parse_dib(data, what, icon=False):
     """Reads a BITMAPINFOHEADER, its colour table and bits; returns (width, height, bpp, palette, rows, end).
 
     An icon image's header counts its colour and mask bitmaps together, twice the icon's height; with icon
-    set, only the colour bitmap is read and `end` is where the mask begins.
+    set, only the colour bitmap is read and `end` is where the mask begins. An icon image may also be of 32
+    bits: it has no palette (None), and its rows hold (r, g, b, a).
     """
     if len(data) < 40:
         raise FormatError("%s: header is truncated" % what)
@@ -86,12 +98,21 @@ def parse_dib(data, what, icon=False):
     colours_used = struct.unpack_from("<I", data, 32)[0]
     if size != 40 or planes != 1 or compression != 0:
         raise FormatError("%s: not a plain uncompressed Windows 3 bitmap header" % what)
-    if bpp not in (1, 4, 8):
+    if bpp not in (1, 4, 8) and not (icon and bpp == 32):
         raise FormatError("%s: %d bits per pixel has no palette" % (what, bpp))
     if height <= 0 or width <= 0 or (icon and height % 2):
         raise FormatError("%s: odd dimensions %dx%d" % (what, width, height))
     if icon:
         height //= 2
+    if bpp == 32:
+        end = 40 + 4 * width * height
+        if len(data) < end:
+            raise FormatError("%s: pixel data is truncated" % what)
+        rows = []
+        for row in range(height):
+            start = 40 + (height - 1 - row) * 4 * width  # bottom-up
+            rows.append([struct.unpack_from("<BBBB", data, start + 4 * x) for x in range(width)])
+        return width, height, bpp, None, [[(r, g, b, a) for b, g, r, a in row] for row in rows], end
     table_size = colours_used or (1 << bpp)
     if table_size > (1 << bpp):
         raise FormatError("%s: colour table larger than the depth allows" % what)
@@ -140,7 +161,8 @@ def luminance(c):
 
 
 def read_icon_images(data, name):
-    """The images of an .ico file: list of (directory entry, width, height, bpp, palette, rows, mask rows)."""
+    """The images of an .ico file: list of (directory entry, width, height, bpp, palette, rows, mask rows,
+    the image's bytes)."""
     reserved, kind, count = struct.unpack_from("<HHH", data, 0)
     if reserved != 0 or kind != 1:
         raise FormatError("%s: not an icon file" % name)
@@ -160,7 +182,7 @@ def read_icon_images(data, name):
         for row in range(height):
             line = mask_bits[(height - 1 - row) * mask_stride :][:mask_stride]
             mask.append([bool((line[x // 8] >> (7 - x % 8)) & 1) for x in range(width)])
-        images.append((entry, width, height, bpp, palette, colour_rows, mask))
+        images.append((entry, width, height, bpp, palette, colour_rows, mask, blob))
     return images
 
 
@@ -278,22 +300,47 @@ def check_icon(path, failures):
     with open(path, "rb") as f:
         data = f.read()
     images = read_icon_images(data, ICON)
-    sizes = [(w, h) for _, w, h, _, _, _, _ in images]
-    failures.check(sorted(sizes) == [(16, 16), (32, 32)], "icon sizes are %s, not 32x32 and 16x16" % sizes)
-    for entry, w, h, bpp, palette, rows, mask in images:
+    sizes = [(w, h) for _, w, h, _, _, _, _, _ in images]
+    wanted = [(n, n) for n in sorted(ICON_SIZES)]
+    failures.check(sorted(sizes) == wanted, "icon sizes are %s, not %s" % (sizes, wanted))
+    for entry, w, h, bpp, palette, rows, mask, blob in images:
         ew, eh, colours, _, planes, entry_bpp, _, _ = entry
         tag = "icon %dx%d" % (w, h)
         failures.check((ew, eh) == (w, h), "%s: directory says %dx%d" % (tag, ew, eh))
-        failures.check(bpp == 4 and colours == 16 and entry_bpp == 4, "%s: not 16 colours" % tag)
         failures.check(planes == 1, "%s: %d planes" % (tag, planes))
+        wanted_bpp = ICON_SIZES.get(w)
+        failures.check(
+            bpp == wanted_bpp and entry_bpp == bpp, "%s: %d bits, not %s" % (tag, bpp, wanted_bpp)
+        )
+        if w in ICON_UNCHANGED:
+            digest = hashlib.sha256(blob).hexdigest()
+            failures.check(digest == ICON_UNCHANGED[w], "%s: not the image it has always been" % tag)
         clear = sum(row.count(True) for row in mask)
         failures.check(0 < clear < w * h // 2, "%s: %d of %d pixels are transparent" % (tag, clear, w * h))
         failures.check(mask[0][0] and mask[h - 1][w - 1], "%s: a round head leaves its corners clear" % tag)
         failures.check(not mask[h // 2][w // 2], "%s: the middle is transparent" % tag)
+        if bpp == 4:
+            failures.check(colours == 16, "%s: not 16 colours" % tag)
+            colour = [[palette[i] for i in row] for row in rows]
+        else:
+            failures.check(colours == 0, "%s: the directory counts %d colours, not 0" % (tag, colours))
+            colour = [[pixel[:3] for pixel in row] for row in rows]
+            # The mask clears exactly the pixels of no opacity, so the alpha and the mask tell the same shape.
+            disagree = [(x, y) for y in range(h) for x in range(w) if mask[y][x] != (rows[y][x][3] == 0)]
+            failures.check(not disagree, "%s: mask and alpha disagree at %s" % (tag, disagree[:3]))
+            failures.check(rows[h // 2][w // 2][3] == 255, "%s: the middle is not opaque" % tag)
+            # The same face as the 32 x 32 image, scaled: the middle is fur, and the eyes stand where the
+            # 32-unit drawing puts them, (16 +- 3.9, 17.6), scaled by the size over 32.
+            failures.check(
+                max(abs(c - f) for c, f in zip(colour[h // 2][w // 2], FUR)) <= 24,
+                "%s: the middle is %s, not the fur %s" % (tag, colour[h // 2][w // 2], FUR),
+            )
+            for side in (-1, 1):
+                ex, ey = int((16 + side * 3.9) * w / 32.0), int(17.6 * h / 32.0)
+                dark = luminance(colour[ey][ex]) < 60
+                failures.check(dark, "%s: no dark eye at (%d, %d)" % (tag, ex, ey))
         # Where the mask clears a pixel the colour must be black, or the pixel inverts what lies beneath.
-        stray = [
-            (x, y) for y in range(h) for x in range(w) if mask[y][x] and palette[rows[y][x]] != (0, 0, 0)
-        ]
+        stray = [(x, y) for y in range(h) for x in range(w) if mask[y][x] and colour[y][x] != (0, 0, 0)]
         failures.check(not stray, "%s: transparent pixels that are not black at %s" % (tag, stray[:3]))
 
 
@@ -641,9 +688,8 @@ def check_script_resources(entries, resources, failures):
             w, h, colours, _, planes, bpp, size, icon_id = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
             seen.append((w, h, colours, bpp))
             failures.check((RT_ICON, icon_id) in entries, "icon image %d is missing" % icon_id)
-        failures.check(
-            kind == 1 and sorted(seen) == [(16, 16, 16, 4), (32, 32, 16, 4)], "icon group holds %s" % seen
-        )
+        expected = [(n, n, 16 if bpp == 4 else 0, bpp) for n, bpp in sorted(ICON_SIZES.items())]
+        failures.check(kind == 1 and sorted(seen) == expected, "icon group holds %s" % seen)
 
     if (RT_MENU, 103) in entries:
         menu = read_menu(entries[(RT_MENU, 103)][1])

@@ -1,5 +1,5 @@
 // Loads every resource of skittera.rc the way the program does and checks what comes back: the pictures'
-// sizes and depths, the icon's two images, the tray menu, and the properties dialog built from its template.
+// sizes and depths, the icon's six images, the tray menu, and the properties dialog built from its template.
 // Prints one line per failed check and exits with 1 if any failed, 0 otherwise.
 
 #include <windows.h>
@@ -111,7 +111,17 @@ void CheckPictures(HINSTANCE instance) {
     }
 }
 
-void CheckIconImage(HINSTANCE instance, int size) {
+// The sizes the notification area asks for from 100 % to 300 %: 16 and 32 in 16 colours, the others in
+// 32-bit colour with alpha.
+struct ExpectedIconImage {
+    int size;
+    int bitsPerPixel;
+};
+
+const ExpectedIconImage kIconImages[] = {{16, 4}, {20, 32}, {24, 32}, {32, 4}, {40, 32}, {48, 32}};
+
+// The group holds an image of exactly this size and depth, which is then the one the loader takes.
+void CheckIconImage(HINSTANCE instance, int size, int bitsPerPixel) {
     HRSRC group =
         FindResourceA(instance, MAKEINTRESOURCEA(IDI_SKITTERA), MAKEINTRESOURCEA(14)); // RT_GROUP_ICON
     if (!group) {
@@ -128,7 +138,7 @@ void CheckIconImage(HINSTANCE instance, int size) {
     const BITMAPINFOHEADER* header =
         static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(instance, image)));
     // An icon image's header counts its colour and mask bitmaps together, twice the icon's height.
-    Check(header->biWidth == size && header->biHeight == 2 * size && header->biBitCount == 4,
+    Check(header->biWidth == size && header->biHeight == 2 * size && header->biBitCount == bitsPerPixel,
           "the %dx%d icon image is %ldx%ld at %d bits", size, size, header->biWidth, header->biHeight / 2,
           header->biBitCount);
 }
@@ -147,8 +157,24 @@ void CheckIcon(HINSTANCE instance) {
             DeleteObject(info.hbmMask);
         }
     }
-    CheckIconImage(instance, 32);
-    CheckIconImage(instance, 16);
+    for (const ExpectedIconImage& expected : kIconImages) {
+        CheckIconImage(instance, expected.size, expected.bitsPerPixel);
+        // Loaded at that size, the icon is that size.
+        HICON sized = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SKITTERA), IMAGE_ICON,
+                                                    expected.size, expected.size, 0));
+        ICONINFO info = {};
+        BITMAP mask = {};
+        if (sized != nullptr && GetIconInfo(sized, &info)) {
+            GetObjectA(info.hbmMask, sizeof mask, &mask);
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+        }
+        Check(mask.bmWidth == expected.size, "the icon loaded at %d pixels is %ld wide", expected.size,
+              mask.bmWidth);
+        if (sized != nullptr) {
+            DestroyIcon(sized);
+        }
+    }
 }
 
 void CheckMenu(HINSTANCE instance) {

@@ -338,6 +338,99 @@ TEST_F(MainWindowTest, AnIconTheShellRefusedIsAddedAtALaterTick) {
     EXPECT_TRUE(IconShown());
 }
 
+// The tray's picture for the scaling: the small-icon size at the tray's DPI, 16 x dpi /
+// 96 worked out by hand (16 at 96 dpi; 24 at 144, the session of
+// main_window_tests.dpi144), and the icon loaded at that size is that size.
+TEST_F(MainWindowTest, TheTrayIconIsDrawnAtTheSizeOfTheScaling) {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    const int expected = dpi == 144 ? 24 : 16;
+    ASSERT_TRUE(dpi == 96 || dpi == 144) << "a session at " << dpi << " dpi";
+    EXPECT_EQ(WantedTrayIconPixels(), expected);
+    EXPECT_EQ(TrayIconPixelsShown(), expected);
+
+    HICON icon = TallyLoadIcon(Instance(), IDI_SKITTERA, WantedTrayIconPixels());
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP mask{};
+    GetObjectA(info.hbmMask, sizeof mask, &mask);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    TallyDestroyIcon(icon);
+    EXPECT_EQ(mask.bmWidth, expected);
+    EXPECT_EQ(mask.bmHeight, expected); // a mask of its own: no colour picture doubles it
+}
+
+// A change of the scaling comes as one of these messages; each gives the icon the size
+// the tray now wants. Other setting changes leave it, and a size it has already costs
+// no call to the shell: with a shell that refuses everything standing, the icon stays.
+TEST_F(MainWindowTest, AScalingChangeGivesTheIconAPictureOfTheNewSize) {
+    RECT suggested{0, 0, 250, 171}; // WM_DPICHANGED carries the window's suggested place
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    } changes[] = {
+        {WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 960)},
+        {WM_SETTINGCHANGE, 0x009F, 0}, // SPI_SETLOGICALDPIOVERRIDE, the scaling slider
+        {0x02E0, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested)}, // WM_DPICHANGED
+    };
+    for (const auto& change : changes) {
+        ResizeTrayIcon(40);
+        ASSERT_EQ(TrayIconPixelsShown(), 40);
+        ASSERT_TRUE(IconShown());
+        Send(change.message, change.wParam, change.lParam);
+        EXPECT_EQ(TrayIconPixelsShown(), WantedTrayIconPixels()) << "message " << change.message;
+    }
+    ResizeTrayIcon(48);
+    Send(WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER);
+    EXPECT_EQ(TrayIconPixelsShown(), 48);
+
+    RefusingTray refusing;
+    ASSERT_TRUE(refusing.Standing());
+    ResizeTrayIcon(48);
+    EXPECT_TRUE(TrayIconShown());
+    ResizeTrayIcon(20); // the call the shell now refuses: the icon counts as gone
+    EXPECT_FALSE(TrayIconShown());
+    EXPECT_EQ(TrayIconPixelsShown(), 0);
+}
+
+// The tip is written when its text changes and only then: with a shell that refuses
+// everything standing, an unchanged tip leaves the icon counted as shown (no call was
+// made), a changed one is refused, which means the icon is gone; the next tick adds it
+// again and writes the tip of now. The same when Explorer lost the icon without a new
+// taskbar. Texts: 250, 260 and 300 cm in centimetres.
+TEST_F(MainWindowTest, TheTipIsWrittenOnlyWhenItChangesAndAfterTheIconCameBack) {
+    appState.distanceCm = 250;
+    RefreshTooltip();
+    EXPECT_STREQ(TrayTipShown(), "Percorsi 250 cm.");
+    {
+        RefusingTray refusing;
+        ASSERT_TRUE(refusing.Standing());
+        RefreshTooltip();
+        MainTimerTick(GetTickCount());
+        EXPECT_TRUE(TrayIconShown());
+        EXPECT_STREQ(TrayTipShown(), "Percorsi 250 cm.");
+        appState.distanceCm = 260;
+        RefreshTooltip();
+        EXPECT_FALSE(TrayIconShown());
+        EXPECT_STREQ(TrayTipShown(), "");
+    }
+    MainTimerTick(GetTickCount());
+    EXPECT_TRUE(TrayIconShown());
+    EXPECT_STREQ(TrayTipShown(), "Percorsi 260 cm.");
+
+    RemoveIconBehindItsBack();
+    appState.distanceCm = 300;
+    RefreshTooltip();
+    EXPECT_FALSE(TrayIconShown());
+    MainTimerTick(GetTickCount());
+    EXPECT_TRUE(IconShown());
+    EXPECT_STREQ(TrayTipShown(), "Percorsi 300 cm.");
+    EXPECT_EQ(TrayIconPixelsShown(), WantedTrayIconPixels());
+}
+
 TEST_F(MainWindowTest, AHookTheSystemDroppedIsRenewedAtTheNextTick) {
     MovePointerThrough({{100, 100}, {300, 100}});
     double counted = appState.distanceCm;

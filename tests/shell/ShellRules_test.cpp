@@ -23,6 +23,23 @@ TEST(SplashOriginTest, NarrowWorkAreaTruncatesTowardZero) {
     EXPECT_EQ(SplashOrigin(ScreenRect{0, 0, 1280, 960}).y, 394);
 }
 
+// The sizes the tray asks for at 100, 125, 150, 200, 250 and 300 % are taken as they
+// are, and one between them (18, at 112 %) too: the loader picks the nearest picture.
+// A failed metric (0), nonsense (negative, 1) and a size beyond any icon are kept
+// between 16 and 256.
+TEST(TrayIconPixelsTest, TheTraysSizeKeptBetweenTheSmallestAndTheLargestIcon) {
+    const struct {
+        int metric;
+        int pixels;
+    } cases[] = {
+        {16, 16},   {20, 20},   {24, 24},    {32, 32}, {40, 40}, {48, 48}, {18, 18}, {64, 64},
+        {256, 256}, {257, 256}, {1000, 256}, {15, 16}, {1, 16},  {0, 16},  {-1, 16}, {-2147483647 - 1, 16},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TrayIconPixels(c.metric), c.pixels) << "metric " << c.metric;
+    }
+}
+
 // A starting copy: an answering copy is handed over to, mutex or not (an older build
 // without the mutex); a copy that holds the mutex but does not answer (starting, or
 // ending and so no longer answering) is waited for up to ten seconds.

@@ -4,6 +4,7 @@
 #include "shell/TrayMenu.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -32,6 +33,17 @@ MENUITEMINFOA ReadItem(HMENU menu, UINT position, char* text = nullptr, UINT cap
 
 const OwnerDrawMenuItem* RecordOf(HMENU menu, UINT position) {
     return reinterpret_cast<const OwnerDrawMenuItem*>(ReadItem(menu, position).dwItemData);
+}
+
+// What a screen reader finds through an owner-drawn item's data: MSAAMENUINFO first,
+// with its signature and the item's name as wide text of the given length.
+void ExpectAccessibleName(HMENU menu, UINT position, const std::wstring& name) {
+    const auto* accessible = reinterpret_cast<const MSAAMENUINFO*>(ReadItem(menu, position).dwItemData);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->dwMSAASignature, 0xAA0DF00Du); // MSAA_MENU_SIG
+    ASSERT_NE(accessible->pszWText, nullptr);
+    EXPECT_EQ(std::wstring(accessible->pszWText), name);
+    EXPECT_EQ(accessible->cchWText, name.size()); // without the zero
 }
 
 // The label's size on a fresh memory device context, in the given font or, with none,
@@ -142,6 +154,8 @@ TEST_F(TrayMenuTest, TheTrayMenuBecomesTwoOwnerDrawnItemsWithPictures) {
     EXPECT_EQ(properties.fType, static_cast<UINT>(MFT_OWNERDRAW));
     EXPECT_EQ(properties.wID, static_cast<UINT>(IDM_PROPERTIES));
     EXPECT_EQ(RecordOf(menu, 1)->label, "Propiet\xE0");
+    ExpectAccessibleName(menu, 0, L"Esci");
+    ExpectAccessibleName(menu, 1, L"Propiet\u00E0");
 
     BITMAP picture{};
     ASSERT_NE(RecordOf(menu, 0)->picture, nullptr);
@@ -187,11 +201,13 @@ TEST_F(TrayMenuTest, LabelRulesForOddTexts) {
     const struct {
         const char* text;
         const char* label;
+        const wchar_t* name; // for screen readers
         bool picture;
     } items[] = {
-        {"183|Apri|Chiudi", "Apri|Chiudi", true},    // the first bar alone divides
-        {"abc|Senza numero", "Senza numero", false}, // no number, no picture
-        {"999|Senza figura", "Senza figura", false}, // no picture has that number
+        {"183|Apri|Chiudi", "Apri|Chiudi", L"Apri|Chiudi", true},     // the first bar alone divides
+        {"abc|Senza numero", "Senza numero", L"Senza numero", false}, // no number, no picture
+        {"999|Senza figura", "Senza figura", L"Senza figura", false}, // no picture has that number
+        {"184|", "", L"", true},                                      // an empty label
     };
     HMENU menu = CreatePopupMenu();
     UINT id = 1;
@@ -199,12 +215,24 @@ TEST_F(TrayMenuTest, LabelRulesForOddTexts) {
         AppendMenuA(menu, MF_STRING, id++, item.text);
     }
     ConvertMenuToOwnerDraw(menu);
-    for (UINT position = 0; position < 3; ++position) {
-        EXPECT_EQ(RecordOf(menu, position)->label, items[position].label) << items[position].text;
-        EXPECT_EQ(RecordOf(menu, position)->picture != nullptr, items[position].picture)
-            << items[position].text;
+    for (UINT position = 0; position < 4; ++position) {
+        SCOPED_TRACE(items[position].text);
+        EXPECT_EQ(RecordOf(menu, position)->label, items[position].label);
+        EXPECT_EQ(RecordOf(menu, position)->picture != nullptr, items[position].picture);
+        ExpectAccessibleName(menu, position, items[position].name);
     }
     EXPECT_EQ(ReadItem(menu, 2).wID, 3u);
+    FreeOwnerDrawMenu(menu);
+    DestroyMenu(menu);
+}
+
+// A name in letters outside a Western code page ("Uscita" in Russian) reaches screen
+// readers whole: it is the item's own wide text, not the ANSI label converted back.
+TEST_F(TrayMenuTest, TheAccessibleNameKeepsLettersTheCodePageLacks) {
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, 1, L"184|\u0412\u044B\u0445\u043E\u0434");
+    ConvertMenuToOwnerDraw(menu);
+    ExpectAccessibleName(menu, 0, L"\u0412\u044B\u0445\u043E\u0434");
     FreeOwnerDrawMenu(menu);
     DestroyMenu(menu);
 }
