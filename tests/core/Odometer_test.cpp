@@ -41,6 +41,15 @@ protected:
         return MeasurePointerEvent(state, window, kHookActionCode, kMouseMoveMessage, &point, now);
     }
 
+    // A full window of samples of 2 cm in 100 ms.
+    void FillWindowWithTwoCentimetreSamples() {
+        window.sampleCount = 5;
+        for (int slot = 0; slot < 5; ++slot) {
+            window.distanceSamples[slot] = 2;
+            window.timeSamples[slot] = 100;
+        }
+    }
+
     OdometerState state;
     SpeedSampleWindow window;
 };
@@ -144,11 +153,7 @@ TEST_F(OdometerTest, AnUnreadablePositionSkipsTheEvent) {
 
 TEST_F(OdometerTest, WorkedExampleSpeedOfAFullWindow) {
     // Four earlier samples of 2 cm in 100 ms each; the fifth arrives with the next move.
-    window.sampleCount = 5;
-    for (int slot = 0; slot < 5; ++slot) {
-        window.distanceSamples[slot] = 2;
-        window.timeSamples[slot] = 100;
-    }
+    FillWindowWithTwoCentimetreSamples();
     Move(100, 100, 1000);
     TakeSpeedReference(state, 1000);
     Move(180, 100, 1100); // 80 pixels = 2 cm in 100 ms
@@ -335,11 +340,7 @@ TEST(OdometerWrap, ATickBeforeTheReferenceIsNoTime) {
 // earlier, waits for the lock. Four earlier samples of 2 cm in 100 ms and this one of 2 cm
 // in no time: 10 cm in 400 ms, 900 m/h (the plain difference would give nearly 0).
 TEST_F(OdometerTest, ASampleReadBeforeTheDialogsReferenceCountsNoTime) {
-    window.sampleCount = 5;
-    for (int slot = 0; slot < 5; ++slot) {
-        window.distanceSamples[slot] = 2;
-        window.timeSamples[slot] = 100;
-    }
+    FillWindowWithTwoCentimetreSamples();
     Move(100, 100, 1000);
     TakeSpeedReference(state, 1016);
     Move(180, 100, 1010);
