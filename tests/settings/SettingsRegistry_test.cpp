@@ -98,22 +98,21 @@ void DeleteValue(HKEY root, const char* path, const char* name) {
     }
 }
 
-std::string Today() {
+// Today's date as the counter's since-date, "DD.MM.YYYY", or as the record's value name,
+// "YYYY-MM-DD".
+std::string Today(bool asValueName = false) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     char text[16];
-    std::snprintf(text, sizeof text, "%02u.%02u.%04u", now.wDay, now.wMonth, now.wYear);
+    if (asValueName) {
+        std::snprintf(text, sizeof text, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+    } else {
+        std::snprintf(text, sizeof text, "%02u.%02u.%04u", now.wDay, now.wMonth, now.wYear);
+    }
     return text;
 }
 
-// Today's value name, "YYYY-MM-DD".
-std::string TodaysName() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
-    return text;
-}
+std::string TodaysName() { return Today(true); }
 
 std::string ProgramPath() {
     char path[MAX_PATH * 4];
