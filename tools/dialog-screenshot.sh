@@ -14,27 +14,12 @@ preview=$build/tests/dialog/dialog_preview.exe
 # shellcheck source=tools/wine-env.sh
 . "$top/tools/wine-env.sh"
 work=$(mktemp -d)
-program=""
 cleanup() {
-    [ -n "$program" ] && kill "$program" 2>/dev/null
     skittera_wine_stop
     rm -rf "$work"
 }
 skittera_on_exit cleanup
 skittera_wine_start "$top/build/wine"
 
-# Wine's output goes to files: see wine-env.sh.
-skittera_exec_wine "$preview" "$work/rect" 6000 >"$work/out" 2>"$work/err" </dev/null &
-program=$!
-for _ in $(seq 100); do
-    [ -s "$work/rect" ] && break
-    sleep 0.1
-done
-[ -s "$work/rect" ] || { echo "the dialog did not open" >&2; cat "$work/err" >&2; exit 1; }
-sleep 1.5 # let the dialog and its drums finish painting
-read -r x y width height <"$work/rect"
-import -display "$DISPLAY" -window root "$work/screen.png"
-convert "$work/screen.png" -crop "${width}x${height}+${x}+${y}" +repage -strip "$output"
-wait "$program"
-program=""
-echo "wrote $output (${width}x${height})"
+skittera_preview_shot "$preview" "$output" "$work" || { echo "the dialog did not open" >&2; exit 1; }
+echo "wrote $output ($skittera_shot_size)"

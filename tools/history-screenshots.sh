@@ -15,11 +15,9 @@ preview=$build/tests/dialog/history_preview.exe
 # shellcheck source=tools/wine-env.sh
 . "$top/tools/wine-env.sh"
 work=$(mktemp -d)
-program=""
 xvfb=""
 export WINEPREFIX=$top/build/screenshots/prefix
 cleanup() {
-    [ -n "$program" ] && kill "$program" 2>/dev/null
     skittera_quiet_wine wineserver -k
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
     rm -rf "$work"
@@ -51,20 +49,7 @@ for dpi in 96 144 192; do
     skittera_quiet_wine wineserver -w
     output=$top/docs/history-$dpi.png
     [ "$dpi" = 96 ] && output=$top/docs/history.png
-    rm -f "$work/rect"
-    # Wine's output goes to files: see wine-env.sh.
-    skittera_exec_wine "$preview" "$work/rect" 6000 >"$work/out" 2>"$work/err" </dev/null &
-    program=$!
-    for _ in $(seq 150); do
-        [ -s "$work/rect" ] && break
-        sleep 0.1
-    done
-    [ -s "$work/rect" ] || { echo "the history window did not open at $dpi dpi" >&2; cat "$work/err" >&2; exit 1; }
-    sleep 1.5 # let the window finish painting
-    read -r x y width height <"$work/rect"
-    import -display "$DISPLAY" -window root "$work/screen.png"
-    convert "$work/screen.png" -crop "${width}x${height}+${x}+${y}" +repage -strip "$output"
-    wait "$program" || true
-    program=""
-    echo "wrote $output (${width}x${height}) at $dpi dpi"
+    skittera_preview_shot "$preview" "$output" "$work" ||
+        { echo "the history window did not open at $dpi dpi" >&2; exit 1; }
+    echo "wrote $output ($skittera_shot_size) at $dpi dpi"
 done

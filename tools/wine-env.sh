@@ -234,3 +234,31 @@ skittera_wine_stop() {
     unset SKITTERA_WINE_READY SKITTERA_XVFB_PID
     return 0
 }
+
+# For the screenshot tools: runs a preview program (which writes its window's rectangle to
+# the file it is given, then holds the window for six seconds) in the current session,
+# grabs the screen once the window has painted and crops it to the window. Sets
+# skittera_shot_size to "WIDTHxHEIGHT". Needs import and convert (ImageMagick).
+#   skittera_preview_shot PREVIEW.exe OUTPUT.png WORK-FOLDER
+skittera_preview_shot() {
+    local preview=$1 output=$2 work=$3 program x y width height
+    rm -f "$work/rect"
+    # Wine's output goes to files: see skittera_quiet_wine.
+    skittera_exec_wine "$preview" "$work/rect" 6000 >"$work/out" 2>"$work/err" </dev/null &
+    program=$!
+    for _ in $(seq 150); do
+        [ -s "$work/rect" ] && break
+        sleep 0.1
+    done
+    if [ ! -s "$work/rect" ]; then
+        kill "$program" 2>/dev/null
+        cat "$work/err" >&2
+        return 1
+    fi
+    sleep 1.5 # let the window finish painting
+    read -r x y width height <"$work/rect"
+    import -display "$DISPLAY" -window root "$work/screen.png"
+    convert "$work/screen.png" -crop "${width}x${height}+${x}+${y}" +repage -strip "$output"
+    wait "$program" || true
+    skittera_shot_size="${width}x${height}"
+}
