@@ -250,8 +250,15 @@ BOOL CALLBACK FindNameBox(HWND child, LPARAM found) {
 std::string saveAsTarget;
 bool saveAsFilled = false;
 
-// Once the Save As dialog offers its name, puts the full target in its place and
-// presses the dialog's OK button: no keys, so no dependence on which window has the focus.
+std::string TextOf(HWND window) {
+    char text[MAX_PATH] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// Types the file's full name into the Save As dialog and presses Enter, as a user would;
+// but only once the dialog is in front and its name box has the focus (each tick brings
+// that a step nearer), so that no key goes to a window that is not ready for it.
 void CALLBACK DriveSaveAs(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND saveAs = OpenedDialog();
     HWND nameBox = nullptr;
@@ -262,11 +269,22 @@ void CALLBACK DriveSaveAs(HWND, UINT, UINT_PTR timer, DWORD) {
     if (nameBox == nullptr) {
         return; // not filled in yet
     }
+    if (GetForegroundWindow() != saveAs) {
+        SetForegroundWindow(saveAs);
+        return;
+    }
+    if (GetFocus() != nameBox) {
+        SetFocus(nameBox);
+        return;
+    }
     saveAsFilled = true;
     KillTimer(nullptr, timer);
-    SetWindowTextA(nameBox, saveAsTarget.c_str());
-    PostMessageA(saveAs, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(saveAs, IDOK)));
+    SendMessageA(nameBox, EM_SETSEL, 0, -1); // the typing replaces the offered name
+    SendText(saveAsTarget.c_str());
+    if (!PumpUntil(5000, [nameBox] { return TextOf(nameBox) == saveAsTarget; })) {
+        ADD_FAILURE() << "the name box holds \"" << TextOf(nameBox) << "\"";
+    }
+    SendKey(VK_RETURN);
 }
 
 void CALLBACK CancelSaveAs(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -277,7 +295,7 @@ void CALLBACK CancelSaveAs(HWND, UINT, UINT_PTR timer, DWORD) {
     }
 }
 
-TEST(HistoryExport, ThroughTheSaveAsDialog) {
+TEST(HistoryExport, ThroughTheSaveAsDialogDrivenByKeys) {
     DayList days = ThirtyDays();
     std::string folder = NewFolder("skittera-saveas-");
     saveAsTarget = folder + "\\dal-dialogo.csv";
