@@ -148,6 +148,71 @@ TEST_F(CheckpointTest, PeriodCountsAcrossTheTickCounterWrap) {
     EXPECT_TRUE(CheckpointDue(record, state, sinceDate, kCheckpointPeriodMs));
 }
 
+// The tray icon's messages in both forms. Message numbers: WM_CONTEXTMENU 0x7B,
+// WM_LBUTTONDBLCLK 0x203 (515), WM_LBUTTONUP 0x202, WM_RBUTTONUP 0x205 (517), NIN_SELECT
+// 0x400, NIN_KEYSELECT 0x401. A version-4 lParam is the event with the icon's number
+// shifted into the high word; wParam carries the anchor, x in the low word.
+TEST(TrayMessageTest, EachFormAsksForWhatItsEventMeans) {
+    struct Case {
+        unsigned version;
+        std::uintptr_t wParam;
+        std::intptr_t lParam;
+        TrayAction expected;
+    };
+    const std::uintptr_t anchor = 0x03AC04E6; // (1254, 940): the icon's corner on a 1280 x 960 screen
+    const Case cases[] = {
+        // A second copy's hand-over, 0 and 515, is a double click whatever the version.
+        {kTrayVersion4, 0, 0x203, TrayAction::OpenDialog},
+        {kTrayVersionClassic, 0, 0x203, TrayAction::OpenDialog},
+        // A real double click at version 4 carries its point in wParam.
+        {kTrayVersion4, anchor, 0x203, TrayAction::OpenDialog},
+        {kTrayVersion4, anchor, 0x401, TrayAction::OpenDialog}, // Enter or Space on the icon
+        {kTrayVersion4, anchor, 0x400, TrayAction::None},       // a single click
+        {kTrayVersion4, anchor, 0x202, TrayAction::None},
+        // A right click at version 4 comes as WM_RBUTTONUP and then WM_CONTEXTMENU: one menu.
+        {kTrayVersion4, anchor, 0x205, TrayAction::None},
+        {kTrayVersion4, anchor, 0x7B, TrayAction::MenuAtAnchor},
+        // At version 0 the right button's release is the only sign, and has no point.
+        {kTrayVersionClassic, 0, 0x205, TrayAction::MenuAtPointer},
+        {kTrayVersionClassic, 0, 0x7B, TrayAction::None},
+        // Another icon: icon 1 in the high word at version 4, in wParam at version 0.
+        {kTrayVersion4, anchor, 0x10203, TrayAction::None},
+        {kTrayVersion4, anchor, 0x1007B, TrayAction::None},
+        {kTrayVersionClassic, 1, 0x203, TrayAction::None},
+        {kTrayVersionClassic, 0, 0x10205, TrayAction::None},
+        // Events the program has no use for, and a negative lParam (all bits set).
+        {kTrayVersion4, anchor, 0x200, TrayAction::None},
+        {kTrayVersion4, anchor, -1, TrayAction::None},
+        {kTrayVersionClassic, 0, -1, TrayAction::None},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ReadTrayMessage(c.version, c.wParam, c.lParam).action, c.expected)
+            << "version " << c.version << " wParam " << c.wParam << " lParam " << c.lParam;
+    }
+}
+
+// The anchor's coordinates are signed 16-bit words: a monitor left of or above the
+// primary one gives negative values.
+TEST(TrayMessageTest, TheMenuOpensAtTheSignedAnchor) {
+    struct Case {
+        std::uintptr_t wParam;
+        long x;
+        long y;
+    };
+    const Case cases[] = {
+        {0x03AC04E6, 1254, 940},  // 0x4E6 = 1254, 0x3AC = 940
+        {0xFFF6FB00, -1280, -10}, // 0xFB00 = 65280 - 65536 = -256 * 5 = -1280; 0xFFF6 = -10
+        {0x80007FFF, 32767, -32768},
+        {0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        TrayRequest request = ReadTrayMessage(kTrayVersion4, c.wParam, 0x7B);
+        EXPECT_EQ(request.action, TrayAction::MenuAtAnchor);
+        EXPECT_EQ(request.anchor.x, c.x) << c.wParam;
+        EXPECT_EQ(request.anchor.y, c.y) << c.wParam;
+    }
+}
+
 } // namespace
 
 TEST(SameMonitorLayoutTest, EveryFigureOfEveryCountedMonitorCounts) {
