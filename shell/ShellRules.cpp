@@ -51,8 +51,10 @@ StartStep NextStartStep(bool holdsMutex, bool copyAnswers, TickCount waitedMs) {
 // then WM_CONTEXTMENU: only the second opens the menu, so that it opens once; Shift+F10
 // and the menu key send WM_CONTEXTMENU alone. A single click (NIN_SELECT, WM_LBUTTONUP)
 // does nothing, as before: the double click opens the dialog. Messages for another icon,
-// and lParams with bits beyond the ones the form uses, ask for nothing.
-TrayRequest ReadTrayMessage(unsigned version, std::uintptr_t wParam, std::intptr_t lParam) {
+// and lParams with bits beyond the ones the form uses, ask for nothing. A WM_CONTEXTMENU
+// that does not follow the right button's release came from the keyboard.
+TrayRequest ReadTrayMessage(unsigned version, std::uintptr_t wParam, std::intptr_t lParam,
+                            unsigned previousEvent) {
     TrayRequest request;
     auto bits = static_cast<std::uintptr_t>(lParam);
     unsigned event = 0;
@@ -68,6 +70,7 @@ TrayRequest ReadTrayMessage(unsigned version, std::uintptr_t wParam, std::intptr
         }
         event = static_cast<unsigned>(bits);
     }
+    request.event = event;
     switch (event) {
     case kLeftDoubleClick:
     case kKeySelect:
@@ -75,6 +78,7 @@ TrayRequest ReadTrayMessage(unsigned version, std::uintptr_t wParam, std::intptr
         break;
     case kContextMenu:
         request.action = version >= kTrayVersion4 ? TrayAction::MenuAtAnchor : TrayAction::None;
+        request.byKeyboard = request.action == TrayAction::MenuAtAnchor && previousEvent != kRightButtonUp;
         break;
     case kRightButtonUp:
         request.action = version >= kTrayVersion4 ? TrayAction::None : TrayAction::MenuAtPointer;

@@ -58,9 +58,13 @@ enum class TrayAction {
 struct TrayRequest {
     TrayAction action = TrayAction::None;
     PixelPoint anchor{0, 0}; // screen coordinates, for MenuAtAnchor
+    unsigned event = 0;      // the event of the program's icon; 0 for another icon's
+    bool byKeyboard = false; // the menu was asked for from the keyboard
 };
 
-TrayRequest ReadTrayMessage(unsigned version, std::uintptr_t wParam, std::intptr_t lParam);
+// previousEvent is the event of the icon's message before this one (0 for none).
+TrayRequest ReadTrayMessage(unsigned version, std::uintptr_t wParam, std::intptr_t lParam,
+                            unsigned previousEvent = 0);
 
 // The same monitors with the same factors, in the same order.
 bool SameMonitorLayout(const MonitorLayout& a, const MonitorLayout& b);

@@ -213,6 +213,32 @@ TEST(TrayMessageTest, TheMenuOpensAtTheSignedAnchor) {
     }
 }
 
+// A shell at version 4 sends a right click as WM_RBUTTONDOWN (0x204), WM_RBUTTONUP (0x205)
+// and WM_CONTEXTMENU (0x7B); Shift+F10 and the menu key send WM_CONTEXTMENU alone, after
+// whatever came before it.
+TEST(TrayMessageTest, AMenuNotRightAfterTheRightButtonWasAskedForByKeyboard) {
+    struct Case {
+        unsigned previousEvent;
+        bool byKeyboard;
+    };
+    const Case cases[] = {
+        {0x205, false}, // the release of a right click
+        {0, true},      // the first message of the icon
+        {0x7B, true},   // a menu before
+        {0x200, true},  // the pointer passed over the icon
+        {0x204, true},  // a press without its release
+        {0x401, true},  // Enter on the icon
+    };
+    for (const Case& c : cases) {
+        TrayRequest request = ReadTrayMessage(kTrayVersion4, 0x03AC04E6, 0x7B, c.previousEvent);
+        EXPECT_EQ(request.event, 0x7Bu);
+        EXPECT_EQ(request.byKeyboard, c.byKeyboard) << c.previousEvent;
+    }
+    // Only the menu is told apart; another icon's menu gives no event at all.
+    EXPECT_FALSE(ReadTrayMessage(kTrayVersion4, 0, 0x203, 0x7B).byKeyboard);
+    EXPECT_EQ(ReadTrayMessage(kTrayVersion4, 0, 0x1007B, 0x205).event, 0u);
+}
+
 } // namespace
 
 TEST(SameMonitorLayoutTest, EveryFigureOfEveryCountedMonitorCounts) {
