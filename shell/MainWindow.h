@@ -14,13 +14,23 @@
 constexpr char kMainWindowClass[] = "Skittera";
 constexpr UINT_PTR kMainTimer = 0;
 
-NOTIFYICONDATAA TrayIconRecord(UINT flags, const char* tip);
+// The tray record of Windows Vista and later, which the icon's version-4 messages need:
+// the headers, set for older systems, end the record before its last field.
+struct TrayIconData {
+    NOTIFYICONDATAA fields;
+    HICON balloonIcon; // hBalloonIcon
+};
+
+TrayIconData TrayIconRecord(UINT flags, const char* tip);
+BOOL NotifyTray(DWORD command, TrayIconData& record);
 void AddTrayIcon();
 bool TrayIconShown();
+unsigned TrayIconVersion();
+bool ShowFirstStartBalloon();
 void RefreshTooltip();
 
 void DismissSplash();
-void ShowTrayMenu();
+void ShowTrayMenu(POINT at, bool byKeyboard);
 void OpenPropertiesDialog();
 void ReinstallHook();
 

@@ -7,6 +7,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -37,14 +38,27 @@ LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
 
 // Whether the shell shows the program's icon: only an icon that exists can be changed.
 bool IconShown() {
-    NOTIFYICONDATAA record = TrayIconRecord(NIF_TIP, "Skittera");
-    return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+    TrayIconData record = TrayIconRecord(NIF_TIP, "Skittera");
+    return NotifyTray(NIM_MODIFY, record) != FALSE;
 }
 
 void RemoveIconBehindItsBack() {
-    NOTIFYICONDATAA record = TrayIconRecord(0, nullptr);
-    Shell_NotifyIconA(NIM_DELETE, &record);
+    TrayIconData record = TrayIconRecord(0, nullptr);
+    NotifyTray(NIM_DELETE, record);
 }
+
+// An event of the icon as a shell at version 4 sends it: the event in lParam's low word,
+// the icon's number in its high word, the point in wParam.
+void TrayEventAt(UINT event, POINT at, WORD icon = 0) {
+    Send(trayMessage, MAKEWPARAM(at.x, at.y), MAKELPARAM(event, icon));
+}
+
+// About where Wine puts the newest icon on the 1280 x 960 test screen.
+constexpr POINT kIconPoint{1262, 942};
+
+// A right click on the icon, or Shift+F10 on it: the menu at the icon. Returns when the
+// menu has closed.
+void AskForTheMenu() { TrayEventAt(WM_CONTEXTMENU, kIconPoint); }
 
 std::string Stored(const char* valueName) { return settingsStore.ReadString(nullptr, valueName).buffer; }
 
@@ -109,21 +123,26 @@ TEST_F(MainWindowTest, StartUpShowsTheSplashAddsTheIconAndHooksThePointer) {
     EXPECT_EQ(Stored(kDistanceValueName), ""); // nothing is written at start
 }
 
-// The 88-byte record the program sends carries 64 tip characters, the zero included;
-// today's headers give the field 128, and a text cut there would reach the shell
-// without its end.
-TEST_F(MainWindowTest, TheTrayRecordCutsTheTipAtTheVersionOneCapacity) {
+// The whole record of Windows Vista and later (528 bytes in the 64-bit build, 508 in the
+// 32-bit one: worked out field by field beside the assertion in MainWindow.cpp), with the
+// tip cut at 63 characters and the standard tooltip (NIF_SHOWTIP, 0x80) asked for with
+// every change; the shell takes it and the icon's version-4 messages.
+TEST_F(MainWindowTest, TheTrayRecordIsWholeAndTheShellTakesVersionFour) {
     const std::string longTip(100, 'x');
-    NOTIFYICONDATAA record = TrayIconRecord(NIF_TIP, longTip.c_str());
-    EXPECT_EQ(record.hWnd, appState.mainWindow);
-    EXPECT_EQ(record.uID, 0u);
-    EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_TIP));
-    EXPECT_EQ(std::string(record.szTip), std::string(63, 'x'));
-    EXPECT_EQ(std::string(TrayIconRecord(NIF_TIP, "Skittera").szTip), "Skittera");
-#if defined(__i386__)
-    EXPECT_EQ(record.cbSize, 88u);
+    TrayIconData record = TrayIconRecord(NIF_TIP, longTip.c_str());
+    EXPECT_EQ(record.fields.hWnd, appState.mainWindow);
+    EXPECT_EQ(record.fields.uID, 0u);
+    EXPECT_EQ(record.fields.uFlags, static_cast<UINT>(NIF_TIP | 0x80));
+    EXPECT_EQ(TrayIconRecord(0, nullptr).fields.uFlags, 0u);
+    EXPECT_EQ(std::string(record.fields.szTip), std::string(63, 'x'));
+    EXPECT_EQ(std::string(TrayIconRecord(NIF_TIP, "Skittera").fields.szTip), "Skittera");
+#if defined(__x86_64__)
+    EXPECT_EQ(record.fields.cbSize, 528u);
+#elif defined(__i386__)
+    EXPECT_EQ(record.fields.cbSize, 508u);
 #endif
-    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &record)); // and the shell takes it
+    EXPECT_TRUE(NotifyTray(NIM_MODIFY, record)); // and the shell takes it
+    EXPECT_EQ(TrayIconVersion(), 4u);
 }
 
 // Start-up goes on on the system it runs on and on both Windows families, and not on
@@ -163,11 +182,37 @@ TEST_F(MainWindowTest, ACommandOfNoMeaningOnlyHidesTheSplash) {
     EXPECT_EQ(appState.dialogOpen, 0);
 }
 
+// Another icon's double click, Enter and menu, a single click (NIN_SELECT), and at version
+// 4 the right button's release (the menu waits for WM_CONTEXTMENU): no dialog, no menu,
+// and the splash stays. Should a dialog or a menu open all the same, the timer closes it.
+bool somethingOpened = false;
+void CALLBACK CloseWhatOpened(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = VisibleWindow("#32770", "Skittera");
+    if (dialog != nullptr) {
+        somethingOpened = true;
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+    if (VisibleWindow("#32768") != nullptr) {
+        somethingOpened = true;
+        EndMenu();
+    }
+}
+
 TEST_F(MainWindowTest, TrayMessagesOfOtherIconsOrOtherEventsAreIgnored) {
-    Send(trayMessage, 1, WM_LBUTTONDBLCLK);
-    Send(trayMessage, 0, WM_LBUTTONDOWN);
+    somethingOpened = false;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseWhatOpened);
+    TrayEventAt(WM_LBUTTONDBLCLK, kIconPoint, 1);
+    TrayEventAt(NIN_KEYSELECT, kIconPoint, 1);
+    TrayEventAt(WM_CONTEXTMENU, kIconPoint, 1);
+    TrayEventAt(NIN_SELECT, kIconPoint);
+    TrayEventAt(WM_LBUTTONUP, kIconPoint);
+    TrayEventAt(WM_RBUTTONUP, kIconPoint);
+    Send(trayMessage, 0, WM_RBUTTONUP);
     Send(trayMessage, 0, WM_MOUSEMOVE);
     Send(trayMessage, 0, 12345);
+    PumpMessagesFor(200);
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(somethingOpened);
     EXPECT_TRUE(IsWindowVisible(appState.mainWindow));
     EXPECT_EQ(appState.splashShowing, 1);
     EXPECT_EQ(appState.dialogOpen, 0);
@@ -482,6 +527,7 @@ struct MenuLook {
     UINT defaultItem = 0;
     int ownerDrawn = 0;
     int drawn = 0;
+    RECT place{0, 0, 0, 0};
 };
 MenuLook menuLook;
 int menuTicks = 0;
@@ -496,6 +542,7 @@ void CALLBACK LookAtTheMenu(HWND, UINT, UINT_PTR, DWORD) {
         return;
     }
     HMENU menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+    GetWindowRect(popup, &menuLook.place);
     menuLook.items = GetMenuItemCount(menu);
     menuLook.defaultItem = GetMenuDefaultItem(menu, FALSE, 0);
     menuLook.ownerDrawn = 0;
@@ -515,7 +562,7 @@ TEST_F(MainWindowTest, TheMenuShowsItsItemsAndLeavesNothingBehindHundredsOfTimes
         menuLook = MenuLook();
         menuTicks = 0;
         UINT_PTR timer = SetTimer(nullptr, 0, 20, LookAtTheMenu);
-        Send(trayMessage, 0, WM_RBUTTONUP);
+        AskForTheMenu();
         KillTimer(nullptr, timer);
         ASSERT_EQ(menuLook.items, 2) << "round " << round;
         ASSERT_EQ(menuLook.defaultItem, IDM_PROPERTIES);
@@ -535,7 +582,7 @@ TEST_F(MainWindowTest, NoMenuOpensOnceTheProgramHasEnded) {
     menuLook = MenuLook();
     menuTicks = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 20, LookAtTheMenu);
-    Send(trayMessage, 0, WM_RBUTTONUP); // a right click that was on its way
+    AskForTheMenu(); // a right click that was on its way
     KillTimer(nullptr, timer);
     EXPECT_EQ(menuLook.items, 0);
     EXPECT_TRUE(TakeQuit());
@@ -581,7 +628,7 @@ void EndWhileTheMenuIsOpen(Ending how, bool iconStays = false) {
     menuOutlivedTheEnd = false;
     endingTicks = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 20, EndTheProgramFromTheMenu);
-    Send(trayMessage, 0, WM_RBUTTONUP); // returns when the menu has closed
+    AskForTheMenu(); // returns when the menu has closed
     KillTimer(nullptr, timer);
     EXPECT_TRUE(endingSent);
     EXPECT_FALSE(menuOutlivedTheEnd);
@@ -636,6 +683,182 @@ TEST_F(MainWindowTest, AQuitMessageHandedToTheWindowShutsDown) {
     Send(WM_QUIT);
     EXPECT_TRUE(ShutdownDone());
     EXPECT_FALSE(IconShown());
+}
+
+// Asks for the menu the way the test says and looks at it. Returns how many menus
+// opened (one, or none) with the last one's look in menuLook.
+int MenusOpenedBy(void (*ask)()) {
+    int opened = 0;
+    menuLook = MenuLook();
+    menuTicks = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, LookAtTheMenu);
+    ask();
+    opened += menuLook.items != 0;
+    KillTimer(nullptr, timer);
+    return opened;
+}
+
+// The menu opens at the point the shell gives (the icon, for Shift+F10 and the menu
+// key), its right edge there, wherever the pointer happens to be; a right click, which a
+// shell at version 4 sends as WM_RBUTTONUP and then WM_CONTEXTMENU, opens it once.
+TEST_F(MainWindowTest, TheMenuOpensOnceAtTheAnchorNotAtThePointer) {
+    SetCursorPos(100, 100);
+    EXPECT_EQ(MenusOpenedBy([] { TrayEventAt(WM_CONTEXTMENU, POINT{600, 400}); }), 1);
+    EXPECT_EQ(menuLook.place.right, 600);
+    EXPECT_EQ(menuLook.place.top, 400);
+    EXPECT_EQ(MenusOpenedBy([] { TrayEventAt(WM_CONTEXTMENU, POINT{900, 300}); }), 1);
+    EXPECT_EQ(menuLook.place.right, 900);
+    EXPECT_EQ(menuLook.place.top, 300);
+    EXPECT_EQ(MenusOpenedBy([] {
+                  TrayEventAt(WM_RBUTTONDOWN, POINT{700, 500});
+                  TrayEventAt(WM_RBUTTONUP, POINT{700, 500});
+              }),
+              0);
+    EXPECT_EQ(MenusOpenedBy([] { TrayEventAt(WM_CONTEXTMENU, POINT{700, 500}); }), 1);
+    EXPECT_EQ(menuLook.place.right, 700);
+    EXPECT_FALSE(IsWindowVisible(appState.mainWindow)); // the menu took the splash away
+}
+
+// Each way to ask for the dialog from the tray, the dialog closed again from a timer once
+// it shows: a double click as a shell at version 4 sends it (the point in wParam), a
+// second copy's hand-over (wParam 0, lParam 515), and Enter or Space on the focused icon.
+TEST_F(MainWindowTest, EachDoubleClickFormAndEnterOnTheIconOpenTheDialog) {
+    void (*const ways[])() = {
+        [] { TrayEventAt(WM_LBUTTONDBLCLK, kIconPoint); },
+        [] { Send(trayMessage, 0, 515); },
+        [] { TrayEventAt(NIN_KEYSELECT, kIconPoint); },
+    };
+    for (auto way : ways) {
+        dialogOpenSeen = 0;
+        SetTimer(nullptr, 0, 50, CloseTheDialog);
+        way(); // returns when the dialog has closed
+        EXPECT_EQ(dialogOpenSeen, 1);
+        EXPECT_EQ(appState.dialogOpen, 0);
+    }
+}
+
+// A shell that is asked for the icon afresh (at start, and when the taskbar comes back)
+// is asked for version 4 each time, and the first-start balloon, already shown by the
+// fixture's start, does not come again. A shell that refuses version 4 gets the old
+// messages: the right button's release opens the menu at the pointer, WM_CONTEXTMENU means
+// nothing.
+TEST_F(MainWindowTest, EveryAddedIconDeclaresVersionFourAndAShellThatRefusesGetsTheOldMessages) {
+    RemoveIconBehindItsBack();
+    {
+        StandInTray tray;
+        ASSERT_TRUE(tray.Standing());
+        AddTrayIcon();
+        Send(taskbarCreatedMessage);
+        EXPECT_EQ(tray.Commands(), (std::vector<DWORD>{NIM_ADD, NIM_SETVERSION, NIM_ADD, NIM_SETVERSION}));
+        EXPECT_EQ(tray.Count(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP | 0x80), 2);
+        EXPECT_EQ(TrayIconVersion(), 4u);
+    }
+    StandInTray oldShell({NIM_SETVERSION});
+    ASSERT_TRUE(oldShell.Standing());
+    AddTrayIcon();
+    EXPECT_TRUE(TrayIconShown());
+    EXPECT_EQ(TrayIconVersion(), 0u);
+    SetCursorPos(640, 480);
+    EXPECT_EQ(MenusOpenedBy([] { Send(trayMessage, 0, WM_RBUTTONUP); }), 1);
+    EXPECT_EQ(menuLook.place.right, 640);
+    EXPECT_EQ(MenusOpenedBy([] { TrayEventAt(WM_CONTEXTMENU, POINT{600, 400}); }), 0);
+}
+
+// Runs inside the menu's modal loop: presses the keys once the menu shows.
+std::vector<WORD> menuKeys;
+void CALLBACK PressKeysInTheMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (VisibleWindow("#32768") == nullptr) {
+        return;
+    }
+    KillTimer(nullptr, timer);
+    for (WORD key : menuKeys) {
+        SendKey(key);
+    }
+}
+
+// A menu asked for from the keyboard (WM_CONTEXTMENU alone) and closed by Escape gives the
+// focus back to the notification area; a command chosen does not (its window or its end
+// takes over), nor a menu of the mouse (WM_RBUTTONUP, then WM_CONTEXTMENU).
+TEST_F(MainWindowTest, EscapeGivesTheFocusBackToTheNotificationArea) {
+    struct Round {
+        void (*ask)();
+        std::vector<WORD> keys;
+        int focusReturns;
+        bool commandPosted;
+    };
+    void (*const byKeyboard)() = AskForTheMenu;
+    void (*const byMouse)() = [] {
+        TrayEventAt(WM_RBUTTONUP, kIconPoint);
+        TrayEventAt(WM_CONTEXTMENU, kIconPoint);
+    };
+    const Round rounds[] = {
+        {byKeyboard, {VK_ESCAPE}, 1, false},
+        {byKeyboard, {VK_DOWN, VK_RETURN}, 0, true}, // "Esci", posted and taken back below
+        {byMouse, {VK_ESCAPE}, 0, false},
+        {byKeyboard, {VK_ESCAPE}, 1, false}, // the mouse's menu before makes no difference
+    };
+    int round = 0;
+    for (const Round& r : rounds) {
+        StandInTray tray;
+        ASSERT_TRUE(tray.Standing());
+        menuKeys = r.keys;
+        UINT_PTR timer = SetTimer(nullptr, 0, 20, PressKeysInTheMenu);
+        r.ask();
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(tray.Count(NIM_SETFOCUS), r.focusReturns) << "round " << round;
+        MSG posted;
+        EXPECT_EQ(PeekMessageA(&posted, appState.mainWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE) != 0,
+                  r.commandPosted)
+            << "round " << round;
+        ++round;
+    }
+    EXPECT_FALSE(ShutdownDone());
+}
+
+// The first start (the fixture's, from no stored settings) showed the balloon with the
+// way to the icon and recorded it as the REG_DWORD 1; a second start shows none. Where
+// the shell does not take the balloon, nothing is recorded and it comes with the next
+// icon that is added.
+TEST_F(MainWindowTest, TheFirstStartBalloonShowsOnceAndNeverAgain) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    DWORD type = 0;
+    DWORD shown = 0;
+    DWORD size = sizeof shown;
+    EXPECT_EQ(
+        RegQueryValueExA(key, kBalloonShownValueName, nullptr, &type, reinterpret_cast<BYTE*>(&shown), &size),
+        ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(shown, 1u);
+    {
+        StandInTray tray;
+        ASSERT_TRUE(tray.Standing());
+        ShutdownApplication(); // a second start, from the settings the first one left
+        DestroyWindow(appState.mainWindow);
+        ResetApplicationState(appState);
+        InitApplication(Instance());
+        ASSERT_EQ(InitInstance(Instance()), 1);
+        EXPECT_EQ(tray.Count(NIM_ADD), 1);
+        EXPECT_EQ(tray.Count(NIM_MODIFY, NIF_INFO), 0);
+    }
+    RegDeleteValueA(key, kBalloonShownValueName);
+    RegCloseKey(key);
+    {
+        StandInTray tray({NIM_MODIFY});
+        ASSERT_TRUE(tray.Standing());
+        AddTrayIcon();
+        EXPECT_EQ(tray.Count(NIM_MODIFY, NIF_INFO), 1);
+        EXPECT_FALSE(settingsStore.HasValue(nullptr, kBalloonShownValueName));
+    }
+    {
+        StandInTray tray;
+        ASSERT_TRUE(tray.Standing());
+        AddTrayIcon();
+        EXPECT_EQ(tray.Count(NIM_MODIFY, NIF_INFO), 1);
+        EXPECT_TRUE(settingsStore.HasValue(nullptr, kBalloonShownValueName));
+        AddTrayIcon();
+        EXPECT_EQ(tray.Count(NIM_MODIFY, NIF_INFO), 1);
+    }
 }
 
 } // namespace
