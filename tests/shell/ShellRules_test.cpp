@@ -148,95 +148,49 @@ TEST_F(CheckpointTest, PeriodCountsAcrossTheTickCounterWrap) {
     EXPECT_TRUE(CheckpointDue(record, state, sinceDate, kCheckpointPeriodMs));
 }
 
-// The tray icon's messages in both forms. Message numbers: WM_CONTEXTMENU 0x7B,
-// WM_LBUTTONDBLCLK 0x203 (515), WM_LBUTTONUP 0x202, WM_RBUTTONUP 0x205 (517), NIN_SELECT
-// 0x400, NIN_KEYSELECT 0x401. A version-4 lParam is the event with the icon's number
-// shifted into the high word; wParam carries the anchor, x in the low word.
+// The tray icon's messages in both forms. Numbers: WM_CONTEXTMENU 0x7B, WM_LBUTTONDBLCLK
+// 0x203 (515), WM_RBUTTONUP 0x205, NIN_SELECT 0x400, NIN_KEYSELECT 0x401. At version 4
+// lParam holds the event with the icon's number above it, and wParam the anchor, x in
+// the low word: 0x03AC04E6 is (1254, 940); 0xFFF6FB00 is (0xFB00 - 0x10000, 0xFFF6 -
+// 0x10000) = (-1280, -10), a monitor left of the primary one.
 TEST(TrayMessageTest, EachFormAsksForWhatItsEventMeans) {
+    using A = TrayAction;
     struct Case {
         unsigned version;
         std::uintptr_t wParam;
         std::intptr_t lParam;
-        TrayAction expected;
-    };
-    const std::uintptr_t anchor = 0x03AC04E6; // (1254, 940): the icon's corner on a 1280 x 960 screen
-    const Case cases[] = {
-        // A second copy's hand-over, 0 and 515, is a double click whatever the version.
-        {kTrayVersion4, 0, 0x203, TrayAction::OpenDialog},
-        {kTrayVersionClassic, 0, 0x203, TrayAction::OpenDialog},
-        // A real double click at version 4 carries its point in wParam.
-        {kTrayVersion4, anchor, 0x203, TrayAction::OpenDialog},
-        {kTrayVersion4, anchor, 0x401, TrayAction::OpenDialog}, // Enter or Space on the icon
-        {kTrayVersion4, anchor, 0x400, TrayAction::None},       // a single click
-        {kTrayVersion4, anchor, 0x202, TrayAction::None},
-        // A right click at version 4 comes as WM_RBUTTONUP and then WM_CONTEXTMENU: one menu.
-        {kTrayVersion4, anchor, 0x205, TrayAction::None},
-        {kTrayVersion4, anchor, 0x7B, TrayAction::MenuAtAnchor},
-        // At version 0 the right button's release is the only sign, and has no point.
-        {kTrayVersionClassic, 0, 0x205, TrayAction::MenuAtPointer},
-        {kTrayVersionClassic, 0, 0x7B, TrayAction::None},
-        // Another icon: icon 1 in the high word at version 4, in wParam at version 0.
-        {kTrayVersion4, anchor, 0x10203, TrayAction::None},
-        {kTrayVersion4, anchor, 0x1007B, TrayAction::None},
-        {kTrayVersionClassic, 1, 0x203, TrayAction::None},
-        {kTrayVersionClassic, 0, 0x10205, TrayAction::None},
-        // Events the program has no use for, and a negative lParam (all bits set).
-        {kTrayVersion4, anchor, 0x200, TrayAction::None},
-        {kTrayVersion4, anchor, -1, TrayAction::None},
-        {kTrayVersionClassic, 0, -1, TrayAction::None},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ReadTrayMessage(c.version, c.wParam, c.lParam).action, c.expected)
-            << "version " << c.version << " wParam " << c.wParam << " lParam " << c.lParam;
-    }
-}
-
-// The anchor's coordinates are signed 16-bit words: a monitor left of or above the
-// primary one gives negative values.
-TEST(TrayMessageTest, TheMenuOpensAtTheSignedAnchor) {
-    struct Case {
-        std::uintptr_t wParam;
-        long x;
-        long y;
-    };
-    const Case cases[] = {
-        {0x03AC04E6, 1254, 940},  // 0x4E6 = 1254, 0x3AC = 940
-        {0xFFF6FB00, -1280, -10}, // 0xFB00 = 65280 - 65536 = -256 * 5 = -1280; 0xFFF6 = -10
-        {0x80007FFF, 32767, -32768},
-        {0, 0, 0},
-    };
-    for (const Case& c : cases) {
-        TrayRequest request = ReadTrayMessage(kTrayVersion4, c.wParam, 0x7B);
-        EXPECT_EQ(request.action, TrayAction::MenuAtAnchor);
-        EXPECT_EQ(request.anchor.x, c.x) << c.wParam;
-        EXPECT_EQ(request.anchor.y, c.y) << c.wParam;
-    }
-}
-
-// A shell at version 4 sends a right click as WM_RBUTTONDOWN (0x204), WM_RBUTTONUP (0x205)
-// and WM_CONTEXTMENU (0x7B); Shift+F10 and the menu key send WM_CONTEXTMENU alone, after
-// whatever came before it.
-TEST(TrayMessageTest, AMenuNotRightAfterTheRightButtonWasAskedForByKeyboard) {
-    struct Case {
         unsigned previousEvent;
+        TrayAction action;
         bool byKeyboard;
+        PixelPoint anchor;
     };
+    const unsigned v4 = kTrayVersion4;
+    const unsigned v0 = kTrayVersionClassic;
+    const std::uintptr_t at = 0x03AC04E6;
     const Case cases[] = {
-        {0x205, false}, // the release of a right click
-        {0, true},      // the first message of the icon
-        {0x7B, true},   // a menu before
-        {0x200, true},  // the pointer passed over the icon
-        {0x204, true},  // a press without its release
-        {0x401, true},  // Enter on the icon
+        {v4, 0, 0x203, 0, A::OpenDialog, false, {}},                // a second copy's hand-over
+        {v0, 0, 0x203, 0, A::OpenDialog, false, {}},                // the same to a shell at version 0
+        {v4, at, 0x203, 0, A::OpenDialog, false, {}},               // a double click, its point in wParam
+        {v4, at, 0x401, 0, A::OpenDialog, false, {}},               // Enter or Space on the icon
+        {v4, at, 0x400, 0, A::None, false, {}},                     // a single click
+        {v4, at, 0x205, 0, A::None, false, {}},                     // a right click's release, and then
+        {v4, at, 0x7B, 0x205, A::MenuAtAnchor, false, {1254, 940}}, // its menu: one menu
+        {v4, 0xFFF6FB00, 0x7B, 0x7B, A::MenuAtAnchor, true, {-1280, -10}}, // Shift+F10
+        {v0, 0, 0x205, 0, A::MenuAtPointer, false, {}},                    // version 0 has only the release
+        {v0, 0, 0x7B, 0, A::None, false, {}},
+        {v4, at, 0x10203, 0, A::None, false, {}}, // icon 1's double click
+        {v0, 1, 0x203, 0, A::None, false, {}},
+        {v4, at, -1, 0, A::None, false, {}},
     };
     for (const Case& c : cases) {
-        TrayRequest request = ReadTrayMessage(kTrayVersion4, 0x03AC04E6, 0x7B, c.previousEvent);
-        EXPECT_EQ(request.event, 0x7Bu);
-        EXPECT_EQ(request.byKeyboard, c.byKeyboard) << c.previousEvent;
+        TrayRequest request = ReadTrayMessage(c.version, c.wParam, c.lParam, c.previousEvent);
+        EXPECT_EQ(request.action, c.action) << c.version << " " << c.wParam << " " << c.lParam;
+        EXPECT_EQ(request.byKeyboard, c.byKeyboard) << c.lParam << " after " << c.previousEvent;
+        if (c.action == A::MenuAtAnchor) {
+            EXPECT_EQ(request.anchor.x, c.anchor.x);
+            EXPECT_EQ(request.anchor.y, c.anchor.y);
+        }
     }
-    // Only the menu is told apart; another icon's menu gives no event at all.
-    EXPECT_FALSE(ReadTrayMessage(kTrayVersion4, 0, 0x203, 0x7B).byKeyboard);
-    EXPECT_EQ(ReadTrayMessage(kTrayVersion4, 0, 0x1007B, 0x205).event, 0u);
 }
 
 } // namespace
