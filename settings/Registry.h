@@ -27,6 +27,8 @@ bool QueryRegistryValue(RegistryKey key, const char* name, unsigned char* data, 
 // Stores the bytes as a REG_SZ value, all of them in one call; true only when the value
 // was really set.
 bool SetRegistryText(RegistryKey key, const char* name, const char* data, unsigned long size);
+// Stores the number as a REG_DWORD value; true only when the value was really set.
+bool SetRegistryNumber(RegistryKey key, const char* name, unsigned long number);
 // true when the value is gone: deleted now, or not there in the first place.
 bool DeleteRegistryValue(RegistryKey key, const char* name);
 void CloseRegistryKey(RegistryKey key);

@@ -40,6 +40,12 @@ bool SetRegistryText(RegistryKey key, const char* name, const char* data, unsign
     return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
 }
 
+bool SetRegistryNumber(RegistryKey key, const char* name, unsigned long number) {
+    DWORD data = number;
+    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data) ==
+           ERROR_SUCCESS;
+}
+
 bool DeleteRegistryValue(RegistryKey key, const char* name) {
     LONG result = RegDeleteValueA(key, name);
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;

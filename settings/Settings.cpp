@@ -194,6 +194,18 @@ void TakeOverStoredDay(OdometerState& state, const CalendarDate& date, StoredDay
     }
 }
 
+// Any value under the name counts, whatever its type or content: the balloon is a
+// greeting, and once is enough even when someone else wrote the value.
+bool FirstStartBalloonShownIn(SettingsStore& store) {
+    store.SetBaseKey(kSettingsKeyPath);
+    return store.HasValue(nullptr, kBalloonShownValueName);
+}
+
+int RecordFirstStartBalloonShownIn(SettingsStore& store) {
+    store.SetBaseKey(kSettingsKeyPath);
+    return store.WriteNumber(nullptr, kBalloonShownValueName, 1);
+}
+
 // Read from the per-user key whatever the store's base key is at the moment.
 TextString ReadMonitorOverrideFrom(SettingsStore& store, const char* valueName) {
     return store.ReadStringFrom(CurrentUserRoot(), kSettingsKeyPath, valueName);

@@ -15,6 +15,8 @@ constexpr char kSettingsKeyPath[] = "Software\\Skittera";
 constexpr char kDistanceValueName[] = "SkitDistanza";
 constexpr char kUnitValueName[] = "SkitCome";
 constexpr char kSinceDateValueName[] = "SkitData";
+// 1 (REG_DWORD) once the balloon that shows where the tray icon is has been shown.
+constexpr char kBalloonShownValueName[] = "SkitFumetto";
 // The log-on entry: under HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER where the machine's
 // key cannot be written.
 constexpr char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -32,10 +34,18 @@ int SaveSettingsCheckpoint();
 // did; the caller then saves.
 bool RollOverDay();
 
+// Whether the first-start balloon has been shown on this account, and the record that it
+// has; RecordFirstStartBalloonShown returns 1 when the registry holds it.
+bool FirstStartBalloonShown();
+int RecordFirstStartBalloonShown();
+
 // The same rules over an explicit store and state.
 void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t now);
 int SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state);
 void SaveSettingsTo(SettingsStore& store, const ApplicationState& state, const char* programPath);
+
+bool FirstStartBalloonShownIn(SettingsStore& store);
+int RecordFirstStartBalloonShownIn(SettingsStore& store);
 
 // The size of a monitor as the user stated it, under the per-user key in the value named
 // for that monitor (engine/Edid.h: MonitorOverrideName); empty when there is none. The

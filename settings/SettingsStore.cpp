@@ -75,6 +75,17 @@ int SettingsStore::WriteStringTo(HKEY__* root, const char* keyPath, const char* 
     return stored ? 1 : 0;
 }
 
+int SettingsStore::WriteNumber(const char* subkey, const char* valueName, unsigned long number) {
+    TextString path = KeyPathBelowBase(baseKeyPath, subkey);
+    RegistryKey key = nullptr;
+    if (!CreateRegistryKey(CurrentUserRoot(), path.buffer, &key)) {
+        return 0;
+    }
+    bool stored = SetRegistryNumber(key, valueName, number);
+    CloseRegistryKey(key);
+    return stored ? 1 : 0;
+}
+
 // 1 when the value is gone afterwards; an absent value is no failure. 0 when the key
 // cannot be opened for the change or the deletion is refused.
 int SettingsStore::DeleteValueFrom(HKEY__* root, const char* keyPath, const char* valueName) {

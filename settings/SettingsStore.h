@@ -20,6 +20,8 @@ public:
     TextString ReadStringFrom(HKEY__* root, const char* keyPath, const char* valueName);
     int WriteString(const char* subkey, const char* valueName, const TextString& value);
     int WriteStringTo(HKEY__* root, const char* keyPath, const char* valueName, const TextString& value);
+    // A number, as a REG_DWORD value below the base key; 1 when it was stored.
+    int WriteNumber(const char* subkey, const char* valueName, unsigned long number);
     int DeleteValueFrom(HKEY__* root, const char* keyPath, const char* valueName);
     // Whether the value exists below the base key, whatever its size.
     bool HasValue(const char* subkey, const char* valueName);

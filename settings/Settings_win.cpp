@@ -118,4 +118,8 @@ int SaveSettingsCheckpoint() {
     return SaveUserSettingsTo(settingsStore, SavedState()) & written;
 }
 
+bool FirstStartBalloonShown() { return FirstStartBalloonShownIn(settingsStore); }
+
+int RecordFirstStartBalloonShown() { return RecordFirstStartBalloonShownIn(settingsStore); }
+
 DayList LoadHistory() { return LoadHistoryFrom(settingsStore); }

@@ -22,12 +22,21 @@
 #include "support/SystemFunction.h"
 #include "support/Timers.h"
 
-#if defined(__i386__)
-// The ANSI version-1 tray record that every shell since Windows 95 accepts.
-static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the version-1 tray record is 88 bytes");
+// The whole record of Windows Vista and later, which the icon's version-4 messages need,
+// worked out field by field: size 4, window, icon number 4, flags 4, callback message 4,
+// icon, tip 128, state 4 and its mask 4, balloon text 256, time-out or version 4,
+// balloon title 64, balloon flags 4, GUID 16 (aligned to 4), balloon icon.
+// i686, pointers of 4 and no padding: 4+4+4+4+4+4+128+8+256+4+64+4+16+4 = 508.
+// x86_64, pointers of 8 on multiples of 8: size 4, 4 padding, window to 16, three
+// numbers to 28, 4 padding, icon to 40, tip to 168, state to 176, text to 432, version
+// to 436, title to 500, flags to 504, GUID to 520, balloon icon to 528.
+#if defined(__x86_64__)
+static_assert(sizeof(TrayIconData) == 528, "the 64-bit tray record of Windows Vista is 528 bytes");
+#elif defined(__i386__)
+static_assert(sizeof(TrayIconData) == 508, "the 32-bit tray record of Windows Vista is 508 bytes");
 #endif
-// That record's tip holds 64 characters, the zero included, whatever today's headers
-// make of the field.
+// The tip is cut at 64 characters, the zero included, as the first shells took it; the
+// distance texts are made for 63.
 static_assert(kTooltipCapacity <= sizeof NOTIFYICONDATAA{}.szTip, "the tip fits the record");
 
 namespace {
@@ -44,11 +53,29 @@ using SystemMetricsForDpiProc = int(WINAPI*)(int, UINT);
 using DpiForSystemProc = UINT(WINAPI*)();
 using DpiForWindowProc = UINT(WINAPI*)(HWND);
 
+// Of Windows Vista and later, like the record above: the standard tooltip, which a shell
+// at version 4 shows only when asked.
+constexpr UINT kShowTip = 0x00000080; // NIF_SHOWTIP
+
+// Where the icon is and how to keep it in sight, shown once at the first start: Windows
+// 11 puts a new icon out of sight, behind the arrow, and only the user can bring it out.
+constexpr char kFirstStartBalloonTitle[] = "Skittera";
+constexpr char kFirstStartBalloonText[] =
+    "L'icona \xE8 nell'area di notifica. Per vederla sempre: Impostazioni > Personalizzazione > "
+    "Barra delle applicazioni > Altre icone della barra delle applicazioni (Windows 11) o Selezionare "
+    "le icone da visualizzare sulla barra delle applicazioni (Windows 10).";
+static_assert(sizeof kFirstStartBalloonText <= sizeof NOTIFYICONDATAA{}.szInfo, "the balloon text fits");
+static_assert(sizeof kFirstStartBalloonTitle <= sizeof NOTIFYICONDATAA{}.szInfoTitle, "the title fits");
+
 bool trayIconShown = false;
 // What the shell shows of the icon, as far as it has accepted: the size of the picture
 // (0 while there is no icon) and the tip ("" until the first refresh after an add).
 int trayIconPixels = 0;
 char shownTip[kTooltipCapacity] = "";
+// The version of the icon's messages that the shell took (ShellRules.h), and the event
+// of the icon's last message.
+unsigned trayVersion = kTrayVersionClassic;
+unsigned lastTrayEvent = 0;
 bool shutdownDone = false;
 // The main timer rests while nobody can move the pointer or read the tip: the display is
 // off or the session locked.
@@ -114,20 +141,33 @@ void WatchHook() {
     }
 }
 
+// Asks the shell for version 4 of the icon's messages, which say where the icon is and
+// come from the keyboard too. A shell that refuses stays at version 0.
+unsigned DeclareTrayVersion() {
+    TrayIconData record = TrayIconRecord(0, nullptr);
+    record.fields.uVersion = kTrayVersion4;
+    return NotifyTray(NIM_SETVERSION, record) ? kTrayVersion4 : kTrayVersionClassic;
+}
+
 void HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
-    if (wParam != 0) {
-        return;
+    TrayRequest request = ReadTrayMessage(trayVersion, wParam, lParam, lastTrayEvent);
+    if (request.event != 0) {
+        lastTrayEvent = request.event;
     }
-    switch (lParam) {
-    case WM_LBUTTONDBLCLK:
+    POINT at{request.anchor.x, request.anchor.y};
+    switch (request.action) {
+    case TrayAction::OpenDialog:
         DismissSplash();
         OpenPropertiesDialog();
         break;
-    case WM_RBUTTONUP:
+    case TrayAction::MenuAtPointer:
+        GetCursorPos(&at);
+        [[fallthrough]];
+    case TrayAction::MenuAtAnchor:
         DismissSplash();
-        ShowTrayMenu();
+        ShowTrayMenu(at, request.byKeyboard);
         break;
-    default:
+    case TrayAction::None:
         break;
     }
 }
@@ -276,16 +316,17 @@ void DismissSplash() {
     appState.splashShowing = 0;
 }
 
-// The record that names the program's one icon (identifier 0 on the main window) in
-// the version-1 layout, with the tip cut to what that layout carries: 63 characters.
-NOTIFYICONDATAA TrayIconRecord(UINT flags, const char* tip) {
-    NOTIFYICONDATAA record{};
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    record.hWnd = appState.mainWindow;
-    record.uID = 0;
-    record.uFlags = flags;
+// The record that names the program's one icon (identifier 0 on the main window), whole,
+// with the tip cut to 63 characters. Every record that adds or changes something asks for
+// the standard tooltip, which a shell at version 4 would otherwise leave out.
+TrayIconData TrayIconRecord(UINT flags, const char* tip) {
+    TrayIconData record{};
+    record.fields.cbSize = sizeof record;
+    record.fields.hWnd = appState.mainWindow;
+    record.fields.uID = 0;
+    record.fields.uFlags = flags != 0 ? flags | kShowTip : 0;
     if (tip != nullptr) {
-        lstrcpynA(record.szTip, tip, kTooltipCapacity);
+        lstrcpynA(record.fields.szTip, tip, kTooltipCapacity);
     }
     return record;
 }
@@ -303,32 +344,43 @@ int WantedTrayIconPixels() {
     return TrayIconPixels(metric);
 }
 
+// The record's size covers the balloon icon beyond the fields the headers name, so the
+// whole record goes to the shell.
+BOOL NotifyTray(DWORD command, TrayIconData& record) { return Shell_NotifyIconA(command, &record.fields); }
+
 // Adds the one tray icon with the tip "Skittera", its picture drawn for the tray's size
-// (the 32-pixel picture shrunk by the shell looks ragged). At log-on the shell may not be
-// ready yet; the main timer then tries again on every tick until the icon is there.
+// (the 32-pixel picture shrunk by the shell looks ragged), and declares the version of
+// its messages; the first time ever, the balloon says where the icon is. At log-on the
+// shell may not be ready yet; the main timer then tries again on every tick until the
+// icon is there.
 void AddTrayIcon() {
     int pixels = WantedTrayIconPixels();
-    NOTIFYICONDATAA record = TrayIconRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP, "Skittera");
-    record.uCallbackMessage = trayMessage;
-    record.hIcon = TallyLoadIcon(appState.instanceHandle, IDI_SKITTERA, pixels);
-    BOOL shown = Shell_NotifyIconA(NIM_ADD, &record);
+    TrayIconData record = TrayIconRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP, "Skittera");
+    record.fields.uCallbackMessage = trayMessage;
+    record.fields.hIcon = TallyLoadIcon(appState.instanceHandle, IDI_SKITTERA, pixels);
+    BOOL shown = NotifyTray(NIM_ADD, record);
     if (!shown) {
         // A shell that kept its icons across its own restart refuses to add one that it
         // still shows; bringing that one up to date is just as good.
-        shown = Shell_NotifyIconA(NIM_MODIFY, &record);
+        shown = NotifyTray(NIM_MODIFY, record);
     }
     // The shell keeps a copy of its own.
-    TallyDestroyIcon(record.hIcon);
+    TallyDestroyIcon(record.fields.hIcon);
     MarkTrayIconGone();
     if (shown) {
         trayIconShown = true;
         trayIconPixels = pixels;
+        trayVersion = DeclareTrayVersion();
+        lastTrayEvent = 0; // the messages start afresh, perhaps in the other form
+        ShowFirstStartBalloon();
     }
 }
 
 bool TrayIconShown() { return trayIconShown; }
 int TrayIconPixelsShown() { return trayIconPixels; }
 const char* TrayTipShown() { return shownTip; }
+
+unsigned TrayIconVersion() { return trayVersion; }
 
 // Gives the shown icon a picture of the size, unless it has that size already. The
 // scaling changes while the program runs; the shell would otherwise stretch the old
@@ -337,17 +389,35 @@ void ResizeTrayIcon(int pixels) {
     if (!trayIconShown || pixels == trayIconPixels) {
         return;
     }
-    NOTIFYICONDATAA record = TrayIconRecord(NIF_ICON, nullptr);
-    record.hIcon = TallyLoadIcon(appState.instanceHandle, IDI_SKITTERA, pixels);
-    if (record.hIcon == nullptr) {
+    TrayIconData record = TrayIconRecord(NIF_ICON, nullptr);
+    record.fields.hIcon = TallyLoadIcon(appState.instanceHandle, IDI_SKITTERA, pixels);
+    if (record.fields.hIcon == nullptr) {
         return;
     }
-    if (Shell_NotifyIconA(NIM_MODIFY, &record)) {
+    if (NotifyTray(NIM_MODIFY, record)) {
         trayIconPixels = pixels;
     } else {
         MarkTrayIconGone(); // the shell lost it: the next tick adds it again
     }
-    TallyDestroyIcon(record.hIcon);
+    TallyDestroyIcon(record.fields.hIcon);
+}
+
+// The balloon with the way to the icon, shown beside the icon once in the program's life
+// on this account: the registry records it as soon as the shell took the balloon, and
+// from then on it never comes again. Returns whether it was shown now.
+bool ShowFirstStartBalloon() {
+    if (FirstStartBalloonShown()) {
+        return false;
+    }
+    TrayIconData record = TrayIconRecord(NIF_INFO, nullptr);
+    lstrcpynA(record.fields.szInfoTitle, kFirstStartBalloonTitle, sizeof record.fields.szInfoTitle);
+    lstrcpynA(record.fields.szInfo, kFirstStartBalloonText, sizeof record.fields.szInfo);
+    record.fields.dwInfoFlags = NIIF_INFO;
+    if (!NotifyTray(NIM_MODIFY, record)) {
+        return false; // tried again the next time the icon is added
+    }
+    RecordFirstStartBalloonShown();
+    return true;
 }
 
 // The tray tip shows the distance in the chosen unit. The shell hears of it only when
@@ -361,25 +431,26 @@ void RefreshTooltip() {
     }
     char tip[kTooltipCapacity];
     FormatTooltipText(SnapshotMeasurement(), tip, sizeof tip);
-    NOTIFYICONDATAA record = TrayIconRecord(NIF_TIP, tip);
-    if (std::strcmp(record.szTip, shownTip) == 0) {
+    TrayIconData record = TrayIconRecord(NIF_TIP, tip);
+    if (std::strcmp(record.fields.szTip, shownTip) == 0) {
         return;
     }
-    if (Shell_NotifyIconA(NIM_MODIFY, &record)) {
-        lstrcpynA(shownTip, record.szTip, sizeof shownTip);
+    if (NotifyTray(NIM_MODIFY, record)) {
+        lstrcpynA(shownTip, record.fields.szTip, sizeof shownTip);
     } else {
         MarkTrayIconGone();
     }
 }
 
-// The tray menu, loaded afresh, with "Propietà" as its default item, drawn by its
-// owner, and released as soon as it closes.
-void ShowTrayMenu() {
+// The tray menu at the point, loaded afresh, with "Propietà" as its default item, drawn by
+// its owner, and released as soon as it closes. A menu asked for from the keyboard and
+// closed without a command while the focus stayed with it (Escape) gives the focus back
+// to the notification area, where the keyboard was; a click into another window leaves
+// the focus where the click put it, and a menu of the mouse leaves it as a click does.
+void ShowTrayMenu(POINT at, bool byKeyboard) {
     if (ShutdownDone()) {
         return; // a tray message that arrived as the program was ending
     }
-    POINT pointer{0, 0};
-    GetCursorPos(&pointer);
     HMENU loaded = LoadMenuA(appState.instanceHandle, MAKEINTRESOURCEA(IDR_TRAYMENU));
     HMENU menu = GetSubMenu(loaded, 0);
 
@@ -390,7 +461,8 @@ void ShowTrayMenu() {
     SetMenuItemInfoA(menu, IDM_PROPERTIES, FALSE, &defaultItem);
 
     ConvertMenuToOwnerDraw(menu);
-    UINT command = TrackTrayMenu(menu, pointer);
+    bool focusKept = false;
+    UINT command = TrackTrayMenu(menu, at, &focusKept);
     // A message must reach the program after the menu, or the next menu may not close
     // when the user clicks elsewhere.
     PostMessageA(appState.mainWindow, WM_NULL, 0, 0);
@@ -404,6 +476,9 @@ void ShowTrayMenu() {
         PostQuitMessage(0);
     } else if (command != 0) {
         PostMessageA(appState.mainWindow, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    } else if (byKeyboard && focusKept) {
+        TrayIconData record = TrayIconRecord(0, nullptr);
+        NotifyTray(NIM_SETFOCUS, record);
     }
 }
 
@@ -488,8 +563,8 @@ void ShutdownApplication() {
     }
     shutdownDone = true;
     StopAnswering();
-    NOTIFYICONDATAA record = TrayIconRecord(0, nullptr);
-    Shell_NotifyIconA(NIM_DELETE, &record);
+    TrayIconData record = TrayIconRecord(0, nullptr);
+    NotifyTray(NIM_DELETE, record);
     MarkTrayIconGone();
     RemoveHook();
     SaveSettings();

@@ -14,10 +14,20 @@
 constexpr char kMainWindowClass[] = "Skittera";
 constexpr UINT_PTR kMainTimer = 0;
 
-NOTIFYICONDATAA TrayIconRecord(UINT flags, const char* tip);
+// The tray record of Windows Vista and later, which the icon's version-4 messages need:
+// the headers, set for older systems, end the record before its last field.
+struct TrayIconData {
+    NOTIFYICONDATAA fields;
+    HICON balloonIcon; // hBalloonIcon
+};
+
+TrayIconData TrayIconRecord(UINT flags, const char* tip);
+BOOL NotifyTray(DWORD command, TrayIconData& record);
 int WantedTrayIconPixels();
 void AddTrayIcon();
 void ResizeTrayIcon(int pixels);
+unsigned TrayIconVersion();
+bool ShowFirstStartBalloon();
 void RefreshTooltip();
 // What the shell has accepted: whether it shows the icon, the size of its picture (0
 // while there is none) and its tip ("" until the first refresh after the icon came).
@@ -26,7 +36,7 @@ int TrayIconPixelsShown();
 const char* TrayTipShown();
 
 void DismissSplash();
-void ShowTrayMenu();
+void ShowTrayMenu(POINT at, bool byKeyboard);
 void OpenPropertiesDialog();
 void ReinstallHook();
 

@@ -7,6 +7,15 @@ namespace {
 constexpr unsigned long kPlatformWindows9x = 1; // VER_PLATFORM_WIN32_WINDOWS
 constexpr unsigned long kPlatformWindowsNt = 2; // VER_PLATFORM_WIN32_NT
 
+// The tray events the program answers.
+constexpr unsigned kContextMenu = 0x007B;     // WM_CONTEXTMENU
+constexpr unsigned kLeftDoubleClick = 0x0203; // WM_LBUTTONDBLCLK
+constexpr unsigned kRightButtonUp = 0x0205;   // WM_RBUTTONUP
+constexpr unsigned kKeySelect = 0x0400 | 0x1; // NIN_KEYSELECT: NIN_SELECT (WM_USER) with NINF_KEY
+
+// The signed 16-bit coordinate in the low word of the value.
+long SignedLowWord(std::uintptr_t value) { return static_cast<std::int16_t>(value & 0xFFFF); }
+
 } // namespace
 
 // Centred in the work area's size, measured from the screen's corner: a taskbar on the
@@ -45,6 +54,49 @@ StartStep NextStartStep(bool holdsMutex, bool copyAnswers, TickCount waitedMs) {
         return StartStep::Run;
     }
     return waitedMs >= kWaitForRunningCopyMs ? StartStep::GiveUp : StartStep::Wait;
+}
+
+// A second copy's hand-over (wParam 0, lParam WM_LBUTTONDBLCLK) reads as a double click
+// on icon 0 in both forms. At version 4 the shell sends a right click as WM_RBUTTONUP and
+// then WM_CONTEXTMENU: only the second opens the menu, so that it opens once; Shift+F10
+// and the menu key send WM_CONTEXTMENU alone. A single click (NIN_SELECT, WM_LBUTTONUP)
+// does nothing, as before: the double click opens the dialog. Messages for another icon,
+// and lParams with bits beyond the ones the form uses, ask for nothing. A WM_CONTEXTMENU
+// that does not follow the right button's release came from the keyboard.
+TrayRequest ReadTrayMessage(unsigned version, std::uintptr_t wParam, std::intptr_t lParam,
+                            unsigned previousEvent) {
+    TrayRequest request;
+    auto bits = static_cast<std::uintptr_t>(lParam);
+    unsigned event = 0;
+    if (version >= kTrayVersion4) {
+        if ((bits >> 16) != 0) {
+            return request; // another icon's number in the high word
+        }
+        event = static_cast<unsigned>(bits);
+        request.anchor = PixelPoint{SignedLowWord(wParam), SignedLowWord(wParam >> 16)};
+    } else {
+        if (wParam != 0 || bits > 0xFFFF) {
+            return request;
+        }
+        event = static_cast<unsigned>(bits);
+    }
+    request.event = event;
+    switch (event) {
+    case kLeftDoubleClick:
+    case kKeySelect:
+        request.action = TrayAction::OpenDialog;
+        break;
+    case kContextMenu:
+        request.action = version >= kTrayVersion4 ? TrayAction::MenuAtAnchor : TrayAction::None;
+        request.byKeyboard = request.action == TrayAction::MenuAtAnchor && previousEvent != kRightButtonUp;
+        break;
+    case kRightButtonUp:
+        request.action = version >= kTrayVersion4 ? TrayAction::None : TrayAction::MenuAtPointer;
+        break;
+    default:
+        break;
+    }
+    return request;
 }
 
 // Only the monitors the count covers; the table's unused entries mean nothing.

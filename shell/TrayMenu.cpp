@@ -409,7 +409,7 @@ int OwnerDrawRecordsInUse() { return liveRecordCount; }
 // The owner comes to the foreground before the menu opens, as a menu from the tray
 // needs, and goes with the menu. Should no window be made, the main window owns the
 // menu, as well as a hidden window can.
-UINT TrackTrayMenu(HMENU menu, POINT at) {
+UINT TrackTrayMenu(HMENU menu, POINT at, bool* focusKept) {
     HWND owner = CreateMenuOwner(at);
     if (owner != nullptr) {
         TakeFreshMessage(owner);
@@ -419,6 +419,9 @@ UINT TrackTrayMenu(HMENU menu, POINT at) {
     SetForegroundWindow(tracking);
     BOOL chosen = TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0,
                                  tracking, nullptr);
+    if (focusKept != nullptr) {
+        *focusKept = GetForegroundWindow() == tracking;
+    }
     if (owner != nullptr) {
         DestroyWindow(owner);
     }

@@ -58,6 +58,8 @@ run_demo() {
     }
 
     local path=(700 120 700 600 200 600 200 120 1100 450)
+    # As if started before: the first start's balloon would cover the menu in its picture.
+    reg_set "$user_key" SkitFumetto 1
     park_pointer 200 120
     start_program
     local splash

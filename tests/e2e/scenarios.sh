@@ -113,6 +113,20 @@ wait_taskbar() {
     fail "the taskbar is not $1 (the tray icon is $( [ "$1" = visible ] && echo missing || echo still there))"
 }
 
+# The first start shows the balloon with the way to the icon once the icon is there, and
+# records that it did as the REG_DWORD 1.
+expect_balloon_recorded() {
+    local i
+    for i in $(seq 25); do
+        if wine64 reg query "$user_key" /v SkitFumetto "$reg_view" >"$work/reg.out" 2>&1 </dev/null &&
+            tr -d '\r' <"$work/reg.out" | grep -q "SkitFumetto *REG_DWORD *0x1$"; then
+            return 0
+        fi
+        sleep 0.2
+    done
+    fail "the first start recorded no balloon: $(tr -d '\r' <"$work/reg.out")"
+}
+
 # --- Scenarios ---------------------------------------------------------------------
 
 # The splash stands centred in the work area, shows picture 102 pixel for pixel, and
@@ -127,6 +141,7 @@ scenario_splash() {
         fail "splash at '$place'"
     probe splash-mismatch "$program" >/dev/null || fail "the splash does not show its picture: $(cat "$work/probe.out")"
     wait_taskbar visible
+    expect_balloon_recorded
     probe wait-hidden 8000 >/dev/null || fail "the splash did not hide"
     local took=$((SECONDS - shown))
     [ "$took" -ge 2 ] || fail "the splash hid after $took s, before the first tick"
@@ -161,6 +176,9 @@ scenario_path() {
 # The tray menu: two owner-drawn items with their pictures, the right edge at the
 # pointer; a click elsewhere closes it; "Esci" saves and ends with 1.
 scenario_menu() {
+    # The first start's balloon, shown before: none covers the menu's pictures. A text
+    # value of the name counts as well as the program's own number.
+    reg_set "$user_key" SkitFumetto 1
     start_program
     wait_taskbar visible
     xdotool mousemove "$icon_x" "$icon_y" sleep 0.2 click 3
@@ -192,11 +210,12 @@ scenario_menu() {
 }
 
 # Opens the tray menu with a right click on the icon, or ("post") with the tray message
-# as the shell sends it.
+# as the shell sends it for Shift+F10 on the icon: WM_CONTEXTMENU (123) for icon 0, the
+# icon's point in wParam (y in the high word).
 open_menu() {
     focus_before_menu=$(xdotool getwindowfocus -f 2>/dev/null)
     if [ "${1:-click}" = post ]; then
-        probe post tray 0 517 >/dev/null
+        probe post tray $(((icon_y << 16) | icon_x)) 123 >/dev/null
     else
         xdotool mousemove "$icon_x" "$icon_y" sleep 0.2 click 3
     fi
@@ -543,7 +562,7 @@ scenario_odd_registry() {
 # way Exit does.
 scenario_outside_messages() {
     start_counting_at 100 500
-    probe post tray 1 515 >/dev/null    # another icon's double click
+    probe post tray 0 0x10203 >/dev/null # another icon's double click: 515 for icon 1
     probe post tray 0 12345 >/dev/null  # no mouse message at all
     probe post timer 0 0x12345678 >/dev/null # a timer with someone's callback address
     probe post command 40003 >/dev/null

@@ -229,6 +229,14 @@ bool SetRegistryText(RegistryKey key, const char* name, const char* data, unsign
     return true;
 }
 
+// As the registry keeps a REG_DWORD: four bytes, the lowest first.
+bool SetRegistryNumber(RegistryKey key, const char* name, unsigned long number) {
+    const char bytes[4] = {static_cast<char>(number & 0xFF), static_cast<char>((number >> 8) & 0xFF),
+                           static_cast<char>((number >> 16) & 0xFF),
+                           static_cast<char>((number >> 24) & 0xFF)};
+    return SetRegistryText(key, name, bytes, sizeof bytes);
+}
+
 bool DeleteRegistryValue(RegistryKey key, const char* name) {
     Handle scratch{};
     const Handle* handle = Resolve(key, &scratch);

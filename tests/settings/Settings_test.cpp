@@ -498,3 +498,23 @@ TEST_F(SettingsTest, MonitorSizesAreReadFromTheProgramsKeyAndNeverWritten) {
         EXPECT_EQ(change.find("SkitSchermo"), std::string::npos) << change;
     }
 }
+
+// The first-start balloon is recorded once, as the REG_DWORD 1 (four bytes, the lowest
+// first), and survives the saves; a registry that refuses the write leaves it to be
+// shown again; a value of that name of any kind counts as shown.
+TEST_F(SettingsTest, TheFirstStartBalloonIsRecordedOnceAndKept) {
+    EXPECT_FALSE(FirstStartBalloonShownIn(store));
+    memory_registry::SetValueChangesRefused(CurrentUserRoot(), true);
+    EXPECT_EQ(RecordFirstStartBalloonShownIn(store), 0);
+    EXPECT_FALSE(FirstStartBalloonShownIn(store));
+    memory_registry::SetValueChangesRefused(CurrentUserRoot(), false);
+
+    EXPECT_EQ(RecordFirstStartBalloonShownIn(store), 1);
+    EXPECT_EQ(StoredBytes(kBalloonShownValueName), "\x01\0\0\0"s);
+    EXPECT_TRUE(FirstStartBalloonShownIn(store));
+    SaveSettingsTo(store, state, kProgram);
+    EXPECT_TRUE(FirstStartBalloonShownIn(store));
+
+    Stored(kBalloonShownValueName, "0\0"s);
+    EXPECT_TRUE(FirstStartBalloonShownIn(store));
+}

@@ -7,6 +7,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -38,14 +39,27 @@ LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
 
 // Whether the shell shows the program's icon: only an icon that exists can be changed.
 bool IconShown() {
-    NOTIFYICONDATAA record = TrayIconRecord(NIF_TIP, "Skittera");
-    return Shell_NotifyIconA(NIM_MODIFY, &record) != FALSE;
+    TrayIconData record = TrayIconRecord(NIF_TIP, "Skittera");
+    return NotifyTray(NIM_MODIFY, record) != FALSE;
 }
 
 void RemoveIconBehindItsBack() {
-    NOTIFYICONDATAA record = TrayIconRecord(0, nullptr);
-    Shell_NotifyIconA(NIM_DELETE, &record);
+    TrayIconData record = TrayIconRecord(0, nullptr);
+    NotifyTray(NIM_DELETE, record);
 }
+
+// An event of the icon as a shell at version 4 sends it: the event in lParam's low word,
+// the icon's number in its high word, the point in wParam.
+void TrayEventAt(UINT event, POINT at, WORD icon = 0) {
+    Send(trayMessage, MAKEWPARAM(at.x, at.y), MAKELPARAM(event, icon));
+}
+
+// About where Wine puts the newest icon on the 1280 x 960 test screen.
+constexpr POINT kIconPoint{1262, 942};
+
+// A right click on the icon, or Shift+F10 on it: the menu at the icon. Returns when the
+// menu has closed.
+void AskForTheMenu() { TrayEventAt(WM_CONTEXTMENU, kIconPoint); }
 
 std::string Stored(const char* valueName) { return settingsStore.ReadString(nullptr, valueName).buffer; }
 
@@ -110,21 +124,26 @@ TEST_F(MainWindowTest, StartUpShowsTheSplashAddsTheIconAndHooksThePointer) {
     EXPECT_EQ(Stored(kDistanceValueName), ""); // nothing is written at start
 }
 
-// The 88-byte record the program sends carries 64 tip characters, the zero included;
-// today's headers give the field 128, and a text cut there would reach the shell
-// without its end.
-TEST_F(MainWindowTest, TheTrayRecordCutsTheTipAtTheVersionOneCapacity) {
+// The whole record of Windows Vista and later (528 bytes in the 64-bit build, 508 in the
+// 32-bit one: worked out field by field beside the assertion in MainWindow.cpp), with the
+// tip cut at 63 characters and the standard tooltip (NIF_SHOWTIP, 0x80) asked for with
+// every change; the shell takes it and the icon's version-4 messages.
+TEST_F(MainWindowTest, TheTrayRecordIsWholeAndTheShellTakesVersionFour) {
     const std::string longTip(100, 'x');
-    NOTIFYICONDATAA record = TrayIconRecord(NIF_TIP, longTip.c_str());
-    EXPECT_EQ(record.hWnd, appState.mainWindow);
-    EXPECT_EQ(record.uID, 0u);
-    EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_TIP));
-    EXPECT_EQ(std::string(record.szTip), std::string(63, 'x'));
-    EXPECT_EQ(std::string(TrayIconRecord(NIF_TIP, "Skittera").szTip), "Skittera");
-#if defined(__i386__)
-    EXPECT_EQ(record.cbSize, 88u);
+    TrayIconData record = TrayIconRecord(NIF_TIP, longTip.c_str());
+    EXPECT_EQ(record.fields.hWnd, appState.mainWindow);
+    EXPECT_EQ(record.fields.uID, 0u);
+    EXPECT_EQ(record.fields.uFlags, static_cast<UINT>(NIF_TIP | 0x80));
+    EXPECT_EQ(TrayIconRecord(0, nullptr).fields.uFlags, 0u);
+    EXPECT_EQ(std::string(record.fields.szTip), std::string(63, 'x'));
+    EXPECT_EQ(std::string(TrayIconRecord(NIF_TIP, "Skittera").fields.szTip), "Skittera");
+#if defined(__x86_64__)
+    EXPECT_EQ(record.fields.cbSize, 528u);
+#elif defined(__i386__)
+    EXPECT_EQ(record.fields.cbSize, 508u);
 #endif
-    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &record)); // and the shell takes it
+    EXPECT_TRUE(NotifyTray(NIM_MODIFY, record)); // and the shell takes it
+    EXPECT_EQ(TrayIconVersion(), 4u);
 }
 
 // Start-up goes on on the system it runs on and on both Windows families, and not on
@@ -164,9 +183,14 @@ TEST_F(MainWindowTest, ACommandOfNoMeaningOnlyHidesTheSplash) {
     EXPECT_EQ(appState.dialogOpen, 0);
 }
 
+// Another icon's double click, Enter and menu, a single click and, at version 4, the
+// right button's release (the menu waits for WM_CONTEXTMENU) open nothing.
 TEST_F(MainWindowTest, TrayMessagesOfOtherIconsOrOtherEventsAreIgnored) {
-    Send(trayMessage, 1, WM_LBUTTONDBLCLK);
-    Send(trayMessage, 0, WM_LBUTTONDOWN);
+    TrayEventAt(WM_LBUTTONDBLCLK, kIconPoint, 1);
+    TrayEventAt(NIN_KEYSELECT, kIconPoint, 1);
+    TrayEventAt(WM_CONTEXTMENU, kIconPoint, 1);
+    TrayEventAt(NIN_SELECT, kIconPoint);
+    TrayEventAt(WM_RBUTTONUP, kIconPoint);
     Send(trayMessage, 0, WM_MOUSEMOVE);
     Send(trayMessage, 0, 12345);
     EXPECT_TRUE(IsWindowVisible(appState.mainWindow));
@@ -672,6 +696,7 @@ struct MenuLook {
     UINT defaultItem = 0;
     int ownerDrawn = 0;
     int drawn = 0;
+    RECT place{0, 0, 0, 0};
 };
 MenuLook menuLook;
 int menuTicks = 0;
@@ -686,6 +711,7 @@ void CALLBACK LookAtTheMenu(HWND, UINT, UINT_PTR, DWORD) {
         return;
     }
     HMENU menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+    GetWindowRect(popup, &menuLook.place);
     menuLook.items = GetMenuItemCount(menu);
     menuLook.defaultItem = GetMenuDefaultItem(menu, FALSE, 0);
     menuLook.ownerDrawn = 0;
@@ -705,7 +731,7 @@ TEST_F(MainWindowTest, TheMenuShowsItsItemsAndLeavesNothingBehindHundredsOfTimes
         menuLook = MenuLook();
         menuTicks = 0;
         UINT_PTR timer = SetTimer(nullptr, 0, 20, LookAtTheMenu);
-        Send(trayMessage, 0, WM_RBUTTONUP);
+        AskForTheMenu();
         KillTimer(nullptr, timer);
         ASSERT_EQ(menuLook.items, 2) << "round " << round;
         ASSERT_EQ(menuLook.defaultItem, IDM_PROPERTIES);
@@ -725,7 +751,7 @@ TEST_F(MainWindowTest, NoMenuOpensOnceTheProgramHasEnded) {
     menuLook = MenuLook();
     menuTicks = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 20, LookAtTheMenu);
-    Send(trayMessage, 0, WM_RBUTTONUP); // a right click that was on its way
+    AskForTheMenu(); // a right click that was on its way
     KillTimer(nullptr, timer);
     EXPECT_EQ(menuLook.items, 0);
     EXPECT_TRUE(TakeQuit());
@@ -771,7 +797,7 @@ void EndWhileTheMenuIsOpen(Ending how, bool iconStays = false) {
     menuOutlivedTheEnd = false;
     endingTicks = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 20, EndTheProgramFromTheMenu);
-    Send(trayMessage, 0, WM_RBUTTONUP); // returns when the menu has closed
+    AskForTheMenu(); // returns when the menu has closed
     KillTimer(nullptr, timer);
     EXPECT_TRUE(endingSent);
     EXPECT_FALSE(menuOutlivedTheEnd);
@@ -826,6 +852,129 @@ TEST_F(MainWindowTest, AQuitMessageHandedToTheWindowShutsDown) {
     Send(WM_QUIT);
     EXPECT_TRUE(ShutdownDone());
     EXPECT_FALSE(IconShown());
+}
+
+// Asks for the menu the way the test says; returns whether a menu opened, its look in
+// menuLook.
+bool MenuOpenedBy(void (*ask)()) {
+    menuLook = MenuLook();
+    menuTicks = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, LookAtTheMenu);
+    ask();
+    KillTimer(nullptr, timer);
+    return menuLook.items != 0;
+}
+
+// The menu opens at the point the shell gives (the icon, for Shift+F10), its right edge
+// there, wherever the pointer is; a right click, WM_RBUTTONUP and then WM_CONTEXTMENU,
+// opens it once.
+TEST_F(MainWindowTest, TheMenuOpensOnceAtTheAnchorNotAtThePointer) {
+    SetCursorPos(100, 100);
+    EXPECT_TRUE(MenuOpenedBy([] { TrayEventAt(WM_CONTEXTMENU, POINT{600, 400}); }));
+    EXPECT_EQ(menuLook.place.right, 600);
+    EXPECT_EQ(menuLook.place.top, 400);
+    EXPECT_FALSE(MenuOpenedBy([] { TrayEventAt(WM_RBUTTONUP, POINT{700, 500}); }));
+    EXPECT_FALSE(IsWindowVisible(appState.mainWindow)); // the menu took the splash away
+}
+
+// A double click as a shell at version 4 sends it (its point in wParam), a second copy's
+// hand-over (wParam 0, lParam 515), and Enter or Space on the icon each open the dialog,
+// which a timer closes once it shows.
+TEST_F(MainWindowTest, EachDoubleClickFormAndEnterOnTheIconOpenTheDialog) {
+    void (*const ways[])() = {
+        [] { TrayEventAt(WM_LBUTTONDBLCLK, kIconPoint); },
+        [] { Send(trayMessage, 0, 515); },
+        [] { TrayEventAt(NIN_KEYSELECT, kIconPoint); },
+    };
+    for (auto way : ways) {
+        dialogOpenSeen = 0;
+        SetTimer(nullptr, 0, 50, CloseTheDialog);
+        way(); // returns when the dialog has closed
+        EXPECT_EQ(dialogOpenSeen, 1);
+    }
+}
+
+// Every added icon (at start, and when the taskbar comes back) declares version 4. A shell
+// that refuses it gets the old messages: the right button's release opens the menu at the
+// pointer, WM_CONTEXTMENU opens none.
+TEST_F(MainWindowTest, EveryAddedIconDeclaresVersionFourAndAShellThatRefusesGetsTheOldMessages) {
+    RemoveIconBehindItsBack();
+    {
+        StandInTray tray;
+        ASSERT_TRUE(tray.Standing());
+        AddTrayIcon();
+        Send(taskbarCreatedMessage);
+        EXPECT_EQ(tray.Commands(), (std::vector<DWORD>{NIM_ADD, NIM_SETVERSION, NIM_ADD, NIM_SETVERSION}));
+        EXPECT_EQ(tray.Count(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP | 0x80), 2); // 0x80: NIF_SHOWTIP
+    }
+    StandInTray oldShell({NIM_SETVERSION});
+    AddTrayIcon();
+    EXPECT_EQ(TrayIconVersion(), 0u);
+    SetCursorPos(640, 480);
+    EXPECT_TRUE(MenuOpenedBy([] { Send(trayMessage, 0, WM_RBUTTONUP); }));
+    EXPECT_EQ(menuLook.place.right, 640);
+    EXPECT_FALSE(MenuOpenedBy([] { TrayEventAt(WM_CONTEXTMENU, POINT{600, 400}); }));
+}
+
+// Runs inside the menu's modal loop: presses the keys once the menu shows.
+std::vector<WORD> menuKeys;
+void CALLBACK PressKeysInTheMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (VisibleWindow("#32768") != nullptr) {
+        KillTimer(nullptr, timer);
+        for (WORD key : menuKeys) {
+            SendKey(key);
+        }
+    }
+}
+
+// Escape in a menu asked for from the keyboard (WM_CONTEXTMENU alone) gives the focus back
+// to the notification area; a command chosen does not, nor Escape in a menu of the mouse.
+TEST_F(MainWindowTest, EscapeGivesTheFocusBackToTheNotificationArea) {
+    struct Round {
+        bool byMouse;
+        std::vector<WORD> keys;
+        int focusReturns;
+    };
+    const Round rounds[] = {
+        {false, {VK_ESCAPE}, 1}, {false, {VK_DOWN, VK_RETURN}, 0}, {true, {VK_ESCAPE}, 0}};
+    for (const Round& round : rounds) {
+        StandInTray tray;
+        menuKeys = round.keys;
+        UINT_PTR timer = SetTimer(nullptr, 0, 20, PressKeysInTheMenu);
+        if (round.byMouse) {
+            TrayEventAt(WM_RBUTTONUP, kIconPoint);
+        }
+        AskForTheMenu();
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(tray.Count(NIM_SETFOCUS), round.focusReturns) << round.keys.size() << " keys";
+        MSG posted; // "Esci", chosen by Down and Enter, is not to run here
+        PeekMessageA(&posted, appState.mainWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE);
+    }
+}
+
+// The fixture's start, from no stored settings, showed the balloon and recorded it; a
+// second start shows none. A balloon the shell refused is not recorded, and comes with
+// the next icon that is added.
+TEST_F(MainWindowTest, TheFirstStartBalloonShowsOnceAndNeverAgain) {
+    EXPECT_TRUE(FirstStartBalloonShown());
+    {
+        StandInTray tray;
+        ShutdownApplication(); // a second start, from the settings the first one left
+        DestroyWindow(appState.mainWindow);
+        ResetApplicationState(appState);
+        InitApplication(Instance());
+        ASSERT_EQ(InitInstance(Instance()), 1);
+        EXPECT_EQ(tray.Count(NIM_ADD), 1);
+        EXPECT_EQ(tray.Count(NIM_MODIFY, NIF_INFO), 0);
+    }
+    ForgetStoredSettings();
+    for (bool refused : {true, false}) {
+        StandInTray tray(refused ? std::initializer_list<DWORD>{NIM_MODIFY} : std::initializer_list<DWORD>{});
+        AddTrayIcon();
+        AddTrayIcon();
+        EXPECT_EQ(tray.Count(NIM_MODIFY, NIF_INFO), refused ? 2 : 1);
+        EXPECT_EQ(FirstStartBalloonShown(), !refused);
+    }
 }
 
 } // namespace

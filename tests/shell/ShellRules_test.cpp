@@ -195,6 +195,51 @@ TEST_F(CheckpointTest, PeriodCountsAcrossTheTickCounterWrap) {
     EXPECT_TRUE(CheckpointDue(record, state, sinceDate, kCheckpointPeriodMs));
 }
 
+// The tray icon's messages in both forms. Numbers: WM_CONTEXTMENU 0x7B, WM_LBUTTONDBLCLK
+// 0x203 (515), WM_RBUTTONUP 0x205, NIN_SELECT 0x400, NIN_KEYSELECT 0x401. At version 4
+// lParam holds the event with the icon's number above it, and wParam the anchor, x in
+// the low word: 0x03AC04E6 is (1254, 940); 0xFFF6FB00 is (0xFB00 - 0x10000, 0xFFF6 -
+// 0x10000) = (-1280, -10), a monitor left of the primary one.
+TEST(TrayMessageTest, EachFormAsksForWhatItsEventMeans) {
+    using A = TrayAction;
+    struct Case {
+        unsigned version;
+        std::uintptr_t wParam;
+        std::intptr_t lParam;
+        unsigned previousEvent;
+        TrayAction action;
+        bool byKeyboard;
+        PixelPoint anchor;
+    };
+    const unsigned v4 = kTrayVersion4;
+    const unsigned v0 = kTrayVersionClassic;
+    const std::uintptr_t at = 0x03AC04E6;
+    const Case cases[] = {
+        {v4, 0, 0x203, 0, A::OpenDialog, false, {}},                // a second copy's hand-over
+        {v0, 0, 0x203, 0, A::OpenDialog, false, {}},                // the same to a shell at version 0
+        {v4, at, 0x203, 0, A::OpenDialog, false, {}},               // a double click, its point in wParam
+        {v4, at, 0x401, 0, A::OpenDialog, false, {}},               // Enter or Space on the icon
+        {v4, at, 0x400, 0, A::None, false, {}},                     // a single click
+        {v4, at, 0x205, 0, A::None, false, {}},                     // a right click's release, and then
+        {v4, at, 0x7B, 0x205, A::MenuAtAnchor, false, {1254, 940}}, // its menu: one menu
+        {v4, 0xFFF6FB00, 0x7B, 0x7B, A::MenuAtAnchor, true, {-1280, -10}}, // Shift+F10
+        {v0, 0, 0x205, 0, A::MenuAtPointer, false, {}},                    // version 0 has only the release
+        {v0, 0, 0x7B, 0, A::None, false, {}},
+        {v4, at, 0x10203, 0, A::None, false, {}}, // icon 1's double click
+        {v0, 1, 0x203, 0, A::None, false, {}},
+        {v4, at, -1, 0, A::None, false, {}},
+    };
+    for (const Case& c : cases) {
+        TrayRequest request = ReadTrayMessage(c.version, c.wParam, c.lParam, c.previousEvent);
+        EXPECT_EQ(request.action, c.action) << c.version << " " << c.wParam << " " << c.lParam;
+        EXPECT_EQ(request.byKeyboard, c.byKeyboard) << c.lParam << " after " << c.previousEvent;
+        if (c.action == A::MenuAtAnchor) {
+            EXPECT_EQ(request.anchor.x, c.anchor.x);
+            EXPECT_EQ(request.anchor.y, c.anchor.y);
+        }
+    }
+}
+
 } // namespace
 
 TEST(SameMonitorLayoutTest, EveryFigureOfEveryCountedMonitorCounts) {

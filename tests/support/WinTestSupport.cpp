@@ -369,34 +369,70 @@ namespace {
 
 const char kTrayClass[] = "Shell_TrayWnd";
 
-LRESULT CALLBACK RefusingTrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COPYDATA) {
-        return FALSE; // how the shell's tray window answers an icon it does not take
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 } // namespace
 
+// Wine's shell hands each command to the tray window as WM_COPYDATA, the command in
+// dwData and a record of its own in lpData whose third 32-bit field is the flags
+// (window, icon number, flags, ...). The shell's tray window answers FALSE for a command
+// it does not take.
+LRESULT CALLBACK StandInTray::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* tray = reinterpret_cast<StandInTray*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message != WM_COPYDATA || tray == nullptr) {
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    Call call{static_cast<DWORD>(data->dwData), 0};
+    if (data->cbData >= 3 * sizeof(DWORD) && data->lpData != nullptr) {
+        std::memcpy(&call.flags, static_cast<const char*>(data->lpData) + 2 * sizeof(DWORD),
+                    sizeof call.flags);
+    }
+    tray->calls_.push_back(call);
+    for (DWORD refused : tray->refused_) {
+        if (refused == call.command) {
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
 // The shell finds its tray window by class; a topmost one made later stands in front of
-// the real one, so every icon goes to this one and is refused.
-RefusingTray::RefusingTray() {
+// the real one, so every command goes to this one.
+StandInTray::StandInTray(std::initializer_list<DWORD> refused) : refused_(refused) {
     WNDCLASSA trayClass{};
-    trayClass.lpfnWndProc = RefusingTrayProc;
+    trayClass.lpfnWndProc = Procedure;
     trayClass.hInstance = GetModuleHandleA(nullptr);
     trayClass.lpszClassName = kTrayClass;
     RegisterClassA(&trayClass);
     window_ = CreateWindowExA(WS_EX_TOPMOST, kTrayClass, nullptr, WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                               trayClass.hInstance, nullptr);
+    if (window_ != nullptr) {
+        SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
 }
 
-RefusingTray::~RefusingTray() {
+StandInTray::~StandInTray() {
     if (window_ != nullptr) {
         DestroyWindow(window_);
     }
     UnregisterClassA(kTrayClass, GetModuleHandleA(nullptr));
 }
 
-bool RefusingTray::Standing() const {
+bool StandInTray::Standing() const {
     return window_ != nullptr && FindWindowA(kTrayClass, nullptr) == window_;
+}
+
+std::vector<DWORD> StandInTray::Commands() const {
+    std::vector<DWORD> commands;
+    for (const Call& call : calls_) {
+        commands.push_back(call.command);
+    }
+    return commands;
+}
+
+int StandInTray::Count(DWORD command, UINT flags) const {
+    int count = 0;
+    for (const Call& call : calls_) {
+        count += call.command == command && (call.flags & flags) == flags;
+    }
+    return count;
 }

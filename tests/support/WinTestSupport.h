@@ -91,19 +91,40 @@ private:
 
 // --- Tray -----------------------------------------------------------------------------
 
-// A shell that is not ready yet: a topmost tray window that the shell finds before the
-// real one, and that refuses every icon. Gone again when the object goes.
-class RefusingTray {
+// A tray window that the shell finds before the real one: it refuses the commands it is
+// told to (NIM_ADD, NIM_MODIFY, NIM_DELETE, NIM_SETFOCUS, NIM_SETVERSION), takes every
+// other, and lists each command that came with the record's flags. Gone again when the
+// object goes; one at a time.
+class StandInTray {
 public:
-    RefusingTray();
-    ~RefusingTray();
-    RefusingTray(const RefusingTray&) = delete;
-    RefusingTray& operator=(const RefusingTray&) = delete;
+    struct Call {
+        DWORD command;
+        UINT flags;
+    };
+
+    explicit StandInTray(std::initializer_list<DWORD> refused = {});
+    ~StandInTray();
+    StandInTray(const StandInTray&) = delete;
+    StandInTray& operator=(const StandInTray&) = delete;
 
     bool Standing() const;
+    const std::vector<Call>& Calls() const { return calls_; }
+    // The commands that came, in order, and how many carried all the given flags.
+    std::vector<DWORD> Commands() const;
+    int Count(DWORD command, UINT flags = 0) const;
 
 private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
     HWND window_ = nullptr;
+    std::vector<DWORD> refused_;
+    std::vector<Call> calls_;
+};
+
+// A shell that is not ready yet: it refuses every icon.
+class RefusingTray : public StandInTray {
+public:
+    RefusingTray() : StandInTray({0, 1, 2, 3, 4}) {}
 };
 
 #endif
