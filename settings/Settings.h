@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "settings/History.h"
+#include "settings/LogonEntry.h"
 #include "settings/SettingsStore.h"
 #include "shell/ApplicationState.h"
 #include "support/TextString.h"
@@ -15,13 +16,11 @@ constexpr char kSettingsKeyPath[] = "Software\\Skittera";
 constexpr char kDistanceValueName[] = "SkitDistanza";
 constexpr char kUnitValueName[] = "SkitCome";
 constexpr char kSinceDateValueName[] = "SkitData";
-// The log-on entry: under HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER where the machine's
-// key cannot be written.
-constexpr char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kRunValueName[] = "Skittera";
 
 // Over the process-wide store and state (shell/Globals.h). LoadSettings runs once at
-// start; SaveSettings at exit. SaveSettingsCheckpoint writes the three per-user values
+// start, and sets runAtStartup to whether an entry really starts this program at log-on;
+// SaveSettings at exit. Neither changes the log-on entry: only the user's choice does,
+// at once, through ChangeLogonChoice. SaveSettingsCheckpoint writes the three per-user values
 // only, and may run as often as wanted while the program runs; it returns 1 when the
 // registry holds them all afterwards.
 void LoadSettings();
@@ -31,11 +30,17 @@ int SaveSettingsCheckpoint();
 // day over to be written with the next save and starts the new one. Returns whether it
 // did; the caller then saves.
 bool RollOverDay();
+// Turns the start at log-on on or off for this program, then sets runAtStartup to what
+// the entries now do, whatever the outcome, and updates the restart registration.
+LogonChange ChangeLogonChoice(bool on);
+// Where this program's log-on entries are switched and how its paths compare, on this
+// system.
+LogonPlaces ThisProgramsLogonPlaces();
 
-// The same rules over an explicit store and state.
+// The same rules over an explicit store and state; runAtStartup is left as it is.
 void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t now);
 int SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state);
-void SaveSettingsTo(SettingsStore& store, const ApplicationState& state, const char* programPath);
+void SaveSettingsTo(SettingsStore& store, const ApplicationState& state);
 
 // The size of a monitor as the user stated it, under the per-user key in the value named
 // for that monitor (engine/Edid.h: MonitorOverrideName); empty when there is none. The
@@ -49,7 +54,5 @@ void TakeOverStoredDay(OdometerState& state, const CalendarDate& date, StoredDay
 
 // The distance a stored text stands for, in centimetres.
 double ParseStoredDistance(const char* text);
-// The command line of the log-on entry that starts the program at programPath.
-TextString LogonCommand(const char* programPath);
 
 #endif
