@@ -53,7 +53,8 @@ void ShowUnit(HWND dialog) {
     SetDlgItemTextA(dialog, IDC_UNIT_LABEL, unit.abbreviation);
 }
 
-// The box shows whether the program starts at log-on, as the entries were last read.
+// The box shows whether the program starts at log-on, as the entries were last read: at
+// every opening, and after every change.
 void ShowRunAtLogon(HWND dialog) {
     CheckDlgButton(dialog, IDC_RUN_AT_LOGON, appState.runAtStartup != 0 ? BST_CHECKED : BST_UNCHECKED);
 }
@@ -151,6 +152,7 @@ void StartDialog(HWND dialog) {
     TakeOverDrums(dialog);
     TakeOverTemplatePictures(dialog);
     ShowOdometer(dialog);
+    RefreshLogonChoice();
     ShowRunAtLogon(dialog);
     ShowSinceDate(dialog);
     ReleaseGaugePictures(); // none are left from an earlier opening, but never lose one

@@ -33,6 +33,10 @@ bool RollOverDay();
 // Turns the start at log-on on or off for this program, then sets runAtStartup to what
 // the entries now do, whatever the outcome, and updates the restart registration.
 LogonChange ChangeLogonChoice(bool on);
+// Reads again whether an entry starts this program, since Task Manager or an administrator
+// may have changed the entries while the program ran, into runAtStartup; a change brings
+// the restart registration in line.
+void RefreshLogonChoice();
 // Where this program's log-on entries are switched and how its paths compare, on this
 // system.
 LogonPlaces ThisProgramsLogonPlaces();

@@ -144,6 +144,14 @@ LogonPlaces ThisProgramsLogonPlaces() {
     return places;
 }
 
+void RefreshLogonChoice() {
+    int starts = LogonEntryStartsThisProgram();
+    if (starts != appState.runAtStartup) {
+        appState.runAtStartup = starts;
+        UpdateRestartRegistration(starts, LookUpRestartCalls());
+    }
+}
+
 LogonChange ChangeLogonChoice(bool on) {
     TextString path = ProgramPath(appState.instanceHandle);
     LogonChange outcome = ChangeLogonEntry(settingsStore, ThisProgramsLogonPlaces(), on, path.buffer);

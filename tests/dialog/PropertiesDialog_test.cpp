@@ -61,7 +61,8 @@ protected:
 TEST_F(PropertiesDialogTest, OpeningShowsTheStateOnDrumsAndTexts) {
     appState.distanceCm = 12345.4;
     appState.maxSpeed = 720;
-    appState.runAtStartup = 1;
+    settingsStore.WriteUnicodeStringTo(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName,
+                                       ThisProgramsPath().c_str());
     appState.movedSinceTick = 1;
     appState.refDistanceCm = 5;
     INT_PTR result = RunPropertiesDialog([](HWND dialog) {
@@ -232,15 +233,18 @@ TEST_F(PropertiesDialogTest, ResetShowsZeroAndTodayAtOnce) {
         ExpectDrums(dialog, IDC_SPEED_CELL_FIRST, "~~7.20");
     });
     EXPECT_EQ(appState.maxSpeed, 720);
+    EXPECT_EQ(appState.runAtStartup, 1);
+    ForgetLogonEntries();
 }
 
 // The box changes the entry at once (Wine lets the machine's key be written, as for an
 // administrator) and then shows what the entries do.
 TEST_F(PropertiesDialogTest, TheLogOnBoxChangesTheEntryAtOnce) {
     ForgetLogonEntries();
-    appState.runAtStartup = 0;
+    appState.runAtStartup = 1; // as loaded, before the entry was removed behind the program's back
     RunPropertiesDialog([](HWND dialog) {
         EXPECT_FALSE(Checked(dialog, IDC_RUN_AT_LOGON));
+        EXPECT_EQ(appState.runAtStartup, 0);
         Click(dialog, IDC_RUN_AT_LOGON);
         EXPECT_EQ(appState.runAtStartup, 1);
         EXPECT_TRUE(Checked(dialog, IDC_RUN_AT_LOGON));
