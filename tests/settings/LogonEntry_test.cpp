@@ -132,6 +132,16 @@ TEST_F(LogonEntryTest, OnFromAStandardUserGoesToTheUsersKey) {
     EXPECT_EQ(Shown(), 1);
 }
 
+// The machine's key opens but the value cannot be set there: the user's entry is the
+// only one left, and it stays.
+TEST_F(LogonEntryTest, AMachineWriteThatDidNotHappenKeepsTheUsersEntry) {
+    Put(CurrentUserRoot(), kEntry);
+    memory_registry::SetValueChangesRefused(LocalMachineRoot(), true);
+    EXPECT_EQ(Change(true), LogonChange::Done);
+    EXPECT_FALSE(HasEntry(LocalMachineRoot()));
+    EXPECT_EQ(Entry(CurrentUserRoot()), kEntry);
+}
+
 TEST_F(LogonEntryTest, PathWithBlanksIsQuotedSoThatNoOtherProgramStarts) {
     EXPECT_EQ(ChangeLogonEntry(store, kPlaces, true, "C:\\Program Files\\Skittera\\skittera.exe"),
               LogonChange::Done);
@@ -142,20 +152,19 @@ TEST_F(LogonEntryTest, PathWithBlanksIsQuotedSoThatNoOtherProgramStarts) {
 // it on again, by removing the switch, wherever the user may; a switch that is on stays.
 TEST_F(LogonEntryTest, OnSwitchesTaskManagersSwitchOnAgain) {
     const struct {
-        bool machineWritable;
-        RegistryKey root;
+        RegistryKey root; // where the entry is: the machine's only while it may be written
         std::string switchValue;
         bool switchRemains;
-    } cases[] = {{true, LocalMachineRoot(), kSwitchedOff, false},
-                 {false, CurrentUserRoot(), kSwitchedOff, false},
-                 {true, LocalMachineRoot(), kSwitchedOn, true},
-                 {false, CurrentUserRoot(), "\x06"s, true}};
+    } cases[] = {{LocalMachineRoot(), kSwitchedOff, false},
+                 {CurrentUserRoot(), kSwitchedOff, false},
+                 {LocalMachineRoot(), kSwitchedOn, true},
+                 {CurrentUserRoot(), "\x06"s, true}};
     for (const auto& entry : cases) {
         memory_registry::Reset();
         Put(entry.root, kEntry);
         memory_registry::PutValue(entry.root, kSwitches, "Skittera", entry.switchValue);
-        memory_registry::SetMachineWritable(entry.machineWritable);
-        EXPECT_EQ(Change(true), LogonChange::Done) << entry.machineWritable;
+        memory_registry::SetMachineWritable(entry.root == LocalMachineRoot());
+        EXPECT_EQ(Change(true), LogonChange::Done) << entry.switchValue.size();
         EXPECT_EQ(memory_registry::HasValue(entry.root, kSwitches, "Skittera"), entry.switchRemains);
         EXPECT_EQ(Entry(entry.root), kEntry);
         EXPECT_EQ(Shown(), 1);
