@@ -12,6 +12,7 @@
 #include "engine/DisplayTexts.h"
 #include "engine/Odometer.h"
 #include "resources/resource.h"
+#include "settings/Settings.h"
 #include "shell/Displays.h"
 #include "shell/Globals.h"
 #include "shell/MeasurementLock.h"
@@ -51,6 +52,12 @@ void ShowUnit(HWND dialog) {
         }
     }
     SetDlgItemTextA(dialog, IDC_UNIT_LABEL, unit.abbreviation);
+}
+
+// The box shows whether the program starts at log-on, as the entries were last read: at
+// every opening, and after every change.
+void ShowRunAtLogon(HWND dialog) {
+    CheckDlgButton(dialog, IDC_RUN_AT_LOGON, appState.runAtStartup != 0 ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void ShowSinceDate(HWND dialog) { SetDlgItemTextA(dialog, IDC_SINCE_DATE, appState.sinceDate.buffer); }
@@ -146,7 +153,8 @@ void StartDialog(HWND dialog) {
     TakeOverDrums(dialog);
     TakeOverTemplatePictures(dialog);
     ShowOdometer(dialog);
-    CheckDlgButton(dialog, IDC_RUN_AT_LOGON, appState.runAtStartup != 0 ? BST_CHECKED : BST_UNCHECKED);
+    RefreshLogonChoice();
+    ShowRunAtLogon(dialog);
     ShowSinceDate(dialog);
     ReleaseGaugePictures(); // none are left from an earlier opening, but never lose one
     appState.gaugeFace = TallyLoadBitmap(appState.instanceHandle, IDB_GAUGE_FACE);
@@ -191,11 +199,36 @@ void ChooseUnit(HWND dialog, double divisor) {
     ShowOdometer(dialog);
 }
 
+// What the user is told when the log-on entry could not be made as the box asked.
+const wchar_t* LogonChangeMessage(LogonChange outcome) {
+    switch (outcome) {
+    case LogonChange::Done:
+        return nullptr;
+    case LogonChange::MachineEntryStays:
+        return kLogonMachineEntryStaysText;
+    case LogonChange::AnotherCopyForEveryUser:
+        return kLogonAnotherCopyText;
+    case LogonChange::Failed:
+        return kLogonFailedText;
+    }
+    return kLogonFailedText;
+}
+
 // The choice is what the check box shows: an automatic check box has already changed
 // its own state when it reports the click, and a command that did not come from the
-// box leaves the choice as the user sees it.
+// box leaves the choice as the user sees it. The entry changes at once; afterwards the
+// box shows what the entries really do, and a change that did not happen is told.
 void TakeRunAtLogonChoice(HWND dialog) {
-    appState.runAtStartup = IsDlgButtonChecked(dialog, IDC_RUN_AT_LOGON) == BST_CHECKED ? 1 : 0;
+    bool on = IsDlgButtonChecked(dialog, IDC_RUN_AT_LOGON) == BST_CHECKED;
+    if (on == (appState.runAtStartup != 0)) {
+        return;
+    }
+    LogonChange outcome = ChangeLogonChoice(on);
+    ShowRunAtLogon(dialog);
+    const wchar_t* message = LogonChangeMessage(outcome);
+    if (message != nullptr) {
+        MessageBoxW(dialog, message, kLogonMessageTitle, MB_OK | MB_ICONWARNING);
+    }
 }
 
 // The history window, owned by this dialog, in the unit the drums show.

@@ -9,8 +9,11 @@ struct HKEY__; // the registry's root and key handles, as <windows.h> declares t
 
 using RegistryKey = HKEY__*;
 
-// The access a key is opened with: KEY_READ, KEY_WRITE or KEY_ALL_ACCESS.
-enum class KeyAccess { Read, Write, All };
+// The access a key is opened with: KEY_READ, KEY_WRITE or KEY_ALL_ACCESS. The SystemView
+// kinds open the key in the system's own view of the registry: a 32-bit program on 64-bit
+// Windows then reads the keys that 64-bit Explorer and Task Manager write, not their
+// redirected 32-bit copies.
+enum class KeyAccess { Read, Write, All, ReadSystemView, AllSystemView };
 
 // HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE.
 RegistryKey CurrentUserRoot();
@@ -29,6 +32,12 @@ bool QueryRegistryValue(RegistryKey key, const char* name, unsigned char* data, 
 bool SetRegistryText(RegistryKey key, const char* name, const char* data, unsigned long size);
 // Stores the number as a REG_DWORD value; true only when the value was really set.
 bool SetRegistryNumber(RegistryKey key, const char* name, unsigned long number);
+// A text value read and written through the wide-character calls, so that characters
+// outside the ANSI code page survive; on the program's side the text is UTF-8. The query
+// follows QueryRegistryValue's rules for the size (in UTF-8 bytes, the terminating zero
+// included) and fails for a value that is not text. The set stores a REG_SZ value.
+bool QueryRegistryUnicodeText(RegistryKey key, const char* name, char* data, unsigned long* size);
+bool SetRegistryUnicodeText(RegistryKey key, const char* name, const char* data, unsigned long size);
 // true when the value is gone: deleted now, or not there in the first place.
 bool DeleteRegistryValue(RegistryKey key, const char* name);
 void CloseRegistryKey(RegistryKey key);

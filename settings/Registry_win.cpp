@@ -1,7 +1,10 @@
-// The registry primitives over ADVAPI32, ANSI calls throughout.
+// The registry primitives over ADVAPI32: ANSI calls, except for the texts that must keep
+// any character (the log-on entry's path), which go through the wide-character calls.
 #include "settings/Registry.h"
 
 #include <windows.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -13,11 +16,99 @@ REGSAM AccessMask(KeyAccess access) {
         return KEY_WRITE;
     case KeyAccess::All:
         return KEY_ALL_ACCESS;
+    case KeyAccess::ReadSystemView:
+        return KEY_READ | KEY_WOW64_64KEY; // ignored where there is one view only
+    case KeyAccess::AllSystemView:
+        return KEY_ALL_ACCESS | KEY_WOW64_64KEY;
     }
     return KEY_READ;
 }
 
+// A UTF-8 text of the given bytes as UTF-16 in a buffer from the C heap, which the caller
+// frees; null when the bytes are not UTF-8 or there is no memory. *count is the number of
+// wide characters, the terminating zero included when the bytes hold one.
+wchar_t* WideFromUtf8(const char* text, int bytes, int* count) {
+    *count = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, bytes, nullptr, 0);
+    if (*count <= 0) {
+        return nullptr;
+    }
+    auto* wide = static_cast<wchar_t*>(std::malloc(static_cast<size_t>(*count) * sizeof(wchar_t)));
+    if (wide != nullptr &&
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, bytes, wide, *count) != *count) {
+        std::free(wide);
+        wide = nullptr;
+    }
+    return wide;
+}
+
+// A value name, zero-terminated, as UTF-16; null on failure.
+wchar_t* WideName(const char* name) {
+    int count = 0;
+    return WideFromUtf8(name != nullptr ? name : "", -1, &count);
+}
+
+// The wide text of a REG_SZ or REG_EXPAND_SZ value, up to its first zero and never past
+// its bytes, in a buffer from the C heap with a zero added; null when there is no such
+// text value.
+wchar_t* QueryWideText(RegistryKey key, const wchar_t* name, int* count) {
+    DWORD type = 0;
+    DWORD bytes = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        return nullptr;
+    }
+    // Room for the bytes rounded up to whole characters, and a zero after them.
+    DWORD room = bytes / sizeof(wchar_t) + 2;
+    auto* text = static_cast<wchar_t*>(std::calloc(room, sizeof(wchar_t)));
+    DWORD got = (room - 1) * sizeof(wchar_t);
+    if (text == nullptr ||
+        RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &got) != ERROR_SUCCESS) {
+        std::free(text); // the value grew between the two queries: as good as not there
+        return nullptr;
+    }
+    text[got / sizeof(wchar_t)] = L'\0';
+    *count = lstrlenW(text);
+    return text;
+}
+
 } // namespace
+
+// The text becomes UTF-8 with its zero; a character that is no valid UTF-16 (a lone
+// surrogate) comes out as the replacement character, so the text never matches a path.
+bool QueryRegistryUnicodeText(RegistryKey key, const char* name, char* data, unsigned long* size) {
+    wchar_t* wideName = WideName(name);
+    int count = 0;
+    wchar_t* text = wideName != nullptr ? QueryWideText(key, wideName, &count) : nullptr;
+    std::free(wideName);
+    if (text == nullptr) {
+        return false;
+    }
+    int length = count > 0 ? WideCharToMultiByte(CP_UTF8, 0, text, count, nullptr, 0, nullptr, nullptr) : 0;
+    bool fits = length >= 0 && (count == 0 || length > 0);
+    unsigned long room = *size;
+    *size = static_cast<unsigned long>(length) + 1;
+    if (fits && data != nullptr) {
+        fits = *size <= room && (count == 0 || WideCharToMultiByte(CP_UTF8, 0, text, count, data, length,
+                                                                   nullptr, nullptr) == length);
+        if (fits) {
+            data[length] = '\0';
+        }
+    }
+    std::free(text);
+    return fits;
+}
+
+bool SetRegistryUnicodeText(RegistryKey key, const char* name, const char* data, unsigned long size) {
+    wchar_t* wideName = WideName(name);
+    int count = 0;
+    wchar_t* text = size > 0 ? WideFromUtf8(data, static_cast<int>(size), &count) : nullptr;
+    bool stored = wideName != nullptr && text != nullptr &&
+                  RegSetValueExW(key, wideName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                                 static_cast<DWORD>(count) * sizeof(wchar_t)) == ERROR_SUCCESS;
+    std::free(wideName);
+    std::free(text);
+    return stored;
+}
 
 RegistryKey CurrentUserRoot() { return HKEY_CURRENT_USER; }
 RegistryKey LocalMachineRoot() { return HKEY_LOCAL_MACHINE; }

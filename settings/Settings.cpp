@@ -57,66 +57,6 @@ const char* EndOfDecimalNumber(const char* start) {
     return cursor;
 }
 
-// A command without the quotes around it.
-TextString Unquoted(const char* command) {
-    TextString text(command);
-    if (text.length >= 2 && text.CharAt(0) == '"' && text.CharAt(text.length - 1) == '"') {
-        return text.Left(text.length - 1).Right(text.length - 2);
-    }
-    return text;
-}
-
-char FoldedAscii(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
-
-// Whether two log-on commands start the same program file: Windows paths compare
-// without regard to case, and a path may stand in quotes or not.
-bool SameLogonCommand(const char* first, const char* second) {
-    TextString a = Unquoted(first);
-    TextString b = Unquoted(second);
-    if (a.IsEmpty() || a.length != b.length) {
-        return false;
-    }
-    for (int i = 0; i < a.length; ++i) {
-        if (FoldedAscii(a.CharAt(i)) != FoldedAscii(b.CharAt(i))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-void SaveLogonEntry(SettingsStore& store, int runAtStartup, const char* programPath) {
-    if (runAtStartup == 0) {
-        // Off means off in every place the entry may be: a copy left under the user's
-        // key would still start the program.
-        store.DeleteValueFrom(LocalMachineRoot(), kRunKeyPath, kRunValueName);
-        store.DeleteValueFrom(CurrentUserRoot(), kRunKeyPath, kRunValueName);
-        return;
-    }
-    if (programPath == nullptr || programPath[0] == '\0') {
-        // Without the program's path there is nothing right to write; an entry that
-        // exists stays as it is rather than being replaced by a broken one.
-        return;
-    }
-    TextString command = LogonCommand(programPath);
-    // Since Windows Vista a standard user may not write under HKEY_LOCAL_MACHINE; the
-    // user's own Run key is then the place that works. Only one of the two may hold
-    // the entry, or the program would start twice at log-on (and the second start
-    // would open the dialog every time). The user's copy goes only once the machine's
-    // entry is really there.
-    if (store.WriteStringTo(LocalMachineRoot(), kRunKeyPath, kRunValueName, command) != 0) {
-        store.DeleteValueFrom(CurrentUserRoot(), kRunKeyPath, kRunValueName);
-        return;
-    }
-    // An entry that an elevated run or another account left under the machine's key,
-    // and that starts this very program, does the job already.
-    TextString machineEntry = store.ReadStringFrom(LocalMachineRoot(), kRunKeyPath, kRunValueName);
-    if (SameLogonCommand(machineEntry.buffer, command.buffer)) {
-        store.DeleteValueFrom(CurrentUserRoot(), kRunKeyPath, kRunValueName);
-        return;
-    }
-    store.WriteStringTo(CurrentUserRoot(), kRunKeyPath, kRunValueName, command);
-}
-
 } // namespace
 
 // Like the C library's atof, except that the text must be decimal (no hexadecimal
@@ -137,20 +77,10 @@ double ParseStoredDistance(const char* text) {
     return std::isfinite(value) ? value : 0;
 }
 
-// The program's path, in quotes when it holds a blank: unquoted, the system would try
-// "C:\Program.exe" before "C:\Program Files\...".
-TextString LogonCommand(const char* programPath) {
-    if (std::strchr(programPath, ' ') == nullptr) {
-        return TextString(programPath);
-    }
-    TextString command("\"");
-    command.Append(programPath).Append("\"");
-    return command;
-}
-
 // Reads the registry once and writes nothing to it; a missing key stays missing. Every
 // value that is missing, empty, too large or not understood keeps its default:
-// distance 0, today's date, centimetres, no log-on entry.
+// distance 0, today's date, centimetres. The log-on entry is read apart
+// (LogonEntry.h), knowing the program's path.
 void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t now) {
     store.SetBaseKey(kSettingsKeyPath);
 
@@ -176,10 +106,6 @@ void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t
     TextString unitName = store.ReadString(nullptr, kUnitValueName);
     const DistanceUnit* unit = FindUnitByName(unitName.buffer);
     state.unitDivisor = unit != nullptr ? unit->divisor : kCentimetres;
-
-    TextString machineEntry = store.ReadStringFrom(LocalMachineRoot(), kRunKeyPath, kRunValueName);
-    TextString userEntry = store.ReadStringFrom(CurrentUserRoot(), kRunKeyPath, kRunValueName);
-    state.runAtStartup = !machineEntry.IsEmpty() || !userEntry.IsEmpty() ? 1 : 0;
 }
 
 // A program started again on the same day, or a clock put back to a day already
@@ -245,9 +171,7 @@ int SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state) {
     return written;
 }
 
-// Everything, the log-on entry included. Each step runs whatever became of the ones
-// before it.
-void SaveSettingsTo(SettingsStore& store, const ApplicationState& state, const char* programPath) {
-    SaveUserSettingsTo(store, state);
-    SaveLogonEntry(store, state.runAtStartup, programPath);
-}
+// What the exit saves. The log-on entry is not among it: it changes when the user
+// changes the check box, where a refusal can be told, and an exit that rewrote it would
+// undo Task Manager's switch or an administrator's removal made meanwhile.
+void SaveSettingsTo(SettingsStore& store, const ApplicationState& state) { SaveUserSettingsTo(store, state); }

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "settings/History.h"
+#include "settings/LogonEntry.h"
 #include "settings/SettingsStore.h"
 #include "shell/ApplicationState.h"
 #include "support/TextString.h"
@@ -17,13 +18,11 @@ constexpr char kUnitValueName[] = "SkitCome";
 constexpr char kSinceDateValueName[] = "SkitData";
 // 1 (REG_DWORD) once the balloon that shows where the tray icon is has been shown.
 constexpr char kBalloonShownValueName[] = "SkitFumetto";
-// The log-on entry: under HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER where the machine's
-// key cannot be written.
-constexpr char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kRunValueName[] = "Skittera";
 
 // Over the process-wide store and state (shell/Globals.h). LoadSettings runs once at
-// start; SaveSettings at exit. SaveSettingsCheckpoint writes the three per-user values
+// start, and sets runAtStartup to whether an entry really starts this program at log-on;
+// SaveSettings at exit. Neither changes the log-on entry: only the user's choice does,
+// at once, through ChangeLogonChoice. SaveSettingsCheckpoint writes the three per-user values
 // only, and may run as often as wanted while the program runs; it returns 1 when the
 // registry holds them all afterwards.
 void LoadSettings();
@@ -33,16 +32,26 @@ int SaveSettingsCheckpoint();
 // day over to be written with the next save and starts the new one. Returns whether it
 // did; the caller then saves.
 bool RollOverDay();
+// Turns the start at log-on on or off for this program, then sets runAtStartup to what
+// the entries now do, whatever the outcome, and updates the restart registration.
+LogonChange ChangeLogonChoice(bool on);
+// Reads again whether an entry starts this program, since Task Manager or an administrator
+// may have changed the entries while the program ran, into runAtStartup; a change brings
+// the restart registration in line.
+void RefreshLogonChoice();
+// Where this program's log-on entries are switched and how its paths compare, on this
+// system.
+LogonPlaces ThisProgramsLogonPlaces();
 
 // Whether the first-start balloon has been shown on this account, and the record that it
 // has; RecordFirstStartBalloonShown returns 1 when the registry holds it.
 bool FirstStartBalloonShown();
 int RecordFirstStartBalloonShown();
 
-// The same rules over an explicit store and state.
+// The same rules over an explicit store and state; runAtStartup is left as it is.
 void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t now);
 int SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state);
-void SaveSettingsTo(SettingsStore& store, const ApplicationState& state, const char* programPath);
+void SaveSettingsTo(SettingsStore& store, const ApplicationState& state);
 
 bool FirstStartBalloonShownIn(SettingsStore& store);
 int RecordFirstStartBalloonShownIn(SettingsStore& store);
@@ -59,7 +68,5 @@ void TakeOverStoredDay(OdometerState& state, const CalendarDate& date, StoredDay
 
 // The distance a stored text stands for, in centimetres.
 double ParseStoredDistance(const char* text);
-// The command line of the log-on entry that starts the program at programPath.
-TextString LogonCommand(const char* programPath);
 
 #endif

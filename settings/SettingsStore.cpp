@@ -32,6 +32,16 @@ TextString KeyPathBelowBase(const TextString& base, const char* subkey) {
     return path;
 }
 
+int DeleteValueOpenedAs(HKEY__* root, const char* keyPath, const char* valueName, KeyAccess access) {
+    RegistryKey key = nullptr;
+    if (!OpenRegistryKey(root, keyPath, access, &key)) {
+        return 0;
+    }
+    bool gone = DeleteRegistryValue(key, valueName);
+    CloseRegistryKey(key);
+    return gone ? 1 : 0;
+}
+
 } // namespace
 
 void SettingsStore::SetBaseKey(const TextString& path) { baseKeyPath = path; }
@@ -89,13 +99,51 @@ int SettingsStore::WriteNumber(const char* subkey, const char* valueName, unsign
 // 1 when the value is gone afterwards; an absent value is no failure. 0 when the key
 // cannot be opened for the change or the deletion is refused.
 int SettingsStore::DeleteValueFrom(HKEY__* root, const char* keyPath, const char* valueName) {
+    return DeleteValueOpenedAs(root, keyPath, valueName, KeyAccess::All);
+}
+
+TextString SettingsStore::ReadUnicodeStringFrom(HKEY__* root, const char* keyPath, const char* valueName) {
+    char data[kReadBufferSize] = {};
+    unsigned long size = kReadBufferSize;
     RegistryKey key = nullptr;
-    if (!OpenRegistryKey(root, keyPath, KeyAccess::All, &key)) {
+    if (!OpenRegistryKey(root, keyPath, KeyAccess::Read, &key)) {
+        return TextString();
+    }
+    bool found = QueryRegistryUnicodeText(key, valueName, data, &size);
+    CloseRegistryKey(key);
+    if (!found || size > kReadBufferSize) {
+        return TextString();
+    }
+    return TextOfValue(data, size);
+}
+
+// As WriteStringTo: the whole value in one call, 1 only when it was really stored.
+int SettingsStore::WriteUnicodeStringTo(HKEY__* root, const char* keyPath, const char* valueName,
+                                        const TextString& value) {
+    RegistryKey key = nullptr;
+    if (!CreateRegistryKey(root, keyPath, &key)) {
         return 0;
     }
-    bool gone = DeleteRegistryValue(key, valueName);
+    bool stored =
+        SetRegistryUnicodeText(key, valueName, value.buffer, static_cast<unsigned long>(value.length) + 1);
     CloseRegistryKey(key);
-    return gone ? 1 : 0;
+    return stored ? 1 : 0;
+}
+
+int SettingsStore::ReadFirstByteInSystemView(HKEY__* root, const char* keyPath, const char* valueName) {
+    unsigned char data[kReadBufferSize] = {};
+    unsigned long size = kReadBufferSize;
+    RegistryKey key = nullptr;
+    if (!OpenRegistryKey(root, keyPath, KeyAccess::ReadSystemView, &key)) {
+        return -1;
+    }
+    bool found = QueryRegistryValue(key, valueName, data, &size);
+    CloseRegistryKey(key);
+    return found && size >= 1 && size <= kReadBufferSize ? data[0] : -1;
+}
+
+int SettingsStore::DeleteValueInSystemView(HKEY__* root, const char* keyPath, const char* valueName) {
+    return DeleteValueOpenedAs(root, keyPath, valueName, KeyAccess::AllSystemView);
 }
 
 // A value exists when a query for its size alone succeeds: a value too large for

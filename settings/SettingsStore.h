@@ -23,6 +23,16 @@ public:
     // A number, as a REG_DWORD value below the base key; 1 when it was stored.
     int WriteNumber(const char* subkey, const char* valueName, unsigned long number);
     int DeleteValueFrom(HKEY__* root, const char* keyPath, const char* valueName);
+    // The same for a text that may hold any character (a path in the user's folder): read
+    // and written through the registry's wide-character calls, UTF-8 on this side.
+    TextString ReadUnicodeStringFrom(HKEY__* root, const char* keyPath, const char* valueName);
+    int WriteUnicodeStringTo(HKEY__* root, const char* keyPath, const char* valueName,
+                             const TextString& value);
+    // In the system's own view of the registry (Registry.h, KeyAccess): the first byte of
+    // a value of any type, or -1 when the value is missing, empty or larger than the
+    // store reads; and the deletion of a value, as DeleteValueFrom.
+    int ReadFirstByteInSystemView(HKEY__* root, const char* keyPath, const char* valueName);
+    int DeleteValueInSystemView(HKEY__* root, const char* keyPath, const char* valueName);
     // Whether the value exists below the base key, whatever its size.
     bool HasValue(const char* subkey, const char* valueName);
     // Every value of the key below the base key whose name and text fit what ReadString

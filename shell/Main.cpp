@@ -6,6 +6,7 @@
 #include "engine/DisplayTexts.h"
 #include "engine/Odometer.h"
 #include "resources/resource.h"
+#include "settings/RestartRegistration.h"
 #include "settings/Settings.h"
 #include "shell/Displays.h"
 #include "shell/Globals.h"
@@ -218,6 +219,9 @@ int InitApplication(HINSTANCE instance) {
         measurement.maxSpeed = 0;
     });
     LoadSettings();
+    // Windows brings the program back after a restart for updates only while its log-on
+    // entry would not.
+    UpdateRestartRegistration(appState.runAtStartup, LookUpRestartCalls());
 
     WNDCLASSA windowClass{};
     windowClass.style = 0;

@@ -9,6 +9,7 @@
 #include "dialog/PropertiesDialog.h"
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
+#include "settings/Settings.h"
 #include "shell/Globals.h"
 #include "tests/support/WinTestSupport.h"
 
@@ -40,10 +41,13 @@ int main(int argc, char** argv) {
     appState.maxSpeed = 4321;
     appState.averageSpeed = 1875;
     appState.currentSpeed = kSampleSpeed;
-    appState.runAtStartup = 1;
     appState.sinceDate = "15.03.2024";
+    // The box shows the entries as they are: one for the preview while it shows, in the
+    // throwaway prefix, and none afterwards.
+    ChangeLogonChoice(true);
     SetTimer(nullptr, 0, 100, Animate);
     DialogBoxParamA(appState.instanceHandle, MAKEINTRESOURCEA(IDD_PROPERTIES), nullptr, PropertiesDialogProc,
                     0);
+    ChangeLogonChoice(false);
     return 0;
 }

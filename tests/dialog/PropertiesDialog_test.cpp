@@ -13,6 +13,7 @@
 #include "dialog/SpeedGauge.h"
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
+#include "settings/Settings.h"
 #include "shell/Displays.h"
 #include "shell/Globals.h"
 #include "support/GdiTally.h"
@@ -20,6 +21,21 @@
 namespace {
 
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+std::string MachineRunEntry() {
+    return settingsStore.ReadUnicodeStringFrom(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValueName).buffer;
+}
+
+void ForgetLogonEntries() {
+    settingsStore.DeleteValueFrom(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValueName);
+    settingsStore.DeleteValueFrom(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName);
+}
+
+std::string ThisProgramsPath() {
+    char path[MAX_PATH * 4];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    return std::string(path, length);
+}
 
 std::string Today() {
     std::time_t now = std::time(nullptr);
@@ -45,7 +61,8 @@ protected:
 TEST_F(PropertiesDialogTest, OpeningShowsTheStateOnDrumsAndTexts) {
     appState.distanceCm = 12345.4;
     appState.maxSpeed = 720;
-    appState.runAtStartup = 1;
+    settingsStore.WriteUnicodeStringTo(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName,
+                                       ThisProgramsPath().c_str());
     appState.movedSinceTick = 1;
     appState.refDistanceCm = 5;
     INT_PTR result = RunPropertiesDialog([](HWND dialog) {
@@ -216,23 +233,32 @@ TEST_F(PropertiesDialogTest, ResetShowsZeroAndTodayAtOnce) {
         ExpectDrums(dialog, IDC_SPEED_CELL_FIRST, "~~7.20");
     });
     EXPECT_EQ(appState.maxSpeed, 720);
+    EXPECT_EQ(appState.runAtStartup, 1);
+    ForgetLogonEntries();
 }
 
-TEST_F(PropertiesDialogTest, TheLogOnChoiceIsWhatTheBoxShows) {
-    appState.runAtStartup = 0;
+// The box changes the entry at once (Wine lets the machine's key be written, as for an
+// administrator) and then shows what the entries do.
+TEST_F(PropertiesDialogTest, TheLogOnBoxChangesTheEntryAtOnce) {
+    ForgetLogonEntries();
+    appState.runAtStartup = 1; // as loaded, before the entry was removed behind the program's back
     RunPropertiesDialog([](HWND dialog) {
         EXPECT_FALSE(Checked(dialog, IDC_RUN_AT_LOGON));
+        EXPECT_EQ(appState.runAtStartup, 0);
         Click(dialog, IDC_RUN_AT_LOGON);
         EXPECT_EQ(appState.runAtStartup, 1);
         EXPECT_TRUE(Checked(dialog, IDC_RUN_AT_LOGON));
+        EXPECT_EQ(MachineRunEntry(), ThisProgramsPath());
         // A command that did not come from the box changes nothing the user sees.
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_RUN_AT_LOGON, BN_CLICKED), 0);
         EXPECT_EQ(appState.runAtStartup, 1);
         Click(dialog, IDC_RUN_AT_LOGON);
         EXPECT_EQ(appState.runAtStartup, 0);
         EXPECT_FALSE(Checked(dialog, IDC_RUN_AT_LOGON));
+        EXPECT_EQ(MachineRunEntry(), "");
     });
     EXPECT_EQ(appState.runAtStartup, 0);
+    ForgetLogonEntries();
 }
 
 TEST_F(PropertiesDialogTest, SpeedTextsFollowTheTicks) {

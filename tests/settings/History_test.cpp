@@ -134,7 +134,7 @@ TEST_F(HistoryStoreTest, TodayIsWrittenWithTheCounterAndALaterStartAddsToIt) {
     EXPECT_EQ(second.dayFigures.distanceCm, 40);
     second.dayFigures.distanceCm += 2.5;
     second.dayFigures.presses += 1;
-    SaveSettingsTo(store, second, "C:\\skittera.exe");
+    SaveSettingsTo(store, second);
     EXPECT_EQ(StoredBytes("2024-03-15"), "42.5000000000;4;2;30\0"s);
     EXPECT_EQ(StoredBytes("2024-03-14"), "99.0000000000;9;9;9\0"s); // past days never change
 }

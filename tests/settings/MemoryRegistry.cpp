@@ -161,7 +161,7 @@ bool OpenRegistryKey(RegistryKey root, const char* path, KeyAccess access, Regis
     if (parent == nullptr || !SplitPath(path, &names)) {
         return false;
     }
-    bool writing = access != KeyAccess::Read;
+    bool writing = access != KeyAccess::Read && access != KeyAccess::ReadSystemView;
     if (writing && parent->machine && !TheRegistry().machineWritable) {
         return false;
     }
@@ -211,6 +211,34 @@ bool QueryRegistryValue(RegistryKey key, const char* name, unsigned char* data, 
     // As the real registry does: the stored bytes, ending in a zero only when the value was stored with one.
     std::memcpy(data, bytes.data(), bytes.size()); // NOLINT(bugprone-not-null-terminated-result)
     return true;
+}
+
+// The stored bytes are the UTF-8 text itself: as the Windows binding hands it over, up to
+// the first zero, with one zero after it.
+bool QueryRegistryUnicodeText(RegistryKey key, const char* name, char* data, unsigned long* size) {
+    unsigned long room = *size;
+    unsigned long stored = 0;
+    if (!QueryRegistryValue(key, name, nullptr, &stored)) {
+        return false;
+    }
+    std::string bytes(stored, '\0');
+    if (!QueryRegistryValue(key, name, reinterpret_cast<unsigned char*>(&bytes[0]), &stored)) {
+        return false;
+    }
+    std::string text = bytes.substr(0, bytes.find('\0'));
+    *size = static_cast<unsigned long>(text.size()) + 1;
+    if (data == nullptr) {
+        return true;
+    }
+    if (*size > room) {
+        return false;
+    }
+    std::memcpy(data, text.c_str(), text.size() + 1);
+    return true;
+}
+
+bool SetRegistryUnicodeText(RegistryKey key, const char* name, const char* data, unsigned long size) {
+    return SetRegistryText(key, name, data, size);
 }
 
 bool SetRegistryText(RegistryKey key, const char* name, const char* data, unsigned long size) {

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/RestartRegistration.h"
 #include "shell/Globals.h"
 
 using namespace std::string_literals;
@@ -24,6 +25,7 @@ namespace {
 constexpr char kKey[] = "Software\\Skittera";
 constexpr char kHistory[] = "Software\\Skittera\\Storico";
 constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kSwitches[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
 bool RunningUnderWine() {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
@@ -127,11 +129,13 @@ struct Snapshot {
     std::vector<RawValue> history;
     std::vector<RawValue> machineEntry;
     std::vector<RawValue> userEntry;
+    std::vector<RawValue> machineSwitch;
+    std::vector<RawValue> userSwitch;
 };
 
-std::vector<RawValue> EntryOf(HKEY root) {
+std::vector<RawValue> EntryOf(HKEY root, const char* path = kRun) {
     std::vector<RawValue> found;
-    for (const RawValue& value : ValuesOf(root, kRun)) {
+    for (const RawValue& value : ValuesOf(root, path)) {
         if (value.name == "Skittera") {
             found.push_back(value);
         }
@@ -150,6 +154,8 @@ void ClearProgramValues() {
     RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
     DeleteValue(HKEY_LOCAL_MACHINE, kRun, "Skittera");
     DeleteValue(HKEY_CURRENT_USER, kRun, "Skittera");
+    DeleteValue(HKEY_LOCAL_MACHINE, kSwitches, "Skittera");
+    DeleteValue(HKEY_CURRENT_USER, kSwitches, "Skittera");
 }
 
 class RealRegistryTest : public ::testing::Test {
@@ -163,6 +169,8 @@ protected:
         saved.history = ValuesOf(HKEY_CURRENT_USER, kHistory);
         saved.machineEntry = EntryOf(HKEY_LOCAL_MACHINE);
         saved.userEntry = EntryOf(HKEY_CURRENT_USER);
+        saved.machineSwitch = EntryOf(HKEY_LOCAL_MACHINE, kSwitches);
+        saved.userSwitch = EntryOf(HKEY_CURRENT_USER, kSwitches);
         ClearProgramValues();
         ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, kKey));
         StartProgram();
@@ -191,6 +199,12 @@ protected:
         }
         for (const RawValue& value : saved.userEntry) {
             PutRaw(HKEY_CURRENT_USER, kRun, value.name.c_str(), value.type, value.bytes);
+        }
+        for (const RawValue& value : saved.machineSwitch) {
+            PutRaw(HKEY_LOCAL_MACHINE, kSwitches, value.name.c_str(), value.type, value.bytes);
+        }
+        for (const RawValue& value : saved.userSwitch) {
+            PutRaw(HKEY_CURRENT_USER, kSwitches, value.name.c_str(), value.type, value.bytes);
         }
     }
 
@@ -284,19 +298,16 @@ TEST_F(RealRegistryTest, EveryValueRoundTrips) {
         appState.distanceCm = 98765.4321;
         appState.unitDivisor = unit.divisor;
         appState.sinceDate = "01.02.2003";
-        appState.runAtStartup = 1;
         SaveSettings();
         EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kKey, "SkitDistanza"), "98765.4321000000\0"s);
         EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kKey, "SkitCome"), std::string(unit.name) + '\0');
         EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kKey, "SkitData"), "01.02.2003\0"s);
-        EXPECT_EQ(StoredText(HKEY_LOCAL_MACHINE, kRun, "Skittera"), ProgramPath() + '\0');
 
         StartProgram();
         EXPECT_EQ(appState.distanceCm, 98765.4321);
         EXPECT_EQ(appState.startDistanceCm, 98765.4321);
         EXPECT_EQ(appState.unitDivisor, unit.divisor);
         EXPECT_STREQ(appState.sinceDate.buffer, "01.02.2003");
-        EXPECT_EQ(appState.runAtStartup, 1);
     }
 }
 
@@ -355,52 +366,151 @@ TEST_F(RealRegistryTest, ValuesOfAnotherTypeAreReadAsBytesWithinTheBuffer) {
     EXPECT_EQ(settingsStore.ReadString(nullptr, "SkitDistanza").length, 512);
 }
 
-// A log-on entry found at start: where it is, what it holds, whether it turns the option
-// on, and both entries after the save at exit. Here the machine's key can be written (Wine
-// grants it), so an entry that is on goes there, with this program's path, and the user's
-// copy is removed: one entry, one start at log-on.
+// A log-on entry found at start: where it is and what it holds decide whether the box
+// is ticked, and the exit leaves it as it was.
 struct FoundEntry {
     HKEY root;
-    const char* text;
+    const char* text; // null: this program's path, in upper case
     int runAtStartup;
-    bool machineEntryAfterExit; // this program's path; none otherwise
 };
 
 void PrintTo(const FoundEntry& entry, std::ostream* out) {
-    *out << (entry.root == HKEY_LOCAL_MACHINE ? "machine" : "user") << " entry \"" << entry.text << '"';
+    *out << (entry.root == HKEY_LOCAL_MACHINE ? "machine" : "user") << " entry \""
+         << (entry.text != nullptr ? entry.text : "(this program)") << '"';
 }
 
 class FoundLogonEntry : public RealRegistryTest, public ::testing::WithParamInterface<FoundEntry> {};
 
-TEST_P(FoundLogonEntry, CountsAtStartAndIsRewrittenAtExit) {
+TEST_P(FoundLogonEntry, CountsWhenItStartsThisProgramAndTheExitLeavesIt) {
     const FoundEntry& entry = GetParam();
-    PutText(entry.root, kRun, "Skittera", entry.text);
+    std::string text = entry.text != nullptr ? entry.text : ProgramPath();
+    if (entry.text == nullptr) {
+        CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
+    }
+    PutText(entry.root, kRun, "Skittera", text);
     StartProgram();
     EXPECT_EQ(appState.runAtStartup, entry.runAtStartup);
     SaveSettings();
-    EXPECT_EQ(StoredText(HKEY_LOCAL_MACHINE, kRun, "Skittera"),
-              entry.machineEntryAfterExit ? ProgramPath() + '\0' : "(none)");
-    EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kRun, "Skittera"), "(none)");
+    EXPECT_EQ(StoredText(entry.root, kRun, "Skittera"), text + '\0');
 }
 
 const FoundEntry kFoundEntries[] = {
-    {HKEY_LOCAL_MACHINE, "", 0, false},                         // empty: off, and deleted
-    {HKEY_LOCAL_MACHINE, "D:\\vecchio\\skittera.exe", 1, true}, // another path: rewritten
-    {HKEY_CURRENT_USER, "C:\\Skittera\\skittera.exe", 1, true}, // the user's: moves to the machine
+    {HKEY_LOCAL_MACHINE, "", 0},
+    {HKEY_LOCAL_MACHINE, "D:\\vecchio\\skittera.exe", 0}, // another copy starts, not this one
+    {HKEY_LOCAL_MACHINE, nullptr, 1},
+    {HKEY_CURRENT_USER, nullptr, 1},
 };
 INSTANTIATE_TEST_SUITE_P(RealRegistry, FoundLogonEntry, ::testing::ValuesIn(kFoundEntries));
 
-TEST_F(RealRegistryTest, TurningTheOptionOffRemovesBothEntries) {
+// Wine lets the machine's key be written, as for an administrator.
+TEST_F(RealRegistryTest, TheCheckBoxTurnsTheEntryOffAndOnAtOnce) {
     PutText(HKEY_LOCAL_MACHINE, kRun, "Skittera", ProgramPath());
     PutText(HKEY_CURRENT_USER, kRun, "Skittera", "C:\\Skittera\\skittera.exe");
     StartProgram();
     EXPECT_EQ(appState.runAtStartup, 1);
-    appState.runAtStartup = 0;
-    SaveSettings();
+    EXPECT_EQ(ChangeLogonChoice(false), LogonChange::Done);
+    EXPECT_EQ(appState.runAtStartup, 0);
     EXPECT_EQ(StoredText(HKEY_LOCAL_MACHINE, kRun, "Skittera"), "(none)");
     EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kRun, "Skittera"), "(none)");
+
+    EXPECT_EQ(ChangeLogonChoice(true), LogonChange::Done);
+    EXPECT_EQ(appState.runAtStartup, 1);
+    EXPECT_EQ(StoredText(HKEY_LOCAL_MACHINE, kRun, "Skittera"), ProgramPath() + '\0');
+    EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kRun, "Skittera"), "(none)");
+}
+
+// Task Manager's switch, as it stores it: a binary value of twelve bytes, 03 and the time
+// of the switch while off. Ticking the box removes it.
+TEST_F(RealRegistryTest, AnEntryTaskManagerSwitchedOffShowsOffUntilTicked) {
+    PutText(HKEY_LOCAL_MACHINE, kRun, "Skittera", ProgramPath());
+    PutRaw(HKEY_LOCAL_MACHINE, kSwitches, "Skittera", REG_BINARY,
+           "\x03\0\0\0\xd4\x0d\x43\x8d\xc8\x3b\xd9\x01"s);
     StartProgram();
     EXPECT_EQ(appState.runAtStartup, 0);
+    EXPECT_EQ(ChangeLogonChoice(true), LogonChange::Done);
+    EXPECT_EQ(appState.runAtStartup, 1);
+    EXPECT_TRUE(EntryOf(HKEY_LOCAL_MACHINE, kSwitches).empty());
+    StartProgram();
+    EXPECT_EQ(appState.runAtStartup, 1);
+}
+
+// A user name in Cyrillic on a Western system: the path keeps every letter in the
+// registry, and is this program's path whatever the case of its letters.
+TEST_F(RealRegistryTest, APathOutsideTheAnsiCodePageIsWrittenAndComparedWhole) {
+    // C:\Users\Пётр\skittera.exe, UTF-8: П D0 9F, ё D1 91, т D1 82, р D1 80.
+    const char path[] = "C:\\Users\\\xD0\x9F\xD1\x91\xD1\x82\xD1\x80\\skittera.exe";
+    const wchar_t widePath[] = L"C:\\Users\\\u041F\u0451\u0442\u0440\\skittera.exe";
+    ASSERT_EQ(settingsStore.WriteUnicodeStringTo(HKEY_CURRENT_USER, kRun, "Skittera", TextString(path)), 1);
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
+                            KEY_READ, &key),
+              ERROR_SUCCESS);
+    wchar_t stored[64] = {};
+    DWORD size = sizeof stored;
+    DWORD type = 0;
+    EXPECT_EQ(RegQueryValueExW(key, L"Skittera", nullptr, &type, reinterpret_cast<BYTE*>(stored), &size),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(std::wstring(stored), std::wstring(widePath));
+    EXPECT_EQ(size, sizeof widePath); // the text and one zero
+    EXPECT_STREQ(settingsStore.ReadUnicodeStringFrom(HKEY_CURRENT_USER, kRun, "Skittera").buffer, path);
+
+    // Upper case: C:\USERS\ПЁТР\SKITTERA.EXE (Ё D0 81, Т D0 A2, Р D0 A0); and Пётя (я D1 8F).
+    const char upper[] = "C:\\USERS\\\xD0\x9F\xD0\x81\xD0\xA2\xD0\xA0\\SKITTERA.EXE";
+    const char other[] = "C:\\Users\\\xD0\x9F\xD1\x91\xD1\x82\xD1\x8F\\skittera.exe";
+    EXPECT_EQ(StartsThisProgram(ReadLogonFacts(settingsStore, ThisProgramsLogonPlaces(), upper)), 1);
+    EXPECT_EQ(StartsThisProgram(ReadLogonFacts(settingsStore, ThisProgramsLogonPlaces(), other)), 0);
+}
+
+// The calls as the program makes them, through stand-ins that record them.
+struct RestartRecord {
+    int registrations = 0;
+    int withdrawals = 0;
+    bool commandLineNull = false;
+    DWORD flags = 0;
+    HRESULT answer = S_OK;
+} restartRecord;
+
+HRESULT WINAPI RecordRegistration(PCWSTR commandLine, DWORD flags) {
+    ++restartRecord.registrations;
+    restartRecord.commandLineNull = commandLine == nullptr;
+    restartRecord.flags = flags;
+    return restartRecord.answer;
+}
+
+HRESULT WINAPI RecordWithdrawal() {
+    ++restartRecord.withdrawals;
+    return restartRecord.answer;
+}
+
+TEST(RestartRegistrationTest, RegistersWhileTheEntryIsOffAndWithdrawsWhileOn) {
+    restartRecord = RestartRecord();
+    RestartCalls calls;
+    calls.registerRestart = RecordRegistration;
+    calls.unregisterRestart = RecordWithdrawal;
+    EXPECT_TRUE(UpdateRestartRegistration(0, calls));
+    EXPECT_EQ(restartRecord.registrations, 1);
+    EXPECT_EQ(restartRecord.withdrawals, 0);
+    EXPECT_TRUE(restartRecord.commandLineNull); // no arguments
+    EXPECT_EQ(restartRecord.flags, 3u);         // RESTART_NO_CRASH (1) | RESTART_NO_HANG (2)
+
+    EXPECT_TRUE(UpdateRestartRegistration(1, calls));
+    EXPECT_EQ(restartRecord.registrations, 1);
+    EXPECT_EQ(restartRecord.withdrawals, 1);
+
+    restartRecord.answer = E_INVALIDARG; // refused: reported
+    EXPECT_FALSE(UpdateRestartRegistration(0, calls));
+    EXPECT_FALSE(UpdateRestartRegistration(0, RestartCalls())); // a system without the calls
+}
+
+// Windows Vista and later, and Wine, have both calls; the real ones accept the program's.
+TEST(RestartRegistrationTest, TheSystemsCallsAreFoundAndAccepted) {
+    RestartCalls calls = LookUpRestartCalls();
+    ASSERT_NE(calls.registerRestart, nullptr);
+    ASSERT_NE(calls.unregisterRestart, nullptr);
+    EXPECT_TRUE(UpdateRestartRegistration(0, calls));
+    EXPECT_TRUE(UpdateRestartRegistration(1, calls));
 }
 
 TEST_F(RealRegistryTest, SavingTwiceChangesNothingAndTouchesNothingElse) {
@@ -433,7 +543,7 @@ TEST_F(RealRegistryTest, SavingTwiceChangesNothingAndTouchesNothingElse) {
 TEST_F(RealRegistryTest, CheckpointLeavesTheLogonEntryAlone) {
     PutText(HKEY_LOCAL_MACHINE, kRun, "Skittera", "D:\\vecchio\\skittera.exe");
     StartProgram();
-    appState.runAtStartup = 0; // at exit the entry would go
+    appState.runAtStartup = 0;
     appState.distanceCm = 3;
     SaveSettingsCheckpoint();
     EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kKey, "SkitDistanza"), "3.0000000000\0"s);

@@ -1,6 +1,6 @@
 // The rules of loading and saving over the in-memory registry: defaults, the readings
-// of every kind of stored text, the texts written, the log-on entry in either place,
-// and that saving again changes nothing.
+// of every kind of stored text, the texts written, that the exit leaves the log-on
+// entry alone, and that saving again changes nothing.
 #include "settings/Settings.h"
 
 #include <cfloat>
@@ -75,14 +75,12 @@ TEST_F(SettingsTest, StoredValuesAreLoaded) {
     Stored("SkitDistanza", "123456.7890000000\0"s);
     Stored("SkitCome", "Chilometri\0"s);
     Stored("SkitData", "01.02.2003\0"s);
-    memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", "C:\\Skittera\\skittera.exe\0"s);
     Start(state);
 
     EXPECT_EQ(state.distanceCm, 123456.789);
     EXPECT_EQ(state.startDistanceCm, 123456.789);
     EXPECT_EQ(state.unitDivisor, 100000);
     EXPECT_TRUE(state.sinceDate == "01.02.2003");
-    EXPECT_EQ(state.runAtStartup, 1);
     EXPECT_TRUE(memory_registry::Log().empty());
 }
 
@@ -154,28 +152,10 @@ TEST_F(SettingsTest, SinceDateIsTakenUnchangedUnlessEmptyOrUnreadable) {
     EXPECT_TRUE(state.sinceDate == kToday);
 }
 
-TEST_F(SettingsTest, LogonEntryInEitherPlaceCountsWhenNotEmpty) {
-    memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", "\0"s);
-    memory_registry::PutValue(CurrentUserRoot(), kRun, "Skittera", "\0"s);
-    Start(state);
-    EXPECT_EQ(state.runAtStartup, 0);
-
-    // Another path (the program was moved) still means the user chose it.
-    memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", "D:\\vecchio\\skittera.exe\0"s);
-    Start(state);
-    EXPECT_EQ(state.runAtStartup, 1);
-
-    memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", "\0"s);
-    memory_registry::PutValue(CurrentUserRoot(), kRun, "Skittera", "C:\\s.exe\0"s);
-    memory_registry::SetMachineWritable(false);
-    Start(state);
-    EXPECT_EQ(state.runAtStartup, 1);
-}
-
 // Saving ------------------------------------------------------------------------
 
 TEST_F(SettingsTest, FirstExitCreatesTheKeyWithItsThreeValuesAndTodayAndNothingElse) {
-    SaveSettingsTo(store, state, kProgram);
+    SaveSettingsTo(store, state);
 
     EXPECT_EQ(StoredBytes("SkitDistanza"), "0.0000000000\0"s);
     EXPECT_EQ(StoredBytes("SkitCome"), "Centimetri\0"s);
@@ -195,10 +175,10 @@ TEST_F(SettingsTest, FirstExitCreatesTheKeyWithItsThreeValuesAndTodayAndNothingE
 TEST_F(SettingsTest, EveryValueIsOneWriteOfItsWholeText) {
     state.distanceCm = 98765.4321;
     state.unitDivisor = 100;
-    state.runAtStartup = 1;
+    state.runAtStartup = 1; // the log-on entry changes with the check box, never at exit
     memory_registry::PutValue(LocalMachineRoot(), kRun, "Altro", "x\0"s);
     memory_registry::ClearLog();
-    SaveSettingsTo(store, state, kProgram);
+    SaveSettingsTo(store, state);
 
     std::vector<std::string> writes;
     for (const std::string& line : memory_registry::Log()) {
@@ -211,7 +191,6 @@ TEST_F(SettingsTest, EveryValueIsOneWriteOfItsWholeText) {
         "set HKCU\\Software\\Skittera:SkitCome=Metri\0"s,
         "set HKCU\\Software\\Skittera:SkitData=15.03.2024\0"s,
         "set HKCU\\Software\\Skittera\\Storico:2024-03-15=0.0000000000;0;0;0\0"s,
-        "set HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run:Skittera=C:\\Skittera\\skittera.exe\0"s,
     };
     EXPECT_EQ(writes, expected);
 }
@@ -247,7 +226,7 @@ TEST_F(SettingsTest, ACounterThatIsNoLongerANumberLeavesTheSavedOneAlone) {
     for (double distance : broken) {
         state.distanceCm = distance;
         state.unitDivisor = 100;
-        SaveSettingsTo(store, state, kProgram);
+        SaveSettingsTo(store, state);
         EXPECT_EQ(StoredBytes("SkitDistanza"), "12.0000000000\0"s);
         EXPECT_EQ(StoredBytes("SkitCome"), "Metri\0"s); // the rest is saved as usual
     }
@@ -275,15 +254,13 @@ TEST_F(SettingsTest, SavedStateLoadsBackTheSame) {
     state.distanceCm = 4321.125;
     state.unitDivisor = 100000;
     state.sinceDate = "29.02.2020";
-    state.runAtStartup = 1;
-    SaveSettingsTo(store, state, kProgram);
+    SaveSettingsTo(store, state);
 
     ApplicationState loaded = Reloaded();
     EXPECT_EQ(loaded.distanceCm, 4321.125);
     EXPECT_EQ(loaded.startDistanceCm, 4321.125);
     EXPECT_EQ(loaded.unitDivisor, 100000);
     EXPECT_TRUE(loaded.sinceDate == "29.02.2020");
-    EXPECT_EQ(loaded.runAtStartup, 1);
 }
 
 TEST_F(SettingsTest, SavingAgainChangesNothingAndTouchesNothingElse) {
@@ -293,10 +270,10 @@ TEST_F(SettingsTest, SavingAgainChangesNothingAndTouchesNothingElse) {
     state.distanceCm = 77.7;
     state.runAtStartup = 1;
 
-    SaveSettingsTo(store, state, kProgram);
+    SaveSettingsTo(store, state);
     std::string once = memory_registry::Dump();
     memory_registry::ClearLog();
-    SaveSettingsTo(store, state, kProgram);
+    SaveSettingsTo(store, state);
     EXPECT_EQ(memory_registry::Dump(), once);
     for (const std::string& line : memory_registry::Log()) {
         EXPECT_NE(line.compare(0, 7, "create "), 0) << line;
@@ -311,7 +288,7 @@ TEST_F(SettingsTest, SavingAgainChangesNothingAndTouchesNothingElse) {
 
 TEST_F(SettingsTest, CheckpointWritesThePerUserValuesOnly) {
     memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", "D:\\vecchio.exe\0"s);
-    state.runAtStartup = 0; // at exit this would delete the entry
+    state.runAtStartup = 0;
     state.distanceCm = 5;
     memory_registry::ClearLog();
     EXPECT_EQ(SaveUserSettingsTo(store, state), 1);
@@ -338,141 +315,29 @@ TEST_F(SettingsTest, ACheckpointTheRegistryRefusesIsReportedAsSuch) {
 
 TEST_F(SettingsTest, SavingWithoutALoadStillWritesBelowTheProgramsKey) {
     SettingsStore unloaded;
-    SaveSettingsTo(unloaded, state, kProgram);
+    SaveSettingsTo(unloaded, state);
     EXPECT_TRUE(memory_registry::HasValue(CurrentUserRoot(), kKey, "SkitDistanza"));
     EXPECT_FALSE(memory_registry::HasValue(CurrentUserRoot(), "", "SkitDistanza"));
 }
 
-// The log-on entry ------------------------------------------------------------------
-
-TEST_F(SettingsTest, LogonEntryGoesToTheMachineWhereItMayBeWritten) {
-    // A copy under the user's key, left by a run without the machine's rights, would
-    // start the program a second time.
-    memory_registry::PutValue(CurrentUserRoot(), kRun, "Skittera", "C:\\Skittera\\skittera.exe\0"s);
-    state.runAtStartup = 1;
-    SaveSettingsTo(store, state, kProgram);
-
-    EXPECT_EQ(memory_registry::ValueBytes(LocalMachineRoot(), kRun, "Skittera"),
-              std::string(kProgram) + '\0');
-    EXPECT_FALSE(memory_registry::HasValue(CurrentUserRoot(), kRun, "Skittera"));
-}
-
-TEST_F(SettingsTest, LogonEntryFallsBackToTheUserWhenTheMachineRefuses) {
-    memory_registry::SetMachineWritable(false);
-    state.runAtStartup = 1;
-    SaveSettingsTo(store, state, kProgram);
-
-    EXPECT_FALSE(memory_registry::HasKey(LocalMachineRoot(), kRun));
-    EXPECT_EQ(memory_registry::ValueBytes(CurrentUserRoot(), kRun, "Skittera"), std::string(kProgram) + '\0');
-    EXPECT_EQ(Reloaded().runAtStartup, 1); // the check box shows what will happen
-}
-
-// The machine's key opens but the value cannot be set there: the user's copy is the
-// only entry left, and it stays.
-TEST_F(SettingsTest, AMachineWriteThatDidNotHappenKeepsTheUsersEntry) {
-    memory_registry::PutValue(CurrentUserRoot(), kRun, "Skittera", std::string(kProgram) + '\0');
-    memory_registry::SetValueChangesRefused(LocalMachineRoot(), true);
-    state.runAtStartup = 1;
-    SaveSettingsTo(store, state, kProgram);
-
-    EXPECT_FALSE(memory_registry::HasValue(LocalMachineRoot(), kRun, "Skittera"));
-    EXPECT_EQ(memory_registry::ValueBytes(CurrentUserRoot(), kRun, "Skittera"), std::string(kProgram) + '\0');
-    EXPECT_EQ(Reloaded().runAtStartup, 1);
-}
-
-// An elevated run or another account left the entry under the machine's key, which this
-// run cannot write: a user copy beside it would start the program twice at log-on.
-TEST_F(SettingsTest, AMachineEntryForThisProgramGetsNoUserCopyBesideIt) {
-    const std::string sameProgram[] = {std::string(kProgram) + '\0', "c:\\SKITTERA\\Skittera.EXE\0"s,
-                                       "\"C:\\Skittera\\skittera.exe\"\0"s};
-    for (const std::string& entry : sameProgram) {
-        memory_registry::Reset();
-        memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", entry);
-        memory_registry::SetMachineWritable(false);
-        Start(state);
-        ASSERT_EQ(state.runAtStartup, 1);
-        SaveSettingsTo(store, state, kProgram);
-        EXPECT_FALSE(memory_registry::HasValue(CurrentUserRoot(), kRun, "Skittera")) << entry;
-        EXPECT_EQ(memory_registry::ValueBytes(LocalMachineRoot(), kRun, "Skittera"), entry);
-
-        // A copy that an earlier run put beside it goes.
+// The log-on entry changes only with the check box (LogonEntry.h): an exit that
+// rewrote or deleted it would undo Task Manager's switch or an administrator's removal.
+TEST_F(SettingsTest, TheExitLeavesEveryLogonEntryAsItIs) {
+    const int choices[] = {0, 1};
+    for (int choice : choices) {
+        memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", "D:\\vecchio\\skittera.exe\0"s);
         memory_registry::PutValue(CurrentUserRoot(), kRun, "Skittera", std::string(kProgram) + '\0');
-        SaveSettingsTo(store, state, kProgram);
-        EXPECT_FALSE(memory_registry::HasValue(CurrentUserRoot(), kRun, "Skittera")) << entry;
-        EXPECT_EQ(Reloaded().runAtStartup, 1);
-    }
-}
-
-// A machine entry for a program that was moved starts nothing that exists; only the
-// user's key can hold the right command.
-TEST_F(SettingsTest, AMachineEntryForAnotherPathLeavesTheEntryToTheUser) {
-    const std::string otherPrograms[] = {"D:\\vecchio\\skittera.exe\0"s, "C:\\Skittera\\skittera.exe /x\0"s,
-                                         "\"\0"s};
-    for (const std::string& entry : otherPrograms) {
-        memory_registry::Reset();
-        memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", entry);
-        memory_registry::SetMachineWritable(false);
-        state.runAtStartup = 1;
-        SaveSettingsTo(store, state, kProgram);
+        state.runAtStartup = choice;
+        memory_registry::ClearLog();
+        SaveSettingsTo(store, state);
+        for (const std::string& line : memory_registry::Log()) {
+            EXPECT_EQ(line.find("Run"), std::string::npos) << line;
+        }
+        EXPECT_EQ(memory_registry::ValueBytes(LocalMachineRoot(), kRun, "Skittera"),
+                  "D:\\vecchio\\skittera.exe\0"s);
         EXPECT_EQ(memory_registry::ValueBytes(CurrentUserRoot(), kRun, "Skittera"),
-                  std::string(kProgram) + '\0')
-            << entry;
+                  std::string(kProgram) + '\0');
     }
-}
-
-TEST_F(SettingsTest, TurningTheOptionOffDeletesTheEntryEverywhereItMayBeChanged) {
-    memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", "C:\\a.exe\0"s);
-    memory_registry::PutValue(CurrentUserRoot(), kRun, "Skittera", "C:\\a.exe\0"s);
-    Start(state);
-    ASSERT_EQ(state.runAtStartup, 1);
-    state.runAtStartup = 0;
-    SaveSettingsTo(store, state, kProgram);
-    EXPECT_FALSE(memory_registry::HasValue(LocalMachineRoot(), kRun, "Skittera"));
-    EXPECT_FALSE(memory_registry::HasValue(CurrentUserRoot(), kRun, "Skittera"));
-    EXPECT_EQ(Reloaded().runAtStartup, 0);
-
-    // Without the machine's rights only the user's entry can go.
-    memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", "C:\\a.exe\0"s);
-    memory_registry::PutValue(CurrentUserRoot(), kRun, "Skittera", "C:\\a.exe\0"s);
-    memory_registry::SetMachineWritable(false);
-    SaveSettingsTo(store, state, kProgram);
-    EXPECT_TRUE(memory_registry::HasValue(LocalMachineRoot(), kRun, "Skittera"));
-    EXPECT_FALSE(memory_registry::HasValue(CurrentUserRoot(), kRun, "Skittera"));
-}
-
-TEST_F(SettingsTest, EmptyEntryLoadsAsOffAndIsDeletedAtExit) {
-    memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", "\0"s);
-    Start(state);
-    EXPECT_EQ(state.runAtStartup, 0);
-    SaveSettingsTo(store, state, kProgram);
-    EXPECT_FALSE(memory_registry::HasValue(LocalMachineRoot(), kRun, "Skittera"));
-}
-
-TEST_F(SettingsTest, EntryOfAMovedProgramIsRewrittenWithTheCurrentPath) {
-    memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", "D:\\vecchio\\skittera.exe\0"s);
-    Start(state);
-    SaveSettingsTo(store, state, kProgram);
-    EXPECT_EQ(memory_registry::ValueBytes(LocalMachineRoot(), kRun, "Skittera"),
-              std::string(kProgram) + '\0');
-}
-
-TEST_F(SettingsTest, PathWithBlanksIsQuotedSoThatNoOtherProgramStarts) {
-    state.runAtStartup = 1;
-    SaveSettingsTo(store, state, "C:\\Program Files\\Skittera\\skittera.exe");
-    EXPECT_EQ(memory_registry::ValueBytes(LocalMachineRoot(), kRun, "Skittera"),
-              "\"C:\\Program Files\\Skittera\\skittera.exe\"\0"s);
-}
-
-TEST_F(SettingsTest, WithoutTheProgramsPathAnEntryIsLeftAsItIs) {
-    memory_registry::PutValue(LocalMachineRoot(), kRun, "Skittera", "C:\\a.exe\0"s);
-    state.runAtStartup = 1;
-    memory_registry::ClearLog();
-    SaveSettingsTo(store, state, "");
-    SaveSettingsTo(store, state, nullptr);
-    for (const std::string& line : memory_registry::Log()) {
-        EXPECT_EQ(line.find("Run"), std::string::npos) << line;
-    }
-    EXPECT_EQ(memory_registry::ValueBytes(LocalMachineRoot(), kRun, "Skittera"), "C:\\a.exe\0"s);
 }
 
 } // namespace
@@ -492,7 +357,7 @@ TEST_F(SettingsTest, MonitorSizesAreReadFromTheProgramsKeyAndNeverWritten) {
     EXPECT_TRUE(memory_registry::Log().empty());
 
     Stored(name, "597x336\0"s);
-    SaveSettingsTo(store, state, kProgram);
+    SaveSettingsTo(store, state);
     EXPECT_EQ(StoredBytes(name), "597x336\0"s);
     for (const std::string& change : memory_registry::Log()) {
         EXPECT_EQ(change.find("SkitSchermo"), std::string::npos) << change;
@@ -512,7 +377,7 @@ TEST_F(SettingsTest, TheFirstStartBalloonIsRecordedOnceAndKept) {
     EXPECT_EQ(RecordFirstStartBalloonShownIn(store), 1);
     EXPECT_EQ(StoredBytes(kBalloonShownValueName), "\x01\0\0\0"s);
     EXPECT_TRUE(FirstStartBalloonShownIn(store));
-    SaveSettingsTo(store, state, kProgram);
+    SaveSettingsTo(store, state);
     EXPECT_TRUE(FirstStartBalloonShownIn(store));
 
     Stored(kBalloonShownValueName, "0\0"s);
