@@ -1,19 +1,16 @@
 #include "settings/RestartRegistration.h"
 
+#include "support/SystemFunction.h"
+
 RestartCalls LookUpRestartCalls() {
     RestartCalls calls;
-    HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-    if (kernel32 == nullptr) {
-        return calls;
-    }
-    // Through a plain function pointer type: the addresses are of the documented signatures.
-    auto registerAddress =
-        reinterpret_cast<void (*)()>(GetProcAddress(kernel32, "RegisterApplicationRestart"));
-    auto unregisterAddress =
-        reinterpret_cast<void (*)()>(GetProcAddress(kernel32, "UnregisterApplicationRestart"));
-    if (registerAddress != nullptr && unregisterAddress != nullptr) {
-        calls.registerRestart = reinterpret_cast<RegisterRestartProc>(registerAddress);
-        calls.unregisterRestart = reinterpret_cast<UnregisterRestartProc>(unregisterAddress);
+    auto registerRestart =
+        FindSystemFunction<RegisterRestartProc>("kernel32.dll", "RegisterApplicationRestart");
+    auto unregisterRestart =
+        FindSystemFunction<UnregisterRestartProc>("kernel32.dll", "UnregisterApplicationRestart");
+    if (registerRestart != nullptr && unregisterRestart != nullptr) {
+        calls.registerRestart = registerRestart;
+        calls.unregisterRestart = unregisterRestart;
     }
     return calls;
 }
