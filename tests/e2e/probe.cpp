@@ -244,6 +244,18 @@ LRESULT CALLBACK StartingCopyProc(HWND window, UINT message, WPARAM wParam, LPAR
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// A hidden window of the program's class, so that a second copy finds it, that counts the
+// hand-overs it is sent.
+HWND CreateStandInWindow() {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = StartingCopyProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kClass;
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, kClass, nullptr, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
 // A first copy that is still starting: it holds the mutex, and its window (of the
 // program's class, so that a second copy finds it) comes only after the given time. A
 // second copy started meanwhile must wait for it and hand over. Prints "handed over N"
@@ -255,13 +267,7 @@ int PlayStartingCopy(const char* milliseconds) {
         return 2;
     }
     PumpMessagesFor(Milliseconds(milliseconds));
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = StartingCopyProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kClass;
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, kClass, nullptr, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateStandInWindow();
     bool arrived = PumpUntil(20000, [] { return handOvers > 0; });
     if (arrived) {
         PumpMessagesFor(1000);
@@ -282,13 +288,7 @@ int PlayEndingCopy(const char* milliseconds) {
     if (mutex == nullptr) {
         return 2;
     }
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = StartingCopyProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kClass;
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, kClass, nullptr, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateStandInWindow();
     SetPropA(window, kEndingMark, reinterpret_cast<HANDLE>(1));
     std::printf("ending\n");
     std::fflush(stdout);
