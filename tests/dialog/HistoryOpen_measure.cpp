@@ -19,17 +19,7 @@ const CalendarDate kToday{2026, 12, 9};
 constexpr int kDays = 3650;
 constexpr int kOpenings = 7;
 
-LONGLONG Now() {
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return counter.QuadPart;
-}
-
-double Milliseconds(LONGLONG ticks) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(ticks) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+double Milliseconds(LONGLONG counts) { return MicrosecondsOf(counts) / 1000; }
 
 void Print(const char* what, std::vector<double> times) {
     std::sort(times.begin(), times.end());
@@ -54,15 +44,15 @@ void MeasureOpenings(int dayCount) {
     openingTimes = &openings;
     switchTimes = &switches;
     for (int opening = 0; opening < kOpenings; ++opening) {
-        started = Now();
+        started = PerformanceNow();
         RunHistoryWindow(days, kToday, kMetres, [](HWND dialog) {
-            openingTimes->push_back(Milliseconds(Now() - started));
+            openingTimes->push_back(Milliseconds(PerformanceNow() - started));
             // The longest day is the newest.
             EXPECT_EQ(ControlText(dialog, IDC_HISTORY_RECORD_DATE), "09.12.2026");
             for (int id : {IDC_HISTORY_WEEKS, IDC_HISTORY_MONTHS, IDC_HISTORY_DAYS}) {
-                LONGLONG before = Now();
+                LONGLONG before = PerformanceNow();
                 Click(dialog, id);
-                switchTimes->push_back(Milliseconds(Now() - before));
+                switchTimes->push_back(Milliseconds(PerformanceNow() - before));
             }
         });
     }

@@ -14,6 +14,7 @@
 #include "engine/DayRecord.h"
 #include "settings/History.h"
 #include "shell/Globals.h"
+#include "tests/support/WinTestSupport.h"
 
 namespace {
 
@@ -21,14 +22,7 @@ constexpr char kScratchKey[] = "Software\\Skittera.HistoryMeasure";
 constexpr char kScratchHistory[] = "Software\\Skittera.HistoryMeasure\\Storico";
 constexpr int kDays = 3650;
 
-double MillisecondsSince(const LARGE_INTEGER& start) {
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
-           static_cast<double>(frequency.QuadPart);
-}
+double MillisecondsSince(LONGLONG start) { return MicrosecondsOf(PerformanceNow() - start) / 1000; }
 
 // Ten years of days from 1 January 2016, each with figures as long as a busy day's.
 void WriteTenYears() {
@@ -53,8 +47,7 @@ TEST(HistoryLoad, TenYearsOfRecordMeasured) {
     std::vector<double> times;
     std::size_t read = 0;
     for (int run = 0; run < 7; ++run) {
-        LARGE_INTEGER start;
-        QueryPerformanceCounter(&start);
+        LONGLONG start = PerformanceNow();
         DayList days = LoadHistory();
         times.push_back(MillisecondsSince(start));
         read = days.size();
@@ -70,8 +63,7 @@ TEST(HistoryLoad, TenYearsOfRecordMeasured) {
     // call (the key's value count) shows what the round trips alone cost on this machine.
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kScratchHistory, 0, KEY_READ, &key), ERROR_SUCCESS);
-    LARGE_INTEGER start;
-    QueryPerformanceCounter(&start);
+    LONGLONG start = PerformanceNow();
     for (int day = 0; day < kDays; ++day) {
         DWORD values = 0;
         RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
@@ -86,7 +78,7 @@ TEST(HistoryLoad, TenYearsOfRecordMeasured) {
     for (int run = 0; run < 7; ++run) {
         ReadHistoryAhead();
         Sleep(300);
-        QueryPerformanceCounter(&start);
+        start = PerformanceNow();
         DayList days = ReadHistoryForWindow();
         waits.push_back(MillisecondsSince(start));
         read = days.size();

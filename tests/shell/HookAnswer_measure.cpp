@@ -28,12 +28,6 @@ namespace {
 
 constexpr int kMoves = 150;
 
-double Microseconds(LONGLONG ticks) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(ticks) * 1e6 / static_cast<double>(frequency.QuadPart);
-}
-
 void Report(const char* what, std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
     auto at = [&](double share) { return samples[static_cast<std::size_t>(share * (samples.size() - 1))]; };
@@ -63,12 +57,9 @@ std::vector<double> SendMoves() {
         input.mi.dx = static_cast<LONG>((x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN));
         input.mi.dy = static_cast<LONG>((400 * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN));
         input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        LARGE_INTEGER start;
-        LARGE_INTEGER end;
-        QueryPerformanceCounter(&start);
+        LONGLONG start = PerformanceNow();
         SendInput(1, &input, sizeof input);
-        QueryPerformanceCounter(&end);
-        waits.push_back(Microseconds(end.QuadPart - start.QuadPart));
+        waits.push_back(MicrosecondsOf(PerformanceNow() - start));
         Sleep(kInputGapMilliseconds);
     }
     return waits;

@@ -34,6 +34,18 @@ void PumpMessages() {
 
 // Runs the message loop for a while, as a modal loop would; low-level hooks of this
 // thread are called in here too.
+LONGLONG PerformanceNow() {
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart;
+}
+
+double MicrosecondsOf(LONGLONG counts) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counts) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
 void PumpMessagesFor(DWORD milliseconds) {
     PumpUntil(milliseconds, [] { return false; });
 }

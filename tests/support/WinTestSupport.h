@@ -17,6 +17,12 @@ void PumpMessages();
 void PumpMessagesFor(DWORD milliseconds);
 bool PumpUntil(DWORD timeoutMilliseconds, const std::function<bool()>& condition);
 
+// --- Timing, for the measuring programs ----------------------------------------------
+
+// The performance counter now, and a span of its counts in microseconds.
+LONGLONG PerformanceNow();
+double MicrosecondsOf(LONGLONG counts);
+
 // --- Pointer input --------------------------------------------------------------------
 
 // Time between two input events: closer moves are merged into one event.
