@@ -8,18 +8,14 @@ namespace {
 
 bool ReadOwnIntegrityLevel(unsigned long& level) { return ReadIntegrityLevel(GetCurrentProcessId(), level); }
 
-// Whether input meant for the window's process reaches this one's hook.
-bool HookHearsInputFor(HWND window) {
+// Whether input meant for the window's process reaches the hook of a process at `own`.
+bool HookHearsInputFor(HWND window, unsigned long own) {
     DWORD processId = 0;
     if (window == nullptr || GetWindowThreadProcessId(window, &processId) == 0 ||
         processId == GetCurrentProcessId()) {
         return true;
     }
-    unsigned long own = 0;
     unsigned long target = 0;
-    if (!ReadOwnIntegrityLevel(own)) {
-        return true; // nothing to compare with: assume the hook hears it
-    }
     bool known = ReadIntegrityLevel(processId, target);
     return HookHearsInputAt(own, known, target);
 }
@@ -84,9 +80,13 @@ bool InputHiddenFromHook() {
     if (!OwnDesktopTakesInput()) {
         return true;
     }
+    unsigned long own = 0;
+    if (!ReadOwnIntegrityLevel(own)) {
+        return false; // no level of its own to compare with: the hook is taken to hear all
+    }
     POINT pointer;
     HWND underPointer = GetCursorPos(&pointer) ? WindowFromPoint(pointer) : nullptr;
-    return !HookHearsInputFor(underPointer) || !HookHearsInputFor(GetForegroundWindow());
+    return !HookHearsInputFor(underPointer, own) || !HookHearsInputFor(GetForegroundWindow(), own);
 }
 
 int AllowShellMessages(HWND window) {
