@@ -228,23 +228,20 @@ TEST(EdidParse, LettersOutsideTheAlphabetShowAsQuestionMarks) {
 }
 
 TEST(MonitorOverride, WellFormedSizes) {
-    double width = 0, height = 0;
-    EXPECT_TRUE(ParseMonitorOverride("597x336", width, height));
-    EXPECT_EQ(width, 597);
-    EXPECT_EQ(height, 336);
-    EXPECT_TRUE(ParseMonitorOverride("597.7x336.25", width, height));
-    EXPECT_DOUBLE_EQ(width, 597.7);
-    EXPECT_DOUBLE_EQ(height, 336.25);
-    EXPECT_TRUE(ParseMonitorOverride(" 310 X 174 ", width, height));
-    EXPECT_EQ(width, 310);
-    EXPECT_EQ(height, 174);
-    // The Italian decimal mark, alone or beside a point.
-    EXPECT_TRUE(ParseMonitorOverride("597,7x336,25", width, height));
-    EXPECT_DOUBLE_EQ(width, 597.7);
-    EXPECT_DOUBLE_EQ(height, 336.25);
-    EXPECT_TRUE(ParseMonitorOverride("597,5 x 336.5", width, height));
-    EXPECT_DOUBLE_EQ(width, 597.5);
-    EXPECT_DOUBLE_EQ(height, 336.5);
+    const struct {
+        const char* text;
+        double width, height;
+    } cases[] = {
+        {"597x336", 597, 336},           {"597.7x336.25", 597.7, 336.25},
+        {" 310 X 174 ", 310, 174},       {"597,7x336,25", 597.7, 336.25}, // the Italian decimal mark
+        {"597,5 x 336.5", 597.5, 336.5},                                  // and beside a point
+    };
+    for (const auto& c : cases) {
+        double width = 0, height = 0;
+        EXPECT_TRUE(ParseMonitorOverride(c.text, width, height)) << c.text;
+        EXPECT_DOUBLE_EQ(width, c.width) << c.text;
+        EXPECT_DOUBLE_EQ(height, c.height) << c.text;
+    }
 }
 
 TEST(MonitorOverride, MalformedSizesLeaveTheFiguresAlone) {
