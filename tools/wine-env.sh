@@ -84,10 +84,16 @@ skittera_wine32_runs() {
     [ "$skittera_wine32_answer" = yes ]
 }
 
-# The one sentence that says why the 32-bit programs do not run here.
+# The one sentence that says why the 32-bit programs do not run here: asked not to, or
+# the set-up's record of why (the kernel refuses them, or 32-bit Wine could not be had).
 skittera_no_wine32_reason() {
+    local record="${SKITTERA_SETUP_STATE:-/var/tmp/skittera-setup}/wine32-reason"
     if [ "${SKITTERA_NO_32BIT:-0}" = 1 ]; then
         echo "32-bit Windows programs are not run: SKITTERA_NO_32BIT=1 asks to test as on a machine whose kernel runs no 32-bit programs."
+    elif [ -s "$record" ]; then
+        cat "$record" # the set-up's own sentence
+    elif [ ! -e "$skittera_wine32_loader" ]; then
+        echo "32-bit Windows programs cannot run here: Wine's 32-bit loader $skittera_wine32_loader is not installed (tools/install-deps.sh installs it where the kernel runs 32-bit programs)."
     else
         echo "32-bit Windows programs cannot run here: this machine's kernel runs no 32-bit programs (32-bit emulation is off), so Wine's 32-bit loader $skittera_wine32_loader cannot start."
     fi
