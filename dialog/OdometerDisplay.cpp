@@ -19,8 +19,8 @@
 #include "dialog/DrumPictures.h"
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
-#include "shell/Globals.h"
-#include "shell/MeasurementLock.h"
+#include "measuring/Globals.h"
+#include "measuring/MeasurementLock.h"
 #include "support/GdiTally.h"
 
 namespace {

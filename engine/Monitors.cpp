@@ -171,3 +171,19 @@ double MoveLengthMm(const MonitorLayout& layout, int fromMonitor, PixelPoint fro
     double onSecond = enterSecond < 1 ? 1 - enterSecond : 0;
     return onFirst * LengthOn(first, dx, dy) + onSecond * LengthOn(second, dx, dy);
 }
+
+// Only the monitors the count covers; the table's unused entries mean nothing.
+bool SameMonitorLayout(const MonitorLayout& a, const MonitorLayout& b) {
+    if (a.count != b.count) {
+        return false;
+    }
+    for (int index = 0; index < a.count; ++index) {
+        const MonitorArea& x = a.monitors[index];
+        const MonitorArea& y = b.monitors[index];
+        if (x.left != y.left || x.top != y.top || x.right != y.right || x.bottom != y.bottom ||
+            x.mmPerPixelX != y.mmPerPixelX || x.mmPerPixelY != y.mmPerPixelY) {
+            return false;
+        }
+    }
+    return true;
+}

@@ -32,4 +32,7 @@ int TakeToMonitor(const MonitorLayout& layout, int favoured, PixelPoint& point, 
 double MoveLengthMm(const MonitorLayout& layout, int fromMonitor, PixelPoint from, int toMonitor,
                     PixelPoint to);
 
+// The same monitors with the same factors, in the same order.
+bool SameMonitorLayout(const MonitorLayout& a, const MonitorLayout& b);
+
 #endif

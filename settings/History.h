@@ -27,7 +27,4 @@ int WriteStoredDay(SettingsStore& store, const CalendarDate& date, const DayFigu
 // Every day that can be read, oldest first.
 DayList LoadHistoryFrom(SettingsStore& store);
 
-// Over the process-wide store (settings/Settings_win.cpp).
-DayList LoadHistory();
-
 #endif

@@ -5,6 +5,9 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
+
+#include "support/WideText.h"
 
 namespace {
 
@@ -22,23 +25,6 @@ REGSAM AccessMask(KeyAccess access) {
         return KEY_ALL_ACCESS | KEY_WOW64_64KEY;
     }
     return KEY_READ;
-}
-
-// A UTF-8 text of the given bytes as UTF-16 in a buffer from the C heap, which the caller
-// frees; null when the bytes are not UTF-8 or there is no memory. *count is the number of
-// wide characters, the terminating zero included when the bytes hold one.
-wchar_t* WideFromUtf8(const char* text, int bytes, int* count) {
-    *count = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, bytes, nullptr, 0);
-    if (*count <= 0) {
-        return nullptr;
-    }
-    auto* wide = static_cast<wchar_t*>(std::malloc(static_cast<size_t>(*count) * sizeof(wchar_t)));
-    if (wide != nullptr &&
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, bytes, wide, *count) != *count) {
-        std::free(wide);
-        wide = nullptr;
-    }
-    return wide;
 }
 
 // A value name, zero-terminated, as UTF-16; null on failure.
@@ -83,19 +69,18 @@ bool QueryRegistryUnicodeText(RegistryKey key, const char* name, char* data, uns
     if (text == nullptr) {
         return false;
     }
-    int length = count > 0 ? WideCharToMultiByte(CP_UTF8, 0, text, count, nullptr, 0, nullptr, nullptr) : 0;
-    bool fits = length >= 0 && (count == 0 || length > 0);
-    unsigned long room = *size;
-    *size = static_cast<unsigned long>(length) + 1;
-    if (fits && data != nullptr) {
-        fits = *size <= room && (count == 0 || WideCharToMultiByte(CP_UTF8, 0, text, count, data, length,
-                                                                   nullptr, nullptr) == length);
-        if (fits) {
-            data[length] = '\0';
-        }
-    }
+    bool converted = true;
+    TextString utf8 = Utf8FromWide(text, count, &converted);
     std::free(text);
-    return fits;
+    unsigned long room = *size;
+    *size = static_cast<unsigned long>(utf8.length) + 1;
+    if (!converted || (data != nullptr && *size > room)) {
+        return false;
+    }
+    if (data != nullptr) {
+        std::memcpy(data, utf8.buffer, *size);
+    }
+    return true;
 }
 
 bool SetRegistryUnicodeText(RegistryKey key, const char* name, const char* data, unsigned long size) {

@@ -81,9 +81,7 @@ double ParseStoredDistance(const char* text) {
 // value that is missing, empty, too large or not understood keeps its default:
 // distance 0, today's date, centimetres. The log-on entry is read apart
 // (LogonEntry.h), knowing the program's path.
-void LoadSettingsFrom(SettingsStore& store, ApplicationState& state, std::time_t now) {
-    store.SetBaseKey(kSettingsKeyPath);
-
+void LoadSettingsFrom(SettingsStore& store, PersistedState& state, std::time_t now) {
     state.distanceCm = 0;
     TextString distance = store.ReadString(nullptr, kDistanceValueName);
     if (!distance.IsEmpty()) {
@@ -123,12 +121,10 @@ void TakeOverStoredDay(OdometerState& state, const CalendarDate& date, StoredDay
 // Any value under the name counts, whatever its type or content: the balloon is a
 // greeting, and once is enough even when someone else wrote the value.
 bool FirstStartBalloonShownIn(SettingsStore& store) {
-    store.SetBaseKey(kSettingsKeyPath);
     return store.HasValue(nullptr, kBalloonShownValueName);
 }
 
 int RecordFirstStartBalloonShownIn(SettingsStore& store) {
-    store.SetBaseKey(kSettingsKeyPath);
     return store.WriteNumber(nullptr, kBalloonShownValueName, 1);
 }
 
@@ -141,8 +137,7 @@ TextString ReadMonitorOverrideFrom(SettingsStore& store, const char* valueName) 
 // leaves the registry as it was, so this may run as a checkpoint any number of times.
 // Returns 1 when every value was written (a distance that is kept back counts as
 // written: the registry holds the last good one), 0 when any write failed.
-int SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state) {
-    store.SetBaseKey(kSettingsKeyPath);
+int SaveUserSettingsTo(SettingsStore& store, const PersistedState& state) {
     int written = 1;
 
     // A counter that is no longer a number would be stored as "nan" and read back as 0;
@@ -174,4 +169,4 @@ int SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state) {
 // What the exit saves. The log-on entry is not among it: it changes when the user
 // changes the check box, where a refusal can be told, and an exit that rewrote it would
 // undo Task Manager's switch or an administrator's removal made meanwhile.
-void SaveSettingsTo(SettingsStore& store, const ApplicationState& state) { SaveUserSettingsTo(store, state); }
+void SaveSettingsTo(SettingsStore& store, const PersistedState& state) { SaveUserSettingsTo(store, state); }

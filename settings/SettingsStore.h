@@ -11,9 +11,14 @@ struct HKEY__; // the registry's root and key handles, as <windows.h> declares t
 // Called with each value's name and text by SettingsStore::ForEachString.
 using StringVisitor = void (*)(void* context, const char* name, const TextString& text);
 
+// The program's own key, per user, under HKEY_CURRENT_USER.
+constexpr char kSettingsKeyPath[] = "Software\\Skittera";
+
 class SettingsStore {
 public:
-    TextString baseKeyPath; // relative to HKEY_CURRENT_USER; empty until LoadSettings sets it
+    // Relative to HKEY_CURRENT_USER: the program's own key, unless the store is set to
+    // another once, where it is made (a test's scratch key).
+    TextString baseKeyPath{kSettingsKeyPath};
 
     void SetBaseKey(const TextString& path);
     TextString ReadString(const char* subkey, const char* valueName);

@@ -1,7 +1,9 @@
 #include "shell/Integrity.h"
+#include "shell/TrayIcon.h"
 
-#include "shell/Globals.h"
-#include "shell/ShellRules.h"
+#include "measuring/Globals.h"
+#include "engine/StartRules.h"
+#include "engine/HookWatch.h"
 #include "support/SystemFunction.h"
 
 namespace {

@@ -1,35 +1,10 @@
-// The tray menu's owner-drawn items: every item whose text reads "<picture>|<label>"
-// is shown as its picture beside its label, with a highlight bar beside a raised
-// picture cell for the selected item and an embossed grey look for a disabled one.
+// The tray menu, shown from the tray with its owner-drawn items (OwnerDrawMenu.h).
 #ifndef SKITTERA_SHELL_TRAYMENU_H
 #define SKITTERA_SHELL_TRAYMENU_H
 
 #include <windows.h>
 
-#include <oleacc.h>
-
-#include <type_traits>
-
-#include "support/TextString.h"
-
-// One per converted item, referenced by the item's data from conversion to release.
-struct OwnerDrawMenuItem {
-    // First, where screen readers look for an owner-drawn item's name: the signature and
-    // the label as wide text (owned, on the C heap; null when none could be made).
-    MSAAMENUINFO accessible{};
-    TextString label;
-    HBITMAP picture = nullptr; // owned; null when the number names no picture
-    OwnerDrawMenuItem* next = nullptr;
-};
-// A standard-layout record starts with its first member, so the item data points at the
-// MSAAMENUINFO.
-static_assert(std::is_standard_layout<OwnerDrawMenuItem>::value, "the item's data starts with MSAAMENUINFO");
-
-void ConvertMenuToOwnerDraw(HMENU menu);
-void MeasureMenuItem(MEASUREITEMSTRUCT* measure);
-void DrawMenuItem(const DRAWITEMSTRUCT* draw);
-HBITMAP BuildDisabledMask(HDC source);
-void FreeOwnerDrawMenu(HMENU menu);
+#include "shell/OwnerDrawMenu.h"
 
 // Shows the menu from the tray, its right edge at the point, answering the mouse and
 // the keyboard, and returns the command chosen, 0 when none was. The owner-draw
@@ -41,7 +16,8 @@ UINT TrackTrayMenu(HMENU menu, POINT at, bool* focusKept = nullptr);
 // The class of the window that owns the tray menu while it is open.
 constexpr char kMenuOwnerClass[] = "SkitteraMenu";
 
-// Records converted and not yet freed; the leak tests read it.
-int OwnerDrawRecordsInUse();
+// The tray menu at the point, with "Propietà" as its default item; returns the command
+// chosen, 0 for none, and tells through focusKept as TrackTrayMenu does.
+UINT ShowTrayMenu(POINT at, bool* focusKept);
 
 #endif

@@ -6,10 +6,10 @@
 #include <cstdio>
 
 #include "engine/Odometer.h"
-#include "shell/Globals.h"
-#include "shell/Displays.h"
-#include "shell/MeasurementLock.h"
-#include "shell/PointerHook.h"
+#include "measuring/Globals.h"
+#include "measuring/Displays.h"
+#include "measuring/MeasurementLock.h"
+#include "measuring/PointerHook.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "dialog/SpeedGauge.h"
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
-#include "shell/Globals.h"
+#include "measuring/Globals.h"
 
 namespace {
 

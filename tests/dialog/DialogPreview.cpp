@@ -9,8 +9,10 @@
 #include "dialog/PropertiesDialog.h"
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
+#include "measuring/DayKeeping.h"
+#include "measuring/StoredSettings.h"
 #include "settings/Settings.h"
-#include "shell/Globals.h"
+#include "measuring/Globals.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include "dialog/OdometerDisplay.h"
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
-#include "shell/Globals.h"
+#include "measuring/Globals.h"
 #include "support/GdiTally.h"
 
 namespace {

@@ -9,14 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "dialog/HistoryRecord.h"
+#include "measuring/HistoryRecord.h"
 #include "dialog/HistoryWindow.h"
 #include "engine/DisplayTexts.h"
 #include "engine/HistorySummary.h"
 #include "resources/resource.h"
+#include "measuring/DayKeeping.h"
+#include "measuring/StoredSettings.h"
 #include "settings/History.h"
-#include "shell/Globals.h"
-#include "shell/MeasurementLock.h"
+#include "measuring/Globals.h"
+#include "measuring/MeasurementLock.h"
 #include "support/GdiTally.h"
 #include "tests/dialog/DialogHarness.h"
 
@@ -387,7 +389,7 @@ TEST(HistoryRecord, DaysReadAheadGiveWayAfterMidnight) {
     ForgetHistoryReadAhead(); // nothing under way: returns at once
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Skittera.HistoryRecordTest\\Storico");
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Skittera.HistoryRecordTest");
-    settingsStore.SetBaseKey("");
+    settingsStore.SetBaseKey(kSettingsKeyPath);
     ModifyMeasurement([](OdometerState& measurement) { measurement = OdometerState{}; });
 }
 

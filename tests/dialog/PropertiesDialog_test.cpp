@@ -13,9 +13,11 @@
 #include "dialog/SpeedGauge.h"
 #include "engine/DisplayTexts.h"
 #include "resources/resource.h"
+#include "measuring/DayKeeping.h"
+#include "measuring/StoredSettings.h"
 #include "settings/Settings.h"
-#include "shell/Displays.h"
-#include "shell/Globals.h"
+#include "measuring/Displays.h"
+#include "measuring/Globals.h"
 #include "support/GdiTally.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "dialog/SpeedGauge.h"
 #include "resources/resource.h"
-#include "shell/Globals.h"
+#include "measuring/Globals.h"
 #include "support/GdiTally.h"
 
 namespace {

@@ -44,7 +44,7 @@
 #include <cstring>
 #include <functional>
 
-#include "shell/Main.h"
+#include "shell/SingleInstance.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace {

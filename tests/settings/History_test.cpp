@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "measuring/ApplicationState.h"
 #include "settings/Settings.h"
 #include "tests/settings/MemoryRegistry.h"
 

@@ -2,6 +2,8 @@
 // registry without the program's values and leaves it as it found it; the suite runs
 // only under Wine, in the throwaway prefix of tools/test.sh, never on a user's own
 // registry.
+#include "measuring/DayKeeping.h"
+#include "measuring/StoredSettings.h"
 #include "settings/Settings.h"
 
 #include <windows.h>
@@ -16,7 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/RestartRegistration.h"
-#include "shell/Globals.h"
+#include "measuring/Globals.h"
 
 using namespace std::string_literals;
 
@@ -211,7 +213,7 @@ protected:
     // A new run of the program as far as its settings go: the process-wide objects as
     // static construction and start-up leave them, then the load.
     void StartProgram() {
-        settingsStore.baseKeyPath = TextString();
+        settingsStore = SettingsStore();
         ResetApplicationState(appState);
         appState.instanceHandle = GetModuleHandleA(nullptr);
         appState.unitDivisor = 1;

@@ -1,6 +1,7 @@
 // The rules of loading and saving over the in-memory registry: defaults, the readings
 // of every kind of stored text, the texts written, that the exit leaves the log-on
 // entry alone, and that saving again changes nothing.
+#include "measuring/ApplicationState.h"
 #include "settings/Settings.h"
 
 #include <cfloat>

@@ -2,16 +2,18 @@
 // the usual virtual desktop (one monitor without EDID), one screen whose EDID states
 // 400 x 300 mm, and two monitors side by side. Each suite runs in its own session (see
 // CMakeLists.txt); the expected figures are worked out in the comments.
-#include "shell/Displays.h"
+#include "measuring/Displays.h"
 
 #include <utility>
 
 #include <gtest/gtest.h>
 
 #include "engine/Odometer.h"
+#include "measuring/DayKeeping.h"
+#include "measuring/StoredSettings.h"
 #include "settings/Settings.h"
-#include "shell/Globals.h"
-#include "shell/PointerHook.h"
+#include "measuring/Globals.h"
+#include "measuring/PointerHook.h"
 
 namespace {
 

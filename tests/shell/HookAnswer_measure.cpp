@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "engine/Odometer.h"
-#include "shell/Globals.h"
-#include "shell/Displays.h"
-#include "shell/MeasurementLock.h"
-#include "shell/PointerHook.h"
+#include "measuring/Globals.h"
+#include "measuring/Displays.h"
+#include "measuring/MeasurementLock.h"
+#include "measuring/PointerHook.h"
 #include "tests/dialog/DialogHarness.h"
 #include "tests/support/WinTestSupport.h"
 

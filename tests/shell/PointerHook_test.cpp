@@ -1,6 +1,6 @@
 // The pointer hook under Wine: both hook procedures fed with events directly, and the
 // low-level hook fed by real input that another thread sends while this one pumps.
-#include "shell/PointerHook.h"
+#include "measuring/PointerHook.h"
 
 #include <atomic>
 #include <thread>
@@ -11,9 +11,9 @@
 #include "engine/DayRecord.h"
 #include "engine/Monitors.h"
 #include "engine/Odometer.h"
-#include "shell/Globals.h"
-#include "shell/Displays.h"
-#include "shell/MeasurementLock.h"
+#include "measuring/Globals.h"
+#include "measuring/Displays.h"
+#include "measuring/MeasurementLock.h"
 #include "support/GdiTally.h"
 #include "tests/support/WinTestSupport.h"
 

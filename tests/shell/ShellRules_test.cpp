@@ -1,4 +1,8 @@
-#include "shell/ShellRules.h"
+#include "engine/StartRules.h"
+#include "engine/TrayMessage.h"
+#include "engine/HookWatch.h"
+#include "engine/Checkpoint.h"
+#include "engine/Monitors.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "resources/resource.h"
-#include "shell/Globals.h"
+#include "measuring/Globals.h"
 #include "shell/MenuLayout.h"
 #include "support/GdiTally.h"
 #include "tests/support/WinTestSupport.h"

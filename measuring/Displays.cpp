@@ -1,15 +1,17 @@
 // Gathering what each monitor says about itself: where it lies in physical pixels, how
 // it is turned, the size its EDID states, the size the user may have stated instead, and
 // what GDI reports for it when nothing better exists.
-#include "shell/Displays.h"
+#include "measuring/Displays.h"
 
 #include <setupapi.h>
 
 #include <cstdlib>
 
+#include "measuring/DayKeeping.h"
+#include "measuring/StoredSettings.h"
 #include "settings/Settings.h"
-#include "shell/MeasurementLock.h"
-#include "shell/PointerHook.h"
+#include "measuring/MeasurementLock.h"
+#include "measuring/PointerHook.h"
 #include "support/GdiTally.h"
 #include "support/SystemFunction.h"
 

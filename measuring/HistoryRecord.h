@@ -1,6 +1,6 @@
 // Where the history window takes the record of the days from.
-#ifndef SKITTERA_DIALOG_HISTORYRECORD_H
-#define SKITTERA_DIALOG_HISTORYRECORD_H
+#ifndef SKITTERA_MEASURING_HISTORYRECORD_H
+#define SKITTERA_MEASURING_HISTORYRECORD_H
 
 #include "engine/DayFigures.h"
 

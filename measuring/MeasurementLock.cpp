@@ -1,4 +1,4 @@
-#include "shell/MeasurementLock.h"
+#include "measuring/MeasurementLock.h"
 
 #include <windows.h>
 

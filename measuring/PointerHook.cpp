@@ -1,4 +1,4 @@
-#include "shell/PointerHook.h"
+#include "measuring/PointerHook.h"
 
 #include <process.h>
 
@@ -7,9 +7,9 @@
 #include "engine/DayRecord.h"
 #include "engine/Monitors.h"
 #include "engine/Odometer.h"
-#include "shell/Globals.h"
-#include "shell/MeasurementLock.h"
-#include "shell/ShellRules.h"
+#include "measuring/Globals.h"
+#include "measuring/MeasurementLock.h"
+#include "engine/Monitors.h"
 
 SpeedSampleWindow hookSamples;
 

@@ -2,8 +2,8 @@
 // its size in millimetres, read from Windows at start and again whenever Windows announces
 // a change of the displays. The rules that turn what is read into millimetres per pixel
 // are the engine's (engine/Edid.h); this file only gathers the facts.
-#ifndef SKITTERA_SHELL_DISPLAYS_H
-#define SKITTERA_SHELL_DISPLAYS_H
+#ifndef SKITTERA_MEASURING_DISPLAYS_H
+#define SKITTERA_MEASURING_DISPLAYS_H
 
 #include <windows.h>
 

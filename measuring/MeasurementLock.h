@@ -5,11 +5,11 @@
 // appState from either thread, and to the hook's screen geometry, happens under this
 // one lock, and each holds it only to copy or update a few numbers: never around a
 // system call, a drawing or a registry access.
-#ifndef SKITTERA_SHELL_MEASUREMENTLOCK_H
-#define SKITTERA_SHELL_MEASUREMENTLOCK_H
+#ifndef SKITTERA_MEASURING_MEASUREMENTLOCK_H
+#define SKITTERA_MEASURING_MEASUREMENTLOCK_H
 
 #include "engine/OdometerState.h"
-#include "shell/Globals.h"
+#include "measuring/Globals.h"
 
 // Holds the lock for its lifetime. May be taken again by the thread that holds it.
 class MeasurementGuard {

@@ -2,13 +2,12 @@
 // Windows handles are declared through their STRICT handle types (struct HWND__ and
 // friends), which <windows.h> defines the same way, so this header needs no Windows
 // header and the engine and settings logic built on it stay portable.
-#ifndef SKITTERA_SHELL_APPLICATIONSTATE_H
-#define SKITTERA_SHELL_APPLICATIONSTATE_H
+#ifndef SKITTERA_MEASURING_APPLICATIONSTATE_H
+#define SKITTERA_MEASURING_APPLICATIONSTATE_H
 
 #include <cstdint>
 
-#include "engine/OdometerState.h"
-#include "support/TextString.h"
+#include "settings/Settings.h"
 
 struct HINSTANCE__;
 struct HWND__;
@@ -24,11 +23,11 @@ struct FrameRect {
 };
 
 // The measurement fields come first, from OdometerState, so that the engine and the
-// text rules work on any OdometerState, the process-wide one included.
-struct ApplicationState : OdometerState {
+// text rules work on any OdometerState, the process-wide one included; then the date the
+// counter runs from, which the store saves with it.
+struct ApplicationState : PersistedState {
     HINSTANCE__* instanceHandle = nullptr;
     HWND__* mainWindow = nullptr;
-    TextString sinceDate;
     int splashShowing = 0;
     HHOOK__* hookHandle = nullptr;
     int dialogOpen = 0;

@@ -2,8 +2,8 @@
 // installation and removal of the hook, and the two hook procedures that feed every
 // pointer move to the measuring step. A low-level mouse hook is used wherever the
 // platform grants one; the journal-record hook is the fallback for where it does not.
-#ifndef SKITTERA_SHELL_POINTERHOOK_H
-#define SKITTERA_SHELL_POINTERHOOK_H
+#ifndef SKITTERA_MEASURING_POINTERHOOK_H
+#define SKITTERA_MEASURING_POINTERHOOK_H
 
 #include <windows.h>
 

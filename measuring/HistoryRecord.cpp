@@ -1,26 +1,32 @@
-#include "dialog/HistoryRecord.h"
+#include "measuring/HistoryRecord.h"
 
 #include <windows.h>
 
 #include <utility>
 
 #include "engine/DayRecord.h"
+#include "measuring/Globals.h"
+#include "measuring/MeasurementLock.h"
+#include "measuring/StoredSettings.h"
 #include "settings/History.h"
-#include "shell/MeasurementLock.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 
 // One read at a time, started and taken by the dialog's thread; the worker touches only
-// `days` until it ends.
+// `store` and `days` until it ends. The store is the worker's own, pointed at the
+// program's key before the thread starts: the main thread's saves go on meanwhile through
+// the process-wide one.
 struct ReadAhead {
     HANDLE thread = nullptr;
     CalendarDate day; // the counting's day when the read started
+    SettingsStore store;
     DayList days;
 };
 ReadAhead readAhead;
 
 DWORD WINAPI ReadStoredDays(void* /*unused*/) {
-    readAhead.days = LoadHistory();
+    readAhead.days = LoadHistoryFrom(readAhead.store);
     return 0;
 }
 
@@ -44,6 +50,7 @@ void ReadHistoryAhead() {
         return;
     }
     readAhead.day = SnapshotMeasurement().day;
+    readAhead.store.SetBaseKey(settingsStore.baseKeyPath);
     // Without a thread the window reads when it opens, as it would without this.
     readAhead.thread = CreateThread(nullptr, 0, ReadStoredDays, nullptr, 0, nullptr);
 }

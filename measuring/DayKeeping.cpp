@@ -1,0 +1,119 @@
+// The keeping of the days and the checkpoints: the roll-over to a new local day, the
+// finished day waiting to be written, and the writes of the counter and today's figures
+// while the program runs and at its end.
+#include "measuring/DayKeeping.h"
+
+#include <windows.h>
+
+#include <ctime>
+
+#include "engine/Checkpoint.h"
+#include "engine/DayRecord.h"
+#include "measuring/Globals.h"
+#include "measuring/MeasurementLock.h"
+#include "settings/History.h"
+#include "settings/Settings.h"
+
+namespace {
+
+// A finished day that the registry refused to take; it is tried again with every save
+// until it is written, so that a full disk at midnight costs the day nothing.
+bool finishedDayPending = false;
+DayEntry finishedDay;
+
+int WritePendingDay() {
+    if (finishedDayPending && WriteStoredDay(settingsStore, finishedDay.date, finishedDay.figures) != 0) {
+        finishedDayPending = false;
+    }
+    return finishedDayPending ? 0 : 1;
+}
+
+// A copy of what is saved, with the measurement as one consistent snapshot: the
+// registry writes take milliseconds, and the hook must not wait for them.
+PersistedState SavedState() {
+    PersistedState saved;
+    static_cast<OdometerState&>(saved) = SnapshotMeasurement();
+    saved.sinceDate = appState.sinceDate;
+    return saved;
+}
+
+// What was last written, and when.
+CheckpointRecord checkpoint;
+
+// The day is switched under the lock, so that the hook counts every event into exactly
+// one of the two days; the registry is read and written outside it. What the new day
+// stored before (a clock put back to a day already recorded) is added once it is read:
+// what the hook counted meanwhile stays counted.
+bool RollOverDay() {
+    CalendarDate today = TodaysDate();
+    TickCount now = GetTickCount();
+    DayEntry finished;
+    bool ended = false;
+    ModifyMeasurement([&today, now, &finished, &ended](OdometerState& measurement) {
+        ended = SwitchDay(measurement, today, now, finished);
+    });
+    if (!ended) {
+        return false;
+    }
+    if (finishedDayPending && finishedDay.date != finished.date) {
+        WritePendingDay(); // an older finished day still waiting: it goes first
+    }
+    finishedDay = finished;
+    finishedDayPending = true;
+    DayFigures stored;
+    StoredDay found = ReadStoredDay(settingsStore, today, stored);
+    ModifyMeasurement([&today, found, &stored](OdometerState& measurement) {
+        TakeOverStoredDay(measurement, today, found, stored);
+    });
+    return true;
+}
+
+// The counter, the unit, the since-date and today's figures, with a finished day still
+// waiting; 1 when the registry took them all.
+int WriteCheckpoint() {
+    int written = WritePendingDay();
+    return SaveUserSettingsTo(settingsStore, SavedState()) & written;
+}
+
+// What is recorded as saved is taken before the save: a move measured during the
+// registry writes then makes the next checkpoint due rather than go unsaved. A
+// checkpoint the registry refused is not one: it is tried again at the next tick.
+void WriteAndRecordCheckpoint(TickCount now) {
+    OdometerState saved = SnapshotMeasurement();
+    if (WriteCheckpoint() != 0) {
+        RecordCheckpoint(checkpoint, saved, appState.sinceDate, now);
+    }
+}
+
+} // namespace
+
+CalendarDate TodaysDate() { return LocalCalendarDate(std::time(nullptr)); }
+
+void StartKeepingDays(TickCount now) {
+    RecordCheckpoint(checkpoint, SnapshotMeasurement(), appState.sinceDate, now);
+}
+
+// A new local day begins (the finished one is written at once) or, at most every five
+// minutes, the counter and today's figures are written down, so that a crash, a kill or
+// a power cut costs minutes, not a day.
+void KeepDays(TickCount now) {
+    if (RollOverDay() || CheckpointDue(checkpoint, SnapshotMeasurement(), appState.sinceDate, now)) {
+        WriteAndRecordCheckpoint(now);
+    }
+}
+
+void SaveCheckpoint(TickCount now) {
+    RollOverDay();
+    WriteAndRecordCheckpoint(now);
+}
+
+int SaveSettingsCheckpoint() {
+    RollOverDay();
+    return WriteCheckpoint();
+}
+
+void SaveSettings() {
+    RollOverDay();
+    WritePendingDay();
+    SaveSettingsTo(settingsStore, SavedState());
+}

@@ -1,0 +1,28 @@
+// The keeping of the days and the checkpoints, over the process-wide store and state. A
+// day that ends is handed over under the measurement lock, so that the hook counts every
+// event into exactly one of the two days, and written with the next save; a finished
+// day the registry refuses is tried again with every save until it is written.
+#ifndef SKITTERA_MEASURING_DAYKEEPING_H
+#define SKITTERA_MEASURING_DAYKEEPING_H
+
+#include "engine/DayFigures.h"
+#include "engine/OdometerState.h"
+
+// The local date: the one clock for "today", for the counting and for the history.
+CalendarDate TodaysDate();
+
+// Measuring begins: the state as loaded counts as written.
+void StartKeepingDays(TickCount now);
+// Once per main-timer tick: a new local day begins, its predecessor written at once, and
+// at most every five minutes a changed counter and today's figures are written.
+void KeepDays(TickCount now);
+// Writes the distance, the unit, the since-date and today's figures (and a day that has
+// just ended) now, for a suspend, a lock or the end of the session; the log-on entry is
+// left alone.
+void SaveCheckpoint(TickCount now);
+// The same writes, without the record of when; 1 when the registry holds them all.
+int SaveSettingsCheckpoint();
+// What the exit saves.
+void SaveSettings();
+
+#endif

@@ -1,0 +1,248 @@
+// The program's one tray icon: its record, the version of its messages, its picture at
+// the tray's scaling, its tip and the balloon of the first start.
+#include "shell/TrayIcon.h"
+
+#include <cstring>
+
+#include "engine/DisplayTexts.h"
+#include "engine/TrayMessage.h"
+#include "measuring/Displays.h"
+#include "measuring/Globals.h"
+#include "measuring/MeasurementLock.h"
+#include "measuring/StoredSettings.h"
+#include "resources/resource.h"
+#include "support/GdiTally.h"
+#include "support/SystemFunction.h"
+
+unsigned trayMessage = RegisterWindowMessageA("VELTRAC_ICON");
+unsigned taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+
+// The whole record of Windows Vista and later, which the icon's version-4 messages need,
+// worked out field by field: size 4, window, icon number 4, flags 4, callback message 4,
+// icon, tip 128, state 4 and its mask 4, balloon text 256, time-out or version 4,
+// balloon title 64, balloon flags 4, GUID 16 (aligned to 4), balloon icon.
+// i686, pointers of 4 and no padding: 4+4+4+4+4+4+128+8+256+4+64+4+16+4 = 508.
+// x86_64, pointers of 8 on multiples of 8: size 4, 4 padding, window to 16, three
+// numbers to 28, 4 padding, icon to 40, tip to 168, state to 176, text to 432, version
+// to 436, title to 500, flags to 504, GUID to 520, balloon icon to 528.
+#if defined(__x86_64__)
+static_assert(sizeof(TrayIconData) == 528, "the 64-bit tray record of Windows Vista is 528 bytes");
+#elif defined(__i386__)
+static_assert(sizeof(TrayIconData) == 508, "the 32-bit tray record of Windows Vista is 508 bytes");
+#endif
+// The tip is cut at 64 characters, the zero included, as the first shells took it; the
+// distance texts are made for 63.
+static_assert(kTooltipCapacity <= sizeof NOTIFYICONDATAA{}.szTip, "the tip fits the record");
+
+namespace {
+
+// Functions of Windows 10 1607 and later, looked up where they exist.
+using SystemMetricsForDpiProc = int(WINAPI*)(int, UINT);
+using DpiForSystemProc = UINT(WINAPI*)();
+using DpiForWindowProc = UINT(WINAPI*)(HWND);
+
+// Of Windows Vista and later, like the record above: the standard tooltip, which a shell
+// at version 4 shows only when asked.
+constexpr UINT kShowTip = 0x00000080; // NIF_SHOWTIP
+
+// Where the icon is and how to keep it in sight, shown once at the first start: Windows
+// 11 puts a new icon out of sight, behind the arrow, and only the user can bring it out.
+constexpr char kFirstStartBalloonTitle[] = "Skittera";
+constexpr char kFirstStartBalloonText[] =
+    "L'icona \xE8 nell'area di notifica. Per vederla sempre: Impostazioni > Personalizzazione > "
+    "Barra delle applicazioni > Altre icone della barra delle applicazioni (Windows 11) o Selezionare "
+    "le icone da visualizzare sulla barra delle applicazioni (Windows 10).";
+static_assert(sizeof kFirstStartBalloonText <= sizeof NOTIFYICONDATAA{}.szInfo, "the balloon text fits");
+static_assert(sizeof kFirstStartBalloonTitle <= sizeof NOTIFYICONDATAA{}.szInfoTitle, "the title fits");
+
+bool trayIconShown = false;
+// What the shell shows of the icon, as far as it has accepted: the size of the picture
+// (0 while there is no icon) and the tip ("" until the first refresh after an add).
+int trayIconPixels = 0;
+char shownTip[kTooltipCapacity] = "";
+// The version of the icon's messages that the shell took (ShellRules.h), and the event
+// of the icon's last message.
+unsigned trayVersion = kTrayVersionClassic;
+unsigned lastTrayEvent = 0;
+// The DPI that the notification area is drawn at. The taskbar's own window follows the
+// scaling as the user changes it; the system DPI, the fallback, is the one of the log-on.
+// A DPI-unaware program (this one, on Windows 10 1607 and later) is told 96 for either
+// unless it asks in a per-monitor-aware moment. 0 when this Windows cannot tell.
+UINT TrayDpi() {
+    auto dpiForWindow = FindSystemFunction<DpiForWindowProc>("user32.dll", "GetDpiForWindow");
+    auto dpiForSystem = FindSystemFunction<DpiForSystemProc>("user32.dll", "GetDpiForSystem");
+    UINT dpi = 0;
+    DPI_AWARENESS_CONTEXT previous = EnterPhysicalPixels();
+    HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    if (dpiForWindow != nullptr && taskbar != nullptr) {
+        dpi = dpiForWindow(taskbar);
+    }
+    if (dpi == 0 && dpiForSystem != nullptr) {
+        dpi = dpiForSystem();
+    }
+    LeavePhysicalPixels(previous);
+    return dpi;
+}
+
+void MarkTrayIconGone() {
+    trayIconShown = false;
+    trayIconPixels = 0;
+    shownTip[0] = '\0';
+}
+
+// Asks the shell for version 4 of the icon's messages, which say where the icon is and
+// come from the keyboard too. A shell that refuses stays at version 0.
+unsigned DeclareTrayVersion() {
+    TrayIconData record = TrayIconRecord(0, nullptr);
+    record.fields.uVersion = kTrayVersion4;
+    return NotifyTray(NIM_SETVERSION, record) ? kTrayVersion4 : kTrayVersionClassic;
+}
+
+} // namespace
+
+// The record that names the program's one icon (identifier 0 on the main window), whole,
+// with the tip cut to 63 characters. Every record that adds or changes something asks for
+// the standard tooltip, which a shell at version 4 would otherwise leave out.
+TrayIconData TrayIconRecord(UINT flags, const char* tip) {
+    TrayIconData record{};
+    record.fields.cbSize = sizeof record;
+    record.fields.hWnd = appState.mainWindow;
+    record.fields.uID = 0;
+    record.fields.uFlags = flags != 0 ? flags | kShowTip : 0;
+    if (tip != nullptr) {
+        lstrcpynA(record.fields.szTip, tip, kTooltipCapacity);
+    }
+    return record;
+}
+
+// The size of picture the notification area wants now: the small-icon size at its DPI
+// (Windows 10 1607 and later tell it for any DPI), else the small-icon size this
+// program is told.
+int WantedTrayIconPixels() {
+    auto metricForDpi = FindSystemFunction<SystemMetricsForDpiProc>("user32.dll", "GetSystemMetricsForDpi");
+    UINT dpi = metricForDpi != nullptr ? TrayDpi() : 0;
+    int metric = dpi != 0 ? metricForDpi(SM_CXSMICON, dpi) : 0;
+    if (metric <= 0) {
+        metric = GetSystemMetrics(SM_CXSMICON);
+    }
+    return TrayIconPixels(metric);
+}
+
+// The record's size covers the balloon icon beyond the fields the headers name, so the
+// whole record goes to the shell.
+BOOL NotifyTray(DWORD command, TrayIconData& record) { return Shell_NotifyIconA(command, &record.fields); }
+
+// Adds the one tray icon with the tip "Skittera", its picture drawn for the tray's size
+// (the 32-pixel picture shrunk by the shell looks ragged), and declares the version of
+// its messages; the first time ever, the balloon says where the icon is. At log-on the
+// shell may not be ready yet; the main timer then tries again on every tick until the
+// icon is there.
+void AddTrayIcon() {
+    int pixels = WantedTrayIconPixels();
+    TrayIconData record = TrayIconRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP, "Skittera");
+    record.fields.uCallbackMessage = trayMessage;
+    record.fields.hIcon = TallyLoadIcon(appState.instanceHandle, IDI_SKITTERA, pixels);
+    BOOL shown = NotifyTray(NIM_ADD, record);
+    if (!shown) {
+        // A shell that kept its icons across its own restart refuses to add one that it
+        // still shows; bringing that one up to date is just as good.
+        shown = NotifyTray(NIM_MODIFY, record);
+    }
+    // The shell keeps a copy of its own.
+    TallyDestroyIcon(record.fields.hIcon);
+    MarkTrayIconGone();
+    if (shown) {
+        trayIconShown = true;
+        trayIconPixels = pixels;
+        trayVersion = DeclareTrayVersion();
+        lastTrayEvent = 0; // the messages start afresh, perhaps in the other form
+        ShowFirstStartBalloon();
+    }
+}
+
+bool TrayIconShown() { return trayIconShown; }
+int TrayIconPixelsShown() { return trayIconPixels; }
+const char* TrayTipShown() { return shownTip; }
+
+unsigned TrayIconVersion() { return trayVersion; }
+
+// Gives the shown icon a picture of the size, unless it has that size already. The
+// scaling changes while the program runs; the shell would otherwise stretch the old
+// picture.
+void ResizeTrayIcon(int pixels) {
+    if (!trayIconShown || pixels == trayIconPixels) {
+        return;
+    }
+    TrayIconData record = TrayIconRecord(NIF_ICON, nullptr);
+    record.fields.hIcon = TallyLoadIcon(appState.instanceHandle, IDI_SKITTERA, pixels);
+    if (record.fields.hIcon == nullptr) {
+        return;
+    }
+    if (NotifyTray(NIM_MODIFY, record)) {
+        trayIconPixels = pixels;
+    } else {
+        MarkTrayIconGone(); // the shell lost it: the next tick adds it again
+    }
+    TallyDestroyIcon(record.fields.hIcon);
+}
+
+// The balloon with the way to the icon, shown beside the icon once in the program's life
+// on this account: the registry records it as soon as the shell took the balloon, and
+// from then on it never comes again. Returns whether it was shown now.
+bool ShowFirstStartBalloon() {
+    if (FirstStartBalloonShown()) {
+        return false;
+    }
+    TrayIconData record = TrayIconRecord(NIF_INFO, nullptr);
+    lstrcpynA(record.fields.szInfoTitle, kFirstStartBalloonTitle, sizeof record.fields.szInfoTitle);
+    lstrcpynA(record.fields.szInfo, kFirstStartBalloonText, sizeof record.fields.szInfo);
+    record.fields.dwInfoFlags = NIIF_INFO;
+    if (!NotifyTray(NIM_MODIFY, record)) {
+        return false; // tried again the next time the icon is added
+    }
+    RecordFirstStartBalloonShown();
+    return true;
+}
+
+// The tray tip shows the distance in the chosen unit. The shell hears of it only when
+// the text changes: every call crosses into Explorer, and while the pointer rests (or
+// the screen is off) nothing has changed. A tip the shell refuses means the icon is gone
+// (Explorer lost it without a new taskbar): the next tick adds it again, and the tip is
+// written afresh after that.
+void RefreshTooltip() {
+    if (!trayIconShown) {
+        return;
+    }
+    char tip[kTooltipCapacity];
+    FormatTooltipText(SnapshotMeasurement(), tip, sizeof tip);
+    TrayIconData record = TrayIconRecord(NIF_TIP, tip);
+    if (std::strcmp(record.fields.szTip, shownTip) == 0) {
+        return;
+    }
+    if (NotifyTray(NIM_MODIFY, record)) {
+        lstrcpynA(shownTip, record.fields.szTip, sizeof shownTip);
+    } else {
+        MarkTrayIconGone();
+    }
+}
+
+// The shell is told to let the icon go; its picture and tip are gone with it.
+void RemoveTrayIcon() {
+    TrayIconData record = TrayIconRecord(0, nullptr);
+    NotifyTray(NIM_DELETE, record);
+    MarkTrayIconGone();
+}
+
+// The focus back to the notification area, where the keyboard was.
+void ReturnFocusToTray() {
+    TrayIconData record = TrayIconRecord(0, nullptr);
+    NotifyTray(NIM_SETFOCUS, record);
+}
+
+TrayRequest ReadIconMessage(WPARAM wParam, LPARAM lParam) {
+    TrayRequest request = ReadTrayMessage(trayVersion, wParam, lParam, lastTrayEvent);
+    if (request.event != 0) {
+        lastTrayEvent = request.event;
+    }
+    return request;
+}
