@@ -236,7 +236,7 @@ void TakeRunAtLogonChoice(HWND dialog) {
 // The history window, owned by this dialog, in the unit the drums show.
 void OpenHistory(HWND dialog) {
     DayList days = ReadHistoryForWindow();
-    OpenHistoryWindow(dialog, days, LocalToday(), ShownUnit().divisor);
+    OpenHistoryWindow(dialog, days, TodaysDate(), ShownUnit().divisor);
     ReadHistoryAhead(); // for the next opening
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "dialog/DrumPictures.h"
+#include "dialog/HistoryChart.h"
+#include "dialog/HistoryExport.h"
 #include "dialog/HistoryWindow.h"
 #include "dialog/PropertiesDialog.h"
 #include "dialog/SpeedGauge.h"

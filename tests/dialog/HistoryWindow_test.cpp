@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "measuring/HistoryRecord.h"
+#include "dialog/HistoryChart.h"
+#include "dialog/HistoryExport.h"
 #include "dialog/HistoryWindow.h"
 #include "engine/DisplayTexts.h"
 #include "engine/HistorySummary.h"
