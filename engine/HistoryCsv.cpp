@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/HistorySummary.h"
+#include "support/DecimalText.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ bool UsableMark(const char* mark) {
     }
     for (std::size_t i = 0; i < length; ++i) {
         char c = mark[i];
-        bool letterOrDigit = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        bool letterOrDigit = IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
         if (letterOrDigit || c == '+' || c == '-' || c == '"' || c == ' ' || c == '\r' || c == '\n') {
             return false;
         }
