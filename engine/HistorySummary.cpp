@@ -204,12 +204,9 @@ ValueAxis ChooseValueAxis(double highest, int mostSteps) {
 }
 
 void FormatHistoryDistance(double distanceCm, double unitDivisor, char* text, std::size_t capacity) {
-    const DistanceUnit* unit = FindUnitByDivisor(unitDivisor);
-    if (unit == nullptr) {
-        unit = FindUnitByDivisor(kCentimetres);
-    }
-    std::snprintf(text, capacity, "%.*f %s", unit->decimals, CountedDistanceCm(distanceCm) / unit->divisor,
-                  unit->abbreviation);
+    const DistanceUnit& unit = UnitOrCentimetres(unitDivisor);
+    std::snprintf(text, capacity, "%.*f %s", unit.decimals, CountedDistanceCm(distanceCm) / unit.divisor,
+                  unit.abbreviation);
 }
 
 void FormatHistoryDate(const CalendarDate& date, char* text, std::size_t capacity) {

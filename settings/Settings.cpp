@@ -107,12 +107,9 @@ int SaveUserSettingsTo(SettingsStore& store, const ApplicationState& state) {
         written &= store.WriteString(nullptr, kDistanceValueName, distance);
     }
 
-    const DistanceUnit* unit = FindUnitByDivisor(state.unitDivisor);
-    if (unit == nullptr) {
-        // The displays show any other divisor as centimetres; so is it stored.
-        unit = FindUnitByDivisor(kCentimetres);
-    }
-    written &= store.WriteString(nullptr, kUnitValueName, TextString(unit->name));
+    // A divisor that is no unit's is stored as the displays show it.
+    const DistanceUnit& unit = UnitOrCentimetres(state.unitDivisor);
+    written &= store.WriteString(nullptr, kUnitValueName, TextString(unit.name));
 
     written &= store.WriteString(nullptr, kSinceDateValueName, state.sinceDate);
 
