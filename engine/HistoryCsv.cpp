@@ -120,10 +120,9 @@ bool WriteHistoryCsv(const DayList& days, const CsvFormat& format, CsvSink sink,
         if (!IsValidDate(day.date)) {
             continue;
         }
-        char field[448];
         Row row(format);
-        std::snprintf(field, sizeof field, "%04d-%02d-%02d", day.date.year, day.date.month, day.date.day);
-        row.Add(field);
+        row.Add(FormatIsoDate(day.date).buffer);
+        char field[448];
         FormatDistanceField(day.figures.distanceCm, format, field, sizeof field);
         row.Add(field);
         const unsigned long long counts[] = {day.figures.presses, day.figures.wheelNotches,

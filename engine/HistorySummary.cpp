@@ -210,7 +210,7 @@ void FormatHistoryDistance(double distanceCm, double unitDivisor, char* text, st
 }
 
 void FormatHistoryDate(const CalendarDate& date, char* text, std::size_t capacity) {
-    std::snprintf(text, capacity, "%02d.%02d.%04d", date.day, date.month, date.year);
+    std::snprintf(text, capacity, "%s", FormatDottedDate(date).buffer);
 }
 
 void FormatActiveTime(std::uint64_t seconds, char* text, std::size_t capacity) {
@@ -253,8 +253,8 @@ void FormatBarDescription(const HistoryBar& bar, HistoryPeriod period, double un
     }
     switch (period) {
     case HistoryPeriod::kDays:
-        std::snprintf(when, sizeof when, "%s %02d.%02d.%04d", kWeekdayNames[WeekdayFromMonday(bar.first)],
-                      bar.first.day, bar.first.month, bar.first.year);
+        std::snprintf(when, sizeof when, "%s %s", kWeekdayNames[WeekdayFromMonday(bar.first)],
+                      FormatDottedDate(bar.first).buffer);
         break;
     case HistoryPeriod::kWeeks: {
         IsoWeek week = IsoWeekOf(bar.first);

@@ -80,11 +80,7 @@ bool ParseDayName(const char* name, CalendarDate& date) {
     return true;
 }
 
-TextString FormatDayName(const CalendarDate& date) {
-    TextString name;
-    name.Format("%04d-%02d-%02d", date.year, date.month, date.day);
-    return name;
-}
+TextString FormatDayName(const CalendarDate& date) { return FormatIsoDate(date); }
 
 // "D;P;W;S", and whatever follows a fourth ';': room for figures a later version adds.
 bool ParseDayValue(const char* text, DayFigures& figures) {
