@@ -46,6 +46,18 @@ bool IsValidDate(const CalendarDate& date) {
            date.day <= DaysInMonth(date.year, date.month);
 }
 
+TextString FormatDottedDate(const CalendarDate& date) {
+    TextString text;
+    text.Format("%02d.%02d.%04d", date.day, date.month, date.year);
+    return text;
+}
+
+TextString FormatIsoDate(const CalendarDate& date) {
+    TextString text;
+    text.Format("%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
+
 DayList::DayList(std::initializer_list<DayEntry> entries) {
     for (const DayEntry& entry : entries) {
         Append(entry);

@@ -1,12 +1,14 @@
 // The record of each day: what the program measured on one local calendar day, and the
-// calendar's arithmetic. Free of <windows.h>: the counting rules, the stored format and the
-// summaries are tested natively.
+// calendar's arithmetic and written forms. Free of <windows.h>: the counting rules, the
+// stored format and the summaries are tested natively.
 #ifndef SKITTERA_ENGINE_DAYFIGURES_H
 #define SKITTERA_ENGINE_DAYFIGURES_H
 
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+
+#include "support/TextString.h"
 
 // A local calendar date (the Gregorian calendar, month 1 to 12, day 1 to 31).
 struct CalendarDate {
@@ -39,6 +41,12 @@ int DaysInMonth(int year, int month);
 // Floor division and remainder, for day numbers before 1970.
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b);
 std::int64_t FloorMod(std::int64_t a, std::int64_t b);
+
+// A date as the program writes it, every part padded with zeros: "dd.mm.yyyy" where the
+// user reads it (and in the stored date the counter runs from), "yyyy-mm-dd" in the
+// record's value names and in the exported file.
+TextString FormatDottedDate(const CalendarDate& date);
+TextString FormatIsoDate(const CalendarDate& date);
 
 // The four figures of one day.
 struct DayFigures {

@@ -31,13 +31,6 @@ void FormatMeasure(double value, int decimals, char* text, std::size_t room) {
     }
 }
 
-// Every decision on the unit tests the three divisors exactly; a divisor that matches
-// none (it cannot arise once the program has started) shows centimetres.
-const DistanceUnit& UnitOrCentimetres(double divisor) {
-    const DistanceUnit* unit = FindUnitByDivisor(divisor);
-    return unit != nullptr ? *unit : kUnits[0];
-}
-
 TextString FormatDigits(double value, int decimals, int cells) {
     TextString digits;
     if (std::isfinite(value)) {
@@ -57,6 +50,11 @@ const DistanceUnit* FindUnitByDivisor(double divisor) {
         }
     }
     return nullptr;
+}
+
+const DistanceUnit& UnitOrCentimetres(double divisor) {
+    const DistanceUnit* unit = FindUnitByDivisor(divisor);
+    return unit != nullptr ? *unit : kUnits[0];
 }
 
 const DistanceUnit* FindUnitByName(const char* name) {

@@ -22,6 +22,10 @@ constexpr double kKilometres = 100000;
 
 // The unit whose divisor equals the given one exactly, or null for any other value.
 const DistanceUnit* FindUnitByDivisor(double divisor);
+// The unit every display and the store use for a divisor: the one that matches it
+// exactly, and centimetres for one that matches none (it cannot arise once the
+// program has started).
+const DistanceUnit& UnitOrCentimetres(double divisor);
 // The unit whose stored name equals the text byte for byte, or null.
 const DistanceUnit* FindUnitByName(const char* name);
 

@@ -1,5 +1,7 @@
 #include "engine/Edid.h"
 
+#include "support/DecimalText.h"
+
 namespace {
 
 const unsigned char kEdidHeader[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
@@ -67,7 +69,7 @@ bool ReadDecimal(const char*& text, double& value) {
     constexpr int kMaxFractionDigits = 6;
     int digits = 0;
     value = 0;
-    while (*text >= '0' && *text <= '9') {
+    while (IsDigit(*text)) {
         if (++digits > kMaxIntegerDigits) {
             return false;
         }
@@ -80,7 +82,7 @@ bool ReadDecimal(const char*& text, double& value) {
         ++text;
         double scale = 0.1;
         int fraction = 0;
-        while (*text >= '0' && *text <= '9') {
+        while (IsDigit(*text)) {
             if (++fraction > kMaxFractionDigits) {
                 return false;
             }

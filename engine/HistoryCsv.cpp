@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/HistorySummary.h"
+#include "support/DecimalText.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ bool UsableMark(const char* mark) {
     }
     for (std::size_t i = 0; i < length; ++i) {
         char c = mark[i];
-        bool letterOrDigit = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        bool letterOrDigit = IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
         if (letterOrDigit || c == '+' || c == '-' || c == '"' || c == ' ' || c == '\r' || c == '\n') {
             return false;
         }
@@ -119,10 +120,9 @@ bool WriteHistoryCsv(const DayList& days, const CsvFormat& format, CsvSink sink,
         if (!IsValidDate(day.date)) {
             continue;
         }
-        char field[448];
         Row row(format);
-        std::snprintf(field, sizeof field, "%04d-%02d-%02d", day.date.year, day.date.month, day.date.day);
-        row.Add(field);
+        row.Add(FormatIsoDate(day.date).buffer);
+        char field[448];
         FormatDistanceField(day.figures.distanceCm, format, field, sizeof field);
         row.Add(field);
         const unsigned long long counts[] = {day.figures.presses, day.figures.wheelNotches,

@@ -204,16 +204,13 @@ ValueAxis ChooseValueAxis(double highest, int mostSteps) {
 }
 
 void FormatHistoryDistance(double distanceCm, double unitDivisor, char* text, std::size_t capacity) {
-    const DistanceUnit* unit = FindUnitByDivisor(unitDivisor);
-    if (unit == nullptr) {
-        unit = FindUnitByDivisor(kCentimetres);
-    }
-    std::snprintf(text, capacity, "%.*f %s", unit->decimals, CountedDistanceCm(distanceCm) / unit->divisor,
-                  unit->abbreviation);
+    const DistanceUnit& unit = UnitOrCentimetres(unitDivisor);
+    std::snprintf(text, capacity, "%.*f %s", unit.decimals, CountedDistanceCm(distanceCm) / unit.divisor,
+                  unit.abbreviation);
 }
 
 void FormatHistoryDate(const CalendarDate& date, char* text, std::size_t capacity) {
-    std::snprintf(text, capacity, "%02d.%02d.%04d", date.day, date.month, date.year);
+    std::snprintf(text, capacity, "%s", FormatDottedDate(date).buffer);
 }
 
 void FormatActiveTime(std::uint64_t seconds, char* text, std::size_t capacity) {
@@ -256,8 +253,8 @@ void FormatBarDescription(const HistoryBar& bar, HistoryPeriod period, double un
     }
     switch (period) {
     case HistoryPeriod::kDays:
-        std::snprintf(when, sizeof when, "%s %02d.%02d.%04d", kWeekdayNames[WeekdayFromMonday(bar.first)],
-                      bar.first.day, bar.first.month, bar.first.year);
+        std::snprintf(when, sizeof when, "%s %s", kWeekdayNames[WeekdayFromMonday(bar.first)],
+                      FormatDottedDate(bar.first).buffer);
         break;
     case HistoryPeriod::kWeeks: {
         IsoWeek week = IsoWeekOf(bar.first);

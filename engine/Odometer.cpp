@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/DayRecord.h"
 #include "engine/Edid.h"
 #include "engine/Monitors.h"
 
@@ -215,12 +216,9 @@ TickCount TicksSince(TickCount reference, TickCount now) {
     return elapsed < kHalfRange ? elapsed : 0;
 }
 
-// The local calendar date as "dd.mm.yyyy"; empty when the time cannot be converted.
+// The local calendar date as "dd.mm.yyyy"; empty when the time cannot be converted to
+// a date of the years 1 to 9999.
 TextString FormatLocalDate(std::time_t when) {
-    char text[256];
-    const std::tm* local = std::localtime(&when);
-    if (local == nullptr || std::strftime(text, sizeof text, "%d.%m.%Y", local) == 0) {
-        return TextString();
-    }
-    return TextString(text);
+    CalendarDate date = LocalCalendarDate(when);
+    return IsValidDate(date) ? FormatDottedDate(date) : TextString();
 }

@@ -2,14 +2,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 #include "engine/DayRecord.h"
+#include "support/DecimalText.h"
 
 namespace {
-
-bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
 
 // Exactly count digits at text, as a number.
 bool ReadFixedDigits(const char* text, int count, int& value) {
@@ -39,33 +37,15 @@ bool ReadCount(const char*& cursor, std::uint64_t& value) {
     return cursor != start && (*cursor == ';' || *cursor == '\0');
 }
 
-// The distance as it is written: digits, and a point with digits after it. Sign,
-// exponent and blanks are not the program's writing, and such a value is not read.
+// The distance as it is written, up to the end of its field. Sign, exponent and
+// blanks are not the program's writing, and such a value is not read.
 bool ReadDistance(const char*& cursor, double& value) {
-    const char* start = cursor;
-    while (IsDigit(*cursor)) {
-        ++cursor;
-    }
-    if (cursor == start) {
+    const char* end = nullptr;
+    if (!ReadDecimalNumber(cursor, DecimalForm::kPlain, end, value) || *end != ';') {
         return false;
     }
-    if (*cursor == '.') {
-        const char* fraction = ++cursor;
-        while (IsDigit(*cursor)) {
-            ++cursor;
-        }
-        if (cursor == fraction) {
-            return false;
-        }
-    }
-    if (*cursor != ';') {
-        return false;
-    }
-    TextString number;
-    auto length = static_cast<size_t>(cursor - start);
-    std::memcpy(number.SetLength(static_cast<int>(length)), start, length);
-    value = std::strtod(number.buffer, nullptr);
-    return std::isfinite(value);
+    cursor = end;
+    return true;
 }
 
 void AppendCount(TextString& text, std::uint64_t value) {
@@ -100,11 +80,7 @@ bool ParseDayName(const char* name, CalendarDate& date) {
     return true;
 }
 
-TextString FormatDayName(const CalendarDate& date) {
-    TextString name;
-    name.Format("%04d-%02d-%02d", date.year, date.month, date.day);
-    return name;
-}
+TextString FormatDayName(const CalendarDate& date) { return FormatIsoDate(date); }
 
 // "D;P;W;S", and whatever follows a fourth ';': room for figures a later version adds.
 bool ParseDayValue(const char* text, DayFigures& figures) {

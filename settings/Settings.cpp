@@ -1,60 +1,19 @@
 #include "settings/Settings.h"
 
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 
 #include "engine/DayRecord.h"
 #include "engine/DisplayTexts.h"
 #include "engine/Odometer.h"
 #include "settings/History.h"
 #include "settings/Registry.h"
+#include "support/DecimalText.h"
 
 namespace {
-
-bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
 
 // White space as the C library's conversions skip it.
 bool IsBlank(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
-}
-
-const char* SkipDigits(const char* cursor) {
-    while (IsDigit(*cursor)) {
-        ++cursor;
-    }
-    return cursor;
-}
-
-// The end of the longest prefix that forms a decimal number: sign, digits with at most
-// one point, and an exponent only when digits follow its letter. Returns the start
-// when there is no such prefix.
-const char* EndOfDecimalNumber(const char* start) {
-    const char* cursor = start;
-    if (*cursor == '+' || *cursor == '-') {
-        ++cursor;
-    }
-    const char* integerEnd = SkipDigits(cursor);
-    bool digits = integerEnd != cursor;
-    cursor = integerEnd;
-    if (*cursor == '.') {
-        const char* fractionEnd = SkipDigits(cursor + 1);
-        digits = digits || fractionEnd != cursor + 1;
-        cursor = fractionEnd;
-    }
-    if (!digits) {
-        return start;
-    }
-    if (*cursor == 'e' || *cursor == 'E') {
-        const char* exponent = cursor + 1;
-        if (*exponent == '+' || *exponent == '-') {
-            ++exponent;
-        }
-        if (IsDigit(*exponent)) {
-            cursor = SkipDigits(exponent);
-        }
-    }
-    return cursor;
 }
 
 } // namespace
@@ -67,14 +26,9 @@ double ParseStoredDistance(const char* text) {
     while (IsBlank(*text)) {
         ++text;
     }
-    const char* end = EndOfDecimalNumber(text);
-    if (end == text) {
-        return 0;
-    }
-    TextString number;
-    std::memcpy(number.SetLength(static_cast<int>(end - text)), text, static_cast<size_t>(end - text));
-    double value = std::strtod(number.buffer, nullptr);
-    return std::isfinite(value) ? value : 0;
+    const char* end = nullptr;
+    double value = 0;
+    return ReadDecimalNumber(text, DecimalForm::kSignedWithExponent, end, value) ? value : 0;
 }
 
 // Reads the registry once and writes nothing to it; a missing key stays missing. Every
@@ -148,12 +102,9 @@ int SaveUserSettingsTo(SettingsStore& store, const PersistedState& state) {
         written &= store.WriteString(nullptr, kDistanceValueName, distance);
     }
 
-    const DistanceUnit* unit = FindUnitByDivisor(state.unitDivisor);
-    if (unit == nullptr) {
-        // The displays show any other divisor as centimetres; so is it stored.
-        unit = FindUnitByDivisor(kCentimetres);
-    }
-    written &= store.WriteString(nullptr, kUnitValueName, TextString(unit->name));
+    // A divisor that is no unit's is stored as the displays show it.
+    const DistanceUnit& unit = UnitOrCentimetres(state.unitDivisor);
+    written &= store.WriteString(nullptr, kUnitValueName, TextString(unit.name));
 
     written &= store.WriteString(nullptr, kSinceDateValueName, state.sinceDate);
 

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <cwchar>
 
+#include "support/DecimalText.h"
+
 namespace {
 
 char* AllocateText(int length) {
@@ -21,7 +23,7 @@ int TextLength(const char* text) { return static_cast<int>(std::strlen(text)); }
 
 int ReadNumber(const char*& cursor) {
     int value = 0;
-    while (*cursor >= '0' && *cursor <= '9') {
+    while (IsDigit(*cursor)) {
         if (value < 100000000) {
             value = value * 10 + (*cursor - '0');
         }

@@ -69,6 +69,11 @@ TEST(HistoryCalendar, DaysWeekdaysAndIsoWeeks) {
     EXPECT_FALSE(IsValidDate(CalendarDate{0, 1, 1}));
 }
 
+TEST(HistoryCalendar, BothWrittenFormsPadEveryPartWithZeros) {
+    EXPECT_STREQ(FormatDottedDate(CalendarDate{987, 6, 5}).buffer, "05.06.0987");
+    EXPECT_STREQ(FormatIsoDate(CalendarDate{987, 6, 5}).buffer, "0987-06-05");
+}
+
 TEST(HistoryBars, EachPeriodEndsWithTodaysAndSumsItsDays) {
     DayList days = {
         Day(2026, 12, 9, 100, 1),
