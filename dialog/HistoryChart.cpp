@@ -30,10 +30,7 @@ struct ChartView {
 
 ChartView view;
 
-const DistanceUnit& ViewUnit() {
-    const DistanceUnit* unit = FindUnitByDivisor(view.unitDivisor);
-    return unit != nullptr ? *unit : *FindUnitByDivisor(kCentimetres);
-}
+const DistanceUnit& ViewUnit() { return UnitOrCentimetres(view.unitDivisor); }
 
 double BarValue(int index) {
     return CountedDistanceCm(view.bars.bars[index].figures.distanceCm) / ViewUnit().divisor;

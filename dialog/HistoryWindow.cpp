@@ -25,10 +25,7 @@ struct HistoryWindowInput {
     double unitDivisor;
 };
 
-double ViewDivisor() {
-    const DistanceUnit* unit = FindUnitByDivisor(view.unitDivisor);
-    return unit != nullptr ? unit->divisor : kCentimetres;
-}
+double ViewDivisor() { return UnitOrCentimetres(view.unitDivisor).divisor; }
 
 // --- The dialog's texts -------------------------------------------------------------------
 
@@ -45,9 +42,7 @@ void ShowSummary(HWND dialog) {
     ShowDistance(dialog, IDC_HISTORY_THIS_WEEK, summary.thisWeek.distanceCm);
     ShowDistance(dialog, IDC_HISTORY_THIS_MONTH, summary.thisMonth.distanceCm);
     if (summary.hasRecordDay) {
-        char date[32];
-        FormatHistoryDate(summary.recordDate, date, sizeof date);
-        SetDlgItemTextA(dialog, IDC_HISTORY_RECORD_DATE, date);
+        SetDlgItemTextA(dialog, IDC_HISTORY_RECORD_DATE, FormatDottedDate(summary.recordDate).buffer);
         ShowDistance(dialog, IDC_HISTORY_RECORD_DISTANCE, summary.recordDistanceCm);
     } else {
         SetDlgItemTextA(dialog, IDC_HISTORY_RECORD_DATE, "nessuno");

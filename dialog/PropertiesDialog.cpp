@@ -39,10 +39,7 @@ const UnitButton kUnitButtons[] = {
 
 // The unit shown: the one whose divisor matches exactly. A divisor that matches none
 // is shown as centimetres, as the odometer and the tooltip already show it.
-const DistanceUnit& ShownUnit() {
-    const DistanceUnit* unit = FindUnitByDivisor(SnapshotMeasurement().unitDivisor);
-    return unit != nullptr ? *unit : *FindUnitByDivisor(kCentimetres);
-}
+const DistanceUnit& ShownUnit() { return UnitOrCentimetres(SnapshotMeasurement().unitDivisor); }
 
 // The radio buttons and the label always name the unit the drums are in, also when
 // the command came from somewhere other than a click on the button.

@@ -209,10 +209,6 @@ void FormatHistoryDistance(double distanceCm, double unitDivisor, char* text, st
                   unit.abbreviation);
 }
 
-void FormatHistoryDate(const CalendarDate& date, char* text, std::size_t capacity) {
-    std::snprintf(text, capacity, "%s", FormatDottedDate(date).buffer);
-}
-
 void FormatActiveTime(std::uint64_t seconds, char* text, std::size_t capacity) {
     std::snprintf(text, capacity, "%llu:%02u:%02u", static_cast<unsigned long long>(seconds / 3600),
                   static_cast<unsigned>(seconds / 60 % 60), static_cast<unsigned>(seconds % 60));

@@ -85,8 +85,6 @@ constexpr std::size_t kHistoryTextCapacity = 192;
 // A distance in the unit of the divisor (1, 100, 100000) with the unit's abbreviation:
 // "12 cm", "3.45 m", "0.12345 km".
 void FormatHistoryDistance(double distanceCm, double unitDivisor, char* text, std::size_t capacity);
-// "dd.mm.yyyy", as the dialog writes the counter's date.
-void FormatHistoryDate(const CalendarDate& date, char* text, std::size_t capacity);
 // Active seconds as "h:mm:ss".
 void FormatActiveTime(std::uint64_t seconds, char* text, std::size_t capacity);
 // The chart's mark under bar `index`, or an empty text for a bar that carries none.

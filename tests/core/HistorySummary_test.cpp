@@ -18,11 +18,7 @@ DayEntry Day(int year, int month, int day, double distanceCm, std::uint64_t pres
     return entry;
 }
 
-std::string Text(const CalendarDate& date) {
-    char text[32];
-    FormatHistoryDate(date, text, sizeof text);
-    return text;
-}
+std::string Text(const CalendarDate& date) { return FormatDottedDate(date).buffer; }
 
 struct DateCase {
     std::int64_t days; // worked out from 1970-01-01 by whole years and months
