@@ -136,8 +136,8 @@ TEST_F(LogonEntryTest, A32BitProgramsMachineEntryIsSwitchedUnderRun32) {
     EXPECT_FALSE(memory_registry::HasValue(LocalMachineRoot(), kSwitches32, "Skittera"));
 }
 
-// Turning it on or off: the values before, what the registry refuses, the outcome, the
-// values after and what the box then shows. On goes to the machine's key where it may be
+// Turning it on (true) or off, with what the registry refuses: the values before, the
+// values after, the outcome and what the box then shows. On goes to the machine's key where it may be
 // written, else to the user's; only one entry may start the program, or it would start
 // twice at log-on. Off takes the entry away wherever it may.
 enum Limits : unsigned {
@@ -149,11 +149,11 @@ enum Limits : unsigned {
 
 struct ChangeCase {
     const char* what;
-    Entries before;
-    unsigned limits;
     bool on;
-    LogonChange outcome;
+    unsigned limits;
+    Entries before;
     Entries after;
+    LogonChange outcome;
     int shown;
 };
 
@@ -181,38 +181,38 @@ constexpr auto Failed = LogonChange::Failed;
 constexpr auto Stays = LogonChange::MachineEntryStays;
 constexpr auto Told = LogonChange::AnotherCopyForEveryUser;
 const ChangeCase kChanges[] = {
-    {"on: the user's copy goes", {N, N, E, N}, kMayWrite, true, Done, {E, N, N, N}, 1},
+    {"on: the user's copy goes", true, kMayWrite, {N, N, E, N}, {E, N, N, N}, Done, 1},
     // The user's entry is the only one left, and it stays.
-    {"machine write refused", {N, N, E, N}, kMachineRefuses, true, Done, {N, N, E, N}, 1},
+    {"machine write refused", true, kMachineRefuses, {N, N, E, N}, {N, N, E, N}, Done, 1},
     // The box was unticked because Task Manager switched the entry off: ticking it
     // switches it on again, by removing the switch, wherever the user may; a switch that
     // is on stays.
-    {"machine switched off", {E, Off, N, N}, kMayWrite, true, Done, {E, N, N, N}, 1},
-    {"user switched off", {N, N, E, Off}, kMachineReadOnly, true, Done, {N, N, E, N}, 1},
-    {"machine switched on", {E, On, N, N}, kMayWrite, true, Done, {E, On, N, N}, 1},
-    {"user switched on", {N, N, E, "\x06"s}, kMachineReadOnly, true, Done, {N, N, E, "\x06"s}, 1},
+    {"machine switched off", true, kMayWrite, {E, Off, N, N}, {E, N, N, N}, Done, 1},
+    {"user switched off", true, kMachineReadOnly, {N, N, E, Off}, {N, N, E, N}, Done, 1},
+    {"machine switched on", true, kMayWrite, {E, On, N, N}, {E, On, N, N}, Done, 1},
+    {"user switched on", true, kMachineReadOnly, {N, N, E, "\x06"s}, {N, N, E, "\x06"s}, Done, 1},
     // An elevated run or another account left the entry under the machine's key, which
     // this run cannot write: a user copy beside it would start the program twice.
-    {"machine entry stands", {E, N, E, N}, kMachineReadOnly, true, Done, {E, N, N, N}, 1},
-    {"in other case", {Upper, N, E, N}, kMachineReadOnly, true, Done, {Upper, N, N, N}, 1},
-    {"quoted", {Quoted, N, E, N}, kMachineReadOnly, true, Done, {Quoted, N, N, N}, 1},
+    {"machine entry stands", true, kMachineReadOnly, {E, N, E, N}, {E, N, N, N}, Done, 1},
+    {"in other case", true, kMachineReadOnly, {Upper, N, E, N}, {Upper, N, N, N}, Done, 1},
+    {"quoted", true, kMachineReadOnly, {Quoted, N, E, N}, {Quoted, N, N, N}, Done, 1},
     // An entry for every user starts another copy of the program. Replacing it needs the
     // machine's rights; a user entry beside it would start both, and the second would
     // open its dialog at every log-on. Switched off by Task Manager, it starts nothing.
-    {"another copy, told", {Other, N, N, N}, kMachineReadOnly, true, Told, {Other, N, N, N}, 0},
-    {"another copy, replaced", {Other, N, N, N}, kMayWrite, true, Done, {E, N, N, N}, 1},
-    {"another copy off", {Other, Off, N, N}, kMachineReadOnly, true, Done, {Other, Off, E, N}, 1},
+    {"another copy, told", true, kMachineReadOnly, {Other, N, N, N}, {Other, N, N, N}, Told, 0},
+    {"another copy, replaced", true, kMayWrite, {Other, N, N, N}, {E, N, N, N}, Done, 1},
+    {"another copy off", true, kMachineReadOnly, {Other, Off, N, N}, {Other, Off, E, N}, Done, 1},
     // What the registry refuses is reported, not shown.
-    {"on refused", {N, N, N, N}, kMachineReadOnly | kUserRefuses, true, Failed, {N, N, N, N}, 0},
-    {"switch kept", {N, N, E, Off}, kMachineReadOnly | kUserRefuses, true, Failed, {N, N, E, Off}, 0},
-    {"off everywhere", {E, N, E, N}, kMayWrite, false, Done, {N, N, N, N}, 0},
+    {"on refused", true, kMachineReadOnly | kUserRefuses, {N, N, N, N}, {N, N, N, N}, Failed, 0},
+    {"switch kept", true, kMachineReadOnly | kUserRefuses, {N, N, E, Off}, {N, N, E, Off}, Failed, 0},
+    {"off everywhere", false, kMayWrite, {E, N, E, N}, {N, N, N, N}, Done, 0},
     // A standard user cannot delete the machine's entry: the user's copy still goes, and
     // the user is told that the program keeps starting (the box stays ticked).
-    {"off, machine stays", {E, N, E, N}, kMachineReadOnly, false, Stays, {E, N, N, N}, 1},
-    {"off, other copy stays", {Other, N, E, N}, kMachineReadOnly, false, Stays, {Other, N, N, N}, 0},
-    {"off, machine off", {E, Off, E, N}, kMachineReadOnly, false, Done, {E, Off, N, N}, 0},
-    {"off, machine alone", {E, N, N, N}, kMachineReadOnly, false, Stays, {E, N, N, N}, 1},
-    {"off refused", {N, N, E, N}, kUserRefuses, false, Failed, {N, N, E, N}, 1},
+    {"off, machine stays", false, kMachineReadOnly, {E, N, E, N}, {E, N, N, N}, Stays, 1},
+    {"off, other copy stays", false, kMachineReadOnly, {Other, N, E, N}, {Other, N, N, N}, Stays, 0},
+    {"off, machine off", false, kMachineReadOnly, {E, Off, E, N}, {E, Off, N, N}, Done, 0},
+    {"off, machine alone", false, kMachineReadOnly, {E, N, N, N}, {E, N, N, N}, Stays, 1},
+    {"off refused", false, kUserRefuses, {N, N, E, N}, {N, N, E, N}, Failed, 1},
 };
 INSTANTIATE_TEST_SUITE_P(OnAndOff, LogonChangeCase, ::testing::ValuesIn(kChanges));
 
