@@ -34,27 +34,25 @@ std::string SpeedText(double speed) {
 std::string Distance(const OdometerState& state) { return FormatDistanceDigits(state).buffer; }
 std::string MaxSpeed(const OdometerState& state) { return FormatMaxSpeedDigits(state).buffer; }
 
+// The stored names match only exactly.
 TEST(DistanceUnits, NamesAndAbbreviations) {
-    ASSERT_NE(FindUnitByDivisor(1), nullptr);
-    EXPECT_STREQ(FindUnitByDivisor(1)->name, "Centimetri");
-    EXPECT_STREQ(FindUnitByDivisor(100)->name, "Metri");
-    EXPECT_STREQ(FindUnitByDivisor(100000)->name, "Chilometri");
-    EXPECT_STREQ(FindUnitByDivisor(1)->abbreviation, "cm");
-    EXPECT_STREQ(FindUnitByDivisor(100)->abbreviation, "m");
-    EXPECT_STREQ(FindUnitByDivisor(100000)->abbreviation, "km");
+    const struct {
+        double divisor;
+        const char* name;
+        const char* abbreviation;
+    } units[] = {{1, "Centimetri", "cm"}, {100, "Metri", "m"}, {100000, "Chilometri", "km"}};
+    for (const auto& unit : units) {
+        ASSERT_NE(FindUnitByDivisor(unit.divisor), nullptr);
+        EXPECT_STREQ(FindUnitByDivisor(unit.divisor)->name, unit.name);
+        EXPECT_STREQ(FindUnitByDivisor(unit.divisor)->abbreviation, unit.abbreviation);
+        ASSERT_NE(FindUnitByName(unit.name), nullptr);
+        EXPECT_EQ(FindUnitByName(unit.name)->divisor, unit.divisor);
+    }
     EXPECT_EQ(FindUnitByDivisor(0), nullptr);
     EXPECT_EQ(FindUnitByDivisor(100.0000001), nullptr);
-    EXPECT_EQ(FindUnitByName("Metri")->divisor, 100);
-    EXPECT_EQ(FindUnitByName("Chilometri")->divisor, 100000);
-}
-
-TEST(DistanceUnits, StoredNamesMatchOnlyExactly) {
-    EXPECT_EQ(FindUnitByName("metri"), nullptr);
-    EXPECT_EQ(FindUnitByName("METRI"), nullptr);
-    EXPECT_EQ(FindUnitByName(" Metri"), nullptr);
-    EXPECT_EQ(FindUnitByName("Metri "), nullptr);
-    EXPECT_EQ(FindUnitByName(""), nullptr);
-    EXPECT_EQ(FindUnitByName("Chilometri\t"), nullptr);
+    for (const char* other : {"metri", "METRI", " Metri", "Metri ", "", "Chilometri\t"}) {
+        EXPECT_EQ(FindUnitByName(other), nullptr) << '"' << other << '"';
+    }
 }
 
 // One text for one state: the distance in centimetres, the unit's divisor, the speed (the

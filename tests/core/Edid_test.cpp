@@ -143,57 +143,79 @@ EdidBuilder GoodMonitor() {
     return edid;
 }
 
-EdidInfo Parsed(const unsigned char* bytes, std::size_t length = 128) {
-    EdidInfo info{};
-    EXPECT_TRUE(ParseEdid(bytes, length, info));
-    return info;
-}
+// What the blocks read as: manufacturer, product, serial, image size (mm) from the first
+// detailed timing, screen size (cm) from the basic block.
+const EdidInfo kGood{"DEL", 0x40A1, 123456, 597, 336, 60, 34};
+const EdidInfo kLarge{"SAM", 0x0F00, 0, 1600, 900, 160, 90};
+const EdidInfo kAspect{"BNQ", 0, 0, 0, 0, 0, 0};
+const EdidInfo kOddLetters{"???", 0, 0, 0, 0, 0, 0};
+const EdidInfo kProjector{"EPS", 0, 0, 0, 0, 0, 0};
+const EdidInfo kRatioAsCm{"ACR", 0, 0, 0, 0, 16, 9};
+const EdidInfo kImageInCm{"LGD", 0x05A4, 0, 60, 34, 60, 34};
+const EdidInfo kTenTimes{"LGD", 0x05A4, 0, 3440, 1940, 34, 19};
 
-TEST(EdidParse, AGoodBlock) {
-    EdidBuilder edid = GoodMonitor();
-    EdidInfo info = Parsed(edid.Finish("good"));
-    EXPECT_STREQ(info.manufacturer, "DEL");
-    EXPECT_EQ(info.productCode, 0x40A1u);
-    EXPECT_EQ(info.serialNumber, 123456ul);
-    EXPECT_EQ(info.imageWidthMm, 597);
-    EXPECT_EQ(info.imageHeightMm, 336);
-    EXPECT_EQ(info.screenWidthCm, 60);
-    EXPECT_EQ(info.screenHeightCm, 34);
-    EXPECT_TRUE(MonitorOverrideName(info) == "SkitSchermo.DEL40A1.0001E240")
-        << MonitorOverrideName(info).buffer;
-    // An extension block after the base block is no concern of the reader.
-    EXPECT_TRUE(ParseEdid(edid.bytes, 256, info));
-}
-
-// Image sizes above 255 mm need the upper nibbles of byte 68: 1600 x 900 mm (a 72-inch
-// television) is 0x640 x 0x384.
-// edid-decode: "DTD 1: 1920x1080 ... (1600 mm x 900 mm)", "Maximum image size: 160 cm x 90 cm".
-TEST(EdidParse, LargeImageSizesUseTheUpperNibbles) {
-    EdidBuilder edid;
-    edid.Manufacturer("SAM").Product(0x0F00).Serial(0).ScreenCm(160, 90).DetailedTiming(1600, 900);
-    EdidInfo info = Parsed(edid.Finish("large"));
-    EXPECT_EQ(info.imageWidthMm, 1600);
-    EXPECT_EQ(info.imageHeightMm, 900);
-    EXPECT_STREQ(info.manufacturer, "SAM");
-    EXPECT_TRUE(MonitorOverrideName(info) == "SkitSchermo.SAM0F00.00000000");
-}
-
-// edid-decode: "Aspect ratio: 1.78 (landscape)" for byte 21 = 79, byte 22 = 0 (EDID 1.4:
-// ratio = (79 + 99) / 100), and no detailed timing in the first slot.
-TEST(EdidParse, AnAspectRatioIsNoSize) {
-    EdidBuilder edid;
-    edid.Manufacturer("BNQ").Version(1, 4).ScreenCm(79, 0).NoDetailedTiming();
-    EdidInfo info = Parsed(edid.Finish("aspect"));
-    EXPECT_EQ(info.screenWidthCm, 0);
-    EXPECT_EQ(info.screenHeightCm, 0);
-    EXPECT_EQ(info.imageWidthMm, 0);
-    EXPECT_EQ(info.imageHeightMm, 0);
-    // The portrait form: byte 21 = 0, byte 22 the ratio.
-    EdidBuilder portrait;
-    portrait.Version(1, 4).ScreenCm(0, 79).NoDetailedTiming();
-    info = Parsed(portrait.Finish("aspect-portrait"));
-    EXPECT_EQ(info.screenWidthCm, 0);
-    EXPECT_EQ(info.screenHeightCm, 0);
+// Each block read whole, with the name of the user's size override it gives. An
+// extension block after the base block is no concern of the reader.
+TEST(EdidParse, EachBlockGivesItsFields) {
+    const struct {
+        const char* dumpName;
+        EdidBuilder edid;
+        const EdidInfo& expected;
+        const char* overrideName;
+    } blocks[] = {
+        {"good", GoodMonitor(), kGood, "SkitSchermo.DEL40A1.0001E240"},
+        // Image sizes above 255 mm need the upper nibbles of byte 68: 1600 x 900 mm (a
+        // 72-inch television) is 0x640 x 0x384. edid-decode: "DTD 1: 1920x1080 ... (1600 mm
+        // x 900 mm)", "Maximum image size: 160 cm x 90 cm".
+        {"large",
+         EdidBuilder().Manufacturer("SAM").Product(0x0F00).ScreenCm(160, 90).DetailedTiming(1600, 900),
+         kLarge, "SkitSchermo.SAM0F00.00000000"},
+        // edid-decode: "Aspect ratio: 1.78 (landscape)" for byte 21 = 79, byte 22 = 0 (EDID
+        // 1.4: ratio = (79 + 99) / 100), and no detailed timing in the first slot. An
+        // aspect ratio is no size; nor is the portrait form, byte 21 = 0, byte 22 the ratio.
+        {"aspect", EdidBuilder().Manufacturer("BNQ").Version(1, 4).ScreenCm(79, 0).NoDetailedTiming(),
+         kAspect, "SkitSchermo.BNQ0000.00000000"},
+        {"aspect-portrait", EdidBuilder().Version(1, 4).ScreenCm(0, 79).NoDetailedTiming(), kOddLetters,
+         "SkitSchermo.???0000.00000000"},
+        // "___" is code 31 three times, 11111 11111 11111; no letters at all (the portrait
+        // block above) are code 0. edid-decode: "Manufacturer: ___", "Manufacturer name
+        // field contains garbage".
+        {"odd-letters", EdidBuilder().Manufacturer("___"), kOddLetters, "SkitSchermo.???0000.00000000"},
+        // A projector: no size anywhere. edid-decode: "Image size is variable", and DTD 1
+        // without an image size.
+        {"projector", EdidBuilder().Manufacturer("EPS").ScreenCm(0, 0).DetailedTiming(0, 0), kProjector,
+         "SkitSchermo.EPS0000.00000000"},
+        // An aspect ratio written as if it were centimetres. edid-decode: "Maximum image
+        // size: 16 cm x 9 cm".
+        {"ratio-as-cm", EdidBuilder().Manufacturer("ACR").ScreenCm(16, 9).NoDetailedTiming(), kRatioAsCm,
+         "SkitSchermo.ACR0000.00000000"},
+        // Centimetres written where millimetres belong (a 27-inch screen). edid-decode:
+        // "DTD 1: 1920x1080 ... (60 mm x 34 mm)", "Maximum image size: 60 cm x 34 cm".
+        {"image-in-cm",
+         EdidBuilder().Manufacturer("LGD").Product(0x05A4).ScreenCm(60, 34).DetailedTiming(60, 34),
+         kImageInCm, "SkitSchermo.LGD05A4.00000000"},
+        // A 15.6-inch laptop panel (344 x 194 mm) whose image size is written ten times
+        // too large. edid-decode: "DTD 1: ... (3440 mm x 1940 mm)", "Maximum image size:
+        // 34 cm x 19 cm".
+        {"ten-times",
+         EdidBuilder().Manufacturer("LGD").Product(0x05A4).ScreenCm(34, 19).DetailedTiming(3440, 1940),
+         kTenTimes, "SkitSchermo.LGD05A4.00000000"},
+    };
+    for (const auto& block : blocks) {
+        SCOPED_TRACE(block.dumpName);
+        EdidBuilder edid = block.edid;
+        EdidInfo info{};
+        ASSERT_TRUE(ParseEdid(edid.Finish(block.dumpName), 128, info));
+        EXPECT_STREQ(info.manufacturer, block.expected.manufacturer);
+        EXPECT_EQ(info.productCode, block.expected.productCode);
+        EXPECT_EQ(info.serialNumber, block.expected.serialNumber);
+        EXPECT_EQ(info.imageWidthMm, block.expected.imageWidthMm);
+        EXPECT_EQ(info.imageHeightMm, block.expected.imageHeightMm);
+        EXPECT_EQ(info.screenWidthCm, block.expected.screenWidthCm);
+        EXPECT_EQ(info.screenHeightCm, block.expected.screenHeightCm);
+        EXPECT_TRUE(MonitorOverrideName(info) == block.overrideName) << MonitorOverrideName(info).buffer;
+        EXPECT_TRUE(ParseEdid(edid.bytes, 256, info));
+    }
 }
 
 TEST(EdidParse, BrokenBlocksAreRefused) {
@@ -215,16 +237,6 @@ TEST(EdidParse, BrokenBlocksAreRefused) {
     EdidBuilder headless = GoodMonitor();
     headless.bytes[7] = 0xFF;
     EXPECT_FALSE(ParseEdid(headless.Finish("bad-header"), 128, info));
-}
-
-// edid-decode: "Manufacturer: ___", "Manufacturer name field contains garbage".
-TEST(EdidParse, LettersOutsideTheAlphabetShowAsQuestionMarks) {
-    EdidBuilder edid;
-    edid.bytes[8] = 0x7F; // 11111 11111 11111: code 31 three times
-    edid.bytes[9] = 0xFF;
-    EdidInfo info = Parsed(edid.Finish("odd-letters"));
-    EXPECT_STREQ(info.manufacturer, "???");
-    EXPECT_TRUE(MonitorOverrideName(info) == "SkitSchermo.???0000.00000000");
 }
 
 TEST(MonitorOverride, WellFormedSizes) {
@@ -285,185 +297,113 @@ MonitorFacts FactsFor(long width, long height, const EdidInfo* edid, const char*
     return MonitorFacts{100, -50, 100 + width, -50 + height, 0, edid, overrideText, 508, 286, 1920, 1080};
 }
 
-TEST(CalibrateMonitor, TheDetailedTimingSizeComesFirst) {
-    EdidBuilder edid = GoodMonitor();
-    EdidInfo info = Parsed(edid.Finish("good"));
-    MonitorSizeSource source;
-    MonitorArea area = CalibrateMonitor(FactsFor(1920, 1080, &info), source);
-    EXPECT_EQ(source, MonitorSizeSource::DetailedTiming);
-    EXPECT_EQ(area.left, 100);
-    EXPECT_EQ(area.top, -50);
-    EXPECT_EQ(area.right, 2020);
-    EXPECT_EQ(area.bottom, 1030);
-    EXPECT_DOUBLE_EQ(area.mmPerPixelX, 597.0 / 1920); // 0.3109 mm
-    EXPECT_DOUBLE_EQ(area.mmPerPixelY, 336.0 / 1080); // 0.3111 mm
-}
-
-// The monitor turned a quarter: the mode is 1080 x 1920 and the EDID's size is swapped.
-TEST(CalibrateMonitor, APortraitRotationSwapsTheSize) {
-    EdidBuilder edid = GoodMonitor();
-    EdidInfo info = Parsed(edid.Finish("good"));
-    for (int turns : {1, 3}) {
-        MonitorFacts facts = FactsFor(1080, 1920, &info);
-        facts.rotationQuarterTurns = turns;
-        MonitorSizeSource source;
-        MonitorArea area = CalibrateMonitor(facts, source);
-        EXPECT_EQ(source, MonitorSizeSource::DetailedTiming);
-        EXPECT_DOUBLE_EQ(area.mmPerPixelX, 336.0 / 1080);
-        EXPECT_DOUBLE_EQ(area.mmPerPixelY, 597.0 / 1920);
-    }
-    // Upside down is still landscape.
-    MonitorFacts flipped = FactsFor(1920, 1080, &info);
-    flipped.rotationQuarterTurns = 2;
-    EXPECT_DOUBLE_EQ(CalibrateMonitor(flipped).mmPerPixelX, 597.0 / 1920);
-    // A portrait mode said to be unrotated fits neither EDID size: the driver's figures.
-    MonitorSizeSource source;
-    MonitorArea area = CalibrateMonitor(FactsFor(1080, 1920, &info), source);
-    EXPECT_EQ(source, MonitorSizeSource::Fallback);
-    EXPECT_DOUBLE_EQ(area.mmPerPixelX, 508.0 / 1920);
-}
-
-// Image sizes outside the believable range: the basic block's centimetres serve.
-TEST(CalibrateMonitor, ImageSizesOutOfRangeFallToTheBasicBlock) {
+// Where a monitor's size comes from: the user's statement first, then the first detailed
+// timing's image size, then the basic block's centimetres, and the driver's figures
+// (508 / 1920 mm per pixel, FactsFor) when none is believable. Each case is a monitor at
+// (100, -50) of the given pixels and quarter turns, with the EDID (none where its
+// manufacturer is empty) and the user's text; kAny: that factor is not looked at.
+TEST(CalibrateMonitor, EachSourceServesInItsTurn) {
+    const double kAny = std::numeric_limits<double>::quiet_NaN();
+    const MonitorSizeSource Timing = MonitorSizeSource::DetailedTiming, Basic = MonitorSizeSource::BasicBlock,
+                            Driver = MonitorSizeSource::Fallback, User = MonitorSizeSource::Override;
+    // Sizes that TVs state whatever their real size (160 x 90 cm, 160 x 100 cm) are no
+    // size. A real 32-inch 16:9 screen is 698 x 393 mm, rounded to 70 x 39 cm; a 72-inch
+    // set's real 1594 x 897 mm is not the placeholder.
+    const EdidInfo tv{"SAM", 0x0F00, 1, 1600, 900, 160, 90}, tv1610{"SAM", 0x0F00, 1, 1600, 1000, 160, 100},
+        tvBasicOnly{"SAM", 0x0F00, 1, 0, 0, 160, 90}, tvRealBasic{"SAM", 0x0F00, 1, 1600, 900, 70, 39},
+        tvRealTiming{"SAM", 0x0F00, 1, 698, 393, 160, 90}, nearTv{"SAM", 0x0F00, 1, 1594, 897, 159, 90},
+        none{};
     const struct {
         const char* what;
-        int screenWidthCm, screenHeightCm, imageWidthMm, imageHeightMm;
-        double expectedMmPerPixelX, expectedMmPerPixelY;
+        const EdidInfo& edid;
+        long width, height;
+        int turns;
+        const char* overrideText;
+        MonitorSizeSource source;
+        double mmPerPixelX, mmPerPixelY;
     } cases[] = {
-        // Centimetres written where millimetres belong: a 27-inch image size of 60 x 34
-        // "mm" is below the range, so 60 x 34 cm serve. edid-decode: "DTD 1: 1920x1080 ...
-        // (60 mm x 34 mm)", "Maximum image size: 60 cm x 34 cm".
-        {"image-in-cm", 60, 34, 60, 34, 600.0 / 1920, 340.0 / 1080},
-        // A 15.6-inch laptop panel (344 x 194 mm) whose image size is written ten times too
-        // large, 3440 x 1940: above the range; 34 x 19 cm serve. edid-decode: "DTD 1: ...
-        // (3440 mm x 1940 mm)", "Maximum image size: 34 cm x 19 cm".
-        {"ten-times", 34, 19, 3440, 1940, 340.0 / 1920, 190.0 / 1080},
+        {"the detailed timing first", kGood, 1920, 1080, 0, nullptr, Timing, 597.0 / 1920, 336.0 / 1080},
+        // The monitor turned a quarter: the mode is 1080 x 1920 and the EDID's size is
+        // swapped. Upside down is still landscape. A portrait mode said to be unrotated
+        // fits neither EDID size.
+        {"portrait", kGood, 1080, 1920, 1, nullptr, Timing, 336.0 / 1080, 597.0 / 1920},
+        {"portrait the other way", kGood, 1080, 1920, 3, nullptr, Timing, 336.0 / 1080, 597.0 / 1920},
+        {"upside down", kGood, 1920, 1080, 2, nullptr, Timing, 597.0 / 1920, 336.0 / 1080},
+        {"portrait, unrotated", kGood, 1080, 1920, 0, nullptr, Driver, 508.0 / 1920, kAny},
+        // Image sizes outside the believable range: 60 x 34 "mm" below it, 3440 x 1940
+        // above it; the basic block's centimetres serve.
+        {"image in cm", kImageInCm, 1920, 1080, 0, nullptr, Basic, 600.0 / 1920, 340.0 / 1080},
+        {"ten times", kTenTimes, 1920, 1080, 0, nullptr, Basic, 340.0 / 1920, 190.0 / 1080},
+        // No size anywhere, and 16 x 9 "cm" (160 mm is below the range).
+        {"projector", kProjector, 1920, 1080, 0, nullptr, Driver, 508.0 / 1920, 286.0 / 1080},
+        {"ratio as cm", kRatioAsCm, 1920, 1080, 0, nullptr, Driver, kAny, kAny},
+        {"a 32-inch TV saying 160 x 90", tv, 1920, 1080, 0, nullptr, Driver, 508.0 / 1920, kAny},
+        {"16:10 placeholder", tv1610, 1920, 1200, 0, nullptr, Driver, 508.0 / 1920, kAny},
+        {"placeholder only in the basic block", tvBasicOnly, 1920, 1080, 0, nullptr, Driver, 508.0 / 1920,
+         kAny},
+        {"placeholder timing, real basic block", tvRealBasic, 1920, 1080, 0, nullptr, Basic, 700.0 / 1920,
+         kAny},
+        {"real timing, placeholder basic block", tvRealTiming, 1920, 1080, 0, nullptr, Timing, 698.0 / 1920,
+         kAny},
+        {"a size near it", nearTv, 1920, 1080, 0, nullptr, Timing, 1594.0 / 1920, kAny},
+        {"the placeholder in portrait", tv, 1080, 1920, 1, nullptr, Driver, kAny, kAny},
+        // The user's size comes before the EDID, turned to the mode's shape if written the
+        // other way round; the owner of a set that really is 1600 x 900 mm may state it,
+        // and so may the owner of a small portable monitor below the EDID range. 0.3125 is
+        // 600 / 1920 and 337.5 / 1080.
+        {"the user's size", kGood, 1920, 1080, 0, "600x337.5", User, 0.3125, 0.3125},
+        {"the user's size turned", kGood, 1920, 1080, 0, "337.5x600", User, 0.3125, kAny},
+        {"the user's placeholder", tv, 1920, 1080, 0, "1600x900", User, 1600.0 / 1920, kAny},
+        {"a portable monitor", none, 1920, 1080, 0, "155x87", User, 155.0 / 1920, kAny},
+        // Malformed or implausible (pixels twice as wide as high): the EDID's size serves.
+        {"malformed", kGood, 1920, 1080, 0, "597 by 336", Timing, kAny, kAny},
+        {"pixels twice as wide", kGood, 1920, 1080, 0, "600x168", Timing, kAny, kAny},
+        {"too small", kGood, 1920, 1080, 0, "5x3", Timing, kAny, kAny},
+        {"too large", kGood, 1920, 1080, 0, "20000x11250", Timing, kAny, kAny},
     };
     for (const auto& c : cases) {
-        EdidBuilder edid;
-        edid.Manufacturer("LGD").Product(0x05A4).ScreenCm(c.screenWidthCm, c.screenHeightCm);
-        edid.DetailedTiming(c.imageWidthMm, c.imageHeightMm);
-        EdidInfo info = Parsed(edid.Finish(c.what));
-        EXPECT_EQ(info.imageWidthMm, c.imageWidthMm) << c.what;
+        SCOPED_TRACE(c.what);
+        MonitorFacts facts =
+            FactsFor(c.width, c.height, c.edid.manufacturer[0] != '\0' ? &c.edid : nullptr, c.overrideText);
+        facts.rotationQuarterTurns = c.turns;
         MonitorSizeSource source;
-        MonitorArea area = CalibrateMonitor(FactsFor(1920, 1080, &info), source);
-        EXPECT_EQ(source, MonitorSizeSource::BasicBlock) << c.what;
-        EXPECT_DOUBLE_EQ(area.mmPerPixelX, c.expectedMmPerPixelX) << c.what;
-        EXPECT_DOUBLE_EQ(area.mmPerPixelY, c.expectedMmPerPixelY) << c.what;
+        MonitorArea area = CalibrateMonitor(facts, source);
+        EXPECT_EQ(source, c.source);
+        EXPECT_EQ(area.left, 100);
+        EXPECT_EQ(area.top, -50);
+        EXPECT_EQ(area.right, 100 + c.width);
+        EXPECT_EQ(area.bottom, -50 + c.height);
+        if (!std::isnan(c.mmPerPixelX)) {
+            EXPECT_DOUBLE_EQ(area.mmPerPixelX, c.mmPerPixelX);
+            // The same from the call that does not report the source.
+            EXPECT_DOUBLE_EQ(CalibrateMonitor(facts).mmPerPixelX, c.mmPerPixelX);
+        }
+        if (!std::isnan(c.mmPerPixelY)) {
+            EXPECT_DOUBLE_EQ(area.mmPerPixelY, c.mmPerPixelY);
+        }
     }
 }
 
-// A projector: no size anywhere. edid-decode: "Image size is variable", and DTD 1 without
-// an image size. And a block that gives an aspect ratio as if it were centimetres (16 x 9):
-// 160 mm is below the range. Both fall back to the driver's figures, 508 / 1920 mm.
-TEST(CalibrateMonitor, NoBelievableSizeFallsBackToTheDriver) {
-    EdidBuilder projector;
-    projector.Manufacturer("EPS").ScreenCm(0, 0).DetailedTiming(0, 0);
-    EdidInfo info = Parsed(projector.Finish("projector"));
-    MonitorSizeSource source;
-    MonitorArea area = CalibrateMonitor(FactsFor(1920, 1080, &info), source);
-    EXPECT_EQ(source, MonitorSizeSource::Fallback);
-    EXPECT_DOUBLE_EQ(area.mmPerPixelX, 508.0 / 1920);
-    EXPECT_DOUBLE_EQ(area.mmPerPixelY, 286.0 / 1080);
-
-    // edid-decode: "Maximum image size: 16 cm x 9 cm".
-    EdidBuilder ratio;
-    ratio.Manufacturer("ACR").ScreenCm(16, 9).NoDetailedTiming();
-    info = Parsed(ratio.Finish("ratio-as-cm"));
-    CalibrateMonitor(FactsFor(1920, 1080, &info), source);
-    EXPECT_EQ(source, MonitorSizeSource::Fallback);
-
-    // No EDID at all, and a driver that reports nothing: that monitor counts nothing.
+// No EDID at all, and a driver that reports nothing: that monitor counts nothing. A
+// monitor rectangle as wide as the 32-bit coordinates allow: no overflow, and no size
+// fits it, so the driver's figures serve.
+TEST(CalibrateMonitor, ExtremeRectanglesStayDefined) {
     MonitorFacts blind = FactsFor(1920, 1080, nullptr);
     blind.fallbackWidthMm = 0;
     blind.fallbackHeightPixels = 0;
-    area = CalibrateMonitor(blind, source);
+    MonitorSizeSource source;
+    MonitorArea area = CalibrateMonitor(blind, source);
     EXPECT_EQ(source, MonitorSizeSource::Fallback);
     EXPECT_EQ(area.mmPerPixelX, 0);
     EXPECT_EQ(area.mmPerPixelY, 0);
-}
 
-// Sizes that TVs state whatever their real size (160 x 90 cm, 160 x 100 cm) are no size:
-// the next source serves. The driver's figures are 508 / 1920 mm per pixel (FactsFor).
-TEST(CalibrateMonitor, PlaceholderSizesAreNoSize) {
-    struct Case {
-        const char* what;
-        int imageWidthMm, imageHeightMm, screenWidthCm, screenHeightCm;
-        long widthPixels, heightPixels;
-        MonitorSizeSource expectedSource;
-        double expectedMmPerPixelX;
-    };
-    const Case kCases[] = {
-        {"a 32-inch TV saying 160 x 90 everywhere", 1600, 900, 160, 90, 1920, 1080,
-         MonitorSizeSource::Fallback, 508.0 / 1920},
-        {"16:10 placeholder", 1600, 1000, 160, 100, 1920, 1200, MonitorSizeSource::Fallback, 508.0 / 1920},
-        {"placeholder only in the basic block", 0, 0, 160, 90, 1920, 1080, MonitorSizeSource::Fallback,
-         508.0 / 1920},
-        // A real 32-inch 16:9 screen is 698 x 393 mm; its basic block rounds it to 70 x 39 cm.
-        {"placeholder timing, real basic block", 1600, 900, 70, 39, 1920, 1080, MonitorSizeSource::BasicBlock,
-         700.0 / 1920},
-        {"real timing, placeholder basic block", 698, 393, 160, 90, 1920, 1080,
-         MonitorSizeSource::DetailedTiming, 698.0 / 1920},
-        // A 72-inch set's real 1594 x 897 mm is not the placeholder.
-        {"a size near it", 1594, 897, 159, 90, 1920, 1080, MonitorSizeSource::DetailedTiming, 1594.0 / 1920},
-    };
-    for (const Case& test : kCases) {
-        EdidInfo info{
-            "SAM", 0x0F00, 1, test.imageWidthMm, test.imageHeightMm, test.screenWidthCm, test.screenHeightCm};
-        MonitorSizeSource source;
-        MonitorArea area = CalibrateMonitor(FactsFor(test.widthPixels, test.heightPixels, &info), source);
-        EXPECT_EQ(source, test.expectedSource) << test.what;
-        EXPECT_DOUBLE_EQ(area.mmPerPixelX, test.expectedMmPerPixelX) << test.what;
-    }
-    // Turned to portrait, the placeholder is still one.
-    EdidInfo tv{"SAM", 0x0F00, 1, 1600, 900, 160, 90};
-    MonitorFacts portrait = FactsFor(1080, 1920, &tv);
-    portrait.rotationQuarterTurns = 1;
-    MonitorSizeSource source;
-    CalibrateMonitor(portrait, source);
-    EXPECT_EQ(source, MonitorSizeSource::Fallback);
-    // The user may state that size: the owner of a set that really is 1600 x 900 mm.
-    EXPECT_DOUBLE_EQ(CalibrateMonitor(FactsFor(1920, 1080, &tv, "1600x900"), source).mmPerPixelX,
-                     1600.0 / 1920);
-    EXPECT_EQ(source, MonitorSizeSource::Override);
-}
-
-// A monitor rectangle as wide as the 32-bit coordinates allow: no overflow, and no size
-// fits it, so the driver's figures serve.
-TEST(CalibrateMonitor, ExtremeRectanglesStayDefined) {
-    EdidBuilder edid = GoodMonitor();
-    EdidInfo info = Parsed(edid.Finish("good"));
-    MonitorFacts facts = FactsFor(1920, 1080, &info, "597x336");
+    MonitorFacts facts = FactsFor(1920, 1080, &kGood, "597x336");
     facts.left = std::numeric_limits<int>::min();
     facts.right = std::numeric_limits<int>::max();
-    MonitorSizeSource source;
-    MonitorArea area = CalibrateMonitor(facts, source);
+    area = CalibrateMonitor(facts, source);
     EXPECT_EQ(source, MonitorSizeSource::Fallback);
     EXPECT_EQ(area.left, std::numeric_limits<int>::min());
     EXPECT_DOUBLE_EQ(area.mmPerPixelX, 508.0 / 1920);
-}
-
-TEST(CalibrateMonitor, TheUsersSizeComesBeforeTheEdid) {
-    EdidBuilder edid = GoodMonitor();
-    EdidInfo info = Parsed(edid.Finish("good"));
-    MonitorSizeSource source;
-    MonitorArea area = CalibrateMonitor(FactsFor(1920, 1080, &info, "600x337.5"), source);
-    EXPECT_EQ(source, MonitorSizeSource::Override);
-    EXPECT_DOUBLE_EQ(area.mmPerPixelX, 0.3125); // 600 / 1920
-    EXPECT_DOUBLE_EQ(area.mmPerPixelY, 0.3125); // 337.5 / 1080
-    // Written the other way round, it is turned to the mode's shape.
-    area = CalibrateMonitor(FactsFor(1920, 1080, &info, "337.5x600"), source);
-    EXPECT_EQ(source, MonitorSizeSource::Override);
-    EXPECT_DOUBLE_EQ(area.mmPerPixelX, 0.3125);
-    // A small portable monitor below the EDID range is still the user's to state.
-    area = CalibrateMonitor(FactsFor(1920, 1080, nullptr, "155x87"), source);
-    EXPECT_EQ(source, MonitorSizeSource::Override);
-    EXPECT_DOUBLE_EQ(area.mmPerPixelX, 155.0 / 1920);
-    // Malformed or implausible (pixels twice as wide as high): the EDID's size serves.
-    for (const char* ignored : {"597 by 336", "600x168", "5x3", "20000x11250"}) {
-        CalibrateMonitor(FactsFor(1920, 1080, &info, ignored), source);
-        EXPECT_EQ(source, MonitorSizeSource::DetailedTiming) << ignored;
-    }
 }
 
 } // namespace

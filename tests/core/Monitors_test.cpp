@@ -11,14 +11,18 @@
 
 namespace {
 
+MonitorLayout LayoutOf(std::initializer_list<MonitorArea> monitors) {
+    MonitorLayout layout;
+    for (const MonitorArea& area : monitors) {
+        layout.monitors[layout.count++] = area;
+    }
+    return layout;
+}
+
 class MonitorsTest : public ::testing::Test {
 protected:
     void Use(std::initializer_list<MonitorArea> monitors) {
-        MonitorLayout layout;
-        for (const MonitorArea& area : monitors) {
-            layout.monitors[layout.count++] = area;
-        }
-        SetMonitorLayout(state, layout);
+        SetMonitorLayout(state, LayoutOf(monitors));
         StartMeasuring(state, 1000);
     }
 
@@ -46,61 +50,63 @@ protected:
 const MonitorArea kPrimary{0, 0, 1920, 1080, 0.25, 0.25};
 const MonitorArea kRightOfPrimary{1920, 0, 3200, 1024, 0.5, 0.5};
 
+// Where a point is taken: a point on a monitor stays where it is; one outside every
+// monitor goes to the nearest pixel; on a tie the previous point's monitor (the favoured
+// one) wins; a favoured index the table does not have is harmless; without monitors
+// there is no place. Farther than an event's movement (32 pixels) from every monitor is
+// beyond reach: the point is still taken to the nearest pixel, and the step tells it
+// (-1: not looked at).
 TEST_F(MonitorsTest, APointOnAMonitorStaysWhereItIs) {
-    Use({kPrimary, kRightOfPrimary});
-    PixelPoint point{2500, 600};
-    EXPECT_EQ(TakeToMonitor(state.layout, 0, point), 1);
-    EXPECT_EQ(point.x, 2500);
-    EXPECT_EQ(point.y, 600);
-    PixelPoint corner{0, 0};
-    EXPECT_EQ(TakeToMonitor(state.layout, 1, corner), 0);
-    PixelPoint lastPixel{3199, 1023};
-    EXPECT_EQ(TakeToMonitor(state.layout, 0, lastPixel), 1);
-}
-
-TEST_F(MonitorsTest, APointOutsideEveryMonitorGoesToTheNearestPixel) {
-    Use({kPrimary, kRightOfPrimary});
-    // Below the right monitor: 27 pixels from its bottom row (1023), 581 right of the
-    // primary's last column (1919).
-    PixelPoint below{2500, 1050};
-    EXPECT_EQ(TakeToMonitor(state.layout, 0, below), 1);
-    EXPECT_EQ(below.x, 2500);
-    EXPECT_EQ(below.y, 1023);
-    // Beyond the left edge and beyond a corner: (3220, -20) is 21 columns right of 3199
-    // and 20 rows above row 0, 29 pixels from the corner pixel.
-    PixelPoint left{-30, 500};
-    EXPECT_EQ(TakeToMonitor(state.layout, 1, left), 0);
-    EXPECT_EQ(left.x, 0);
-    EXPECT_EQ(left.y, 500);
-    PixelPoint beyondCorner{3220, -20};
-    EXPECT_EQ(TakeToMonitor(state.layout, 0, beyondCorner), 1);
-    EXPECT_EQ(beyondCorner.x, 3199);
-    EXPECT_EQ(beyondCorner.y, 0);
-}
-
-// Farther than an event's movement (32 pixels) from every monitor is beyond reach: the
-// point is still taken to the nearest pixel, and the step tells it.
-TEST_F(MonitorsTest, APointFarFromEveryMonitorIsBeyondReach) {
-    Use({kPrimary, kRightOfPrimary});
+    const MonitorLayout two = LayoutOf({kPrimary, kRightOfPrimary}), none;
+    const MonitorLayout aboveLeft = LayoutOf({kPrimary, MonitorArea{-1280, -1024, 0, 0, 0.3, 0.3}});
     const struct {
-        PixelPoint point;
-        long expectedX, expectedY;
-        bool beyondReach;
-    } kCases[] = {
-        {{2500, 600}, 2500, 600, false}, // on the monitor
-        {{3231, 500}, 3199, 500, false}, // 32 columns right of the last one (3199)
-        {{3232, 500}, 3199, 500, true},  // 33
-        {{3223, -24}, 3199, 0, true},    // 24 columns and 24 rows off the corner: 33.9 pixels
-        {{std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}, 3199, 0, true}, // no overflow
+        const MonitorLayout& layout;
+        int favoured;
+        long x, y;
+        int monitor;
+        long takenX, takenY;
+        int beyondReach;
+    } cases[] = {
+        {two, 0, 2500, 600, 1, 2500, 600, 0},
+        {two, 1, 0, 0, 0, 0, 0, 0},
+        {two, 0, 3199, 1023, 1, 3199, 1023, 0},
+        // Below the right monitor: 27 pixels from its bottom row (1023), 581 right of the
+        // primary's last column (1919).
+        {two, 0, 2500, 1050, 1, 2500, 1023, 0},
+        // Beyond the left edge and beyond a corner: (3220, -20) is 21 columns right of 3199
+        // and 20 rows above row 0, 29 pixels from the corner pixel.
+        {two, 1, -30, 500, 0, 0, 500, 0},
+        {two, 0, 3220, -20, 1, 3199, 0, 0},
+        // (1922, 1026) is 3 pixels right of the primary's column 1919 and 3 below the right
+        // monitor's row 1023: as near to one as to the other.
+        {two, 1, 1922, 1026, 1, 1922, 1023, 0},
+        {two, 0, 1922, 1026, 0, 1919, 1026, 0},
+        {two, 7, 100, 100, 0, 100, 100, 0},
+        {two, -1, 100, 100, 0, 100, 100, 0},
+        {none, 0, 5, 6, -1, 5, 6, -1},
+        // Monitors left of and above the primary have negative coordinates. Below that one
+        // and left of the primary is no monitor: (-30, 20) is 21 rows from the upper one's
+        // last row (-1) and 30 columns from the primary's first: the upper one.
+        {aboveLeft, 0, -30, 20, 1, -30, -1, 0},
+        // 32 columns right of the last one (3199), then 33; 24 columns and 24 rows off the
+        // corner: 33.9 pixels; and no overflow.
+        {two, 0, 3231, 500, 1, 3199, 500, 0},
+        {two, 0, 3232, 500, 1, 3199, 500, 1},
+        {two, 0, 3223, -24, 1, 3199, 0, 1},
+        {two, 0, std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), 1, 3199, 0, 1},
     };
-    for (const auto& test : kCases) {
-        PixelPoint point = test.point;
-        bool beyondReach = !test.beyondReach;
-        EXPECT_EQ(TakeToMonitor(state.layout, 0, point, &beyondReach), 1)
-            << test.point.x << ", " << test.point.y;
-        EXPECT_EQ(beyondReach, test.beyondReach) << test.point.x << ", " << test.point.y;
-        EXPECT_EQ(point.x, test.expectedX);
-        EXPECT_EQ(point.y, test.expectedY);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.x << ", " << c.y);
+        PixelPoint point{c.x, c.y}, reporting{c.x, c.y};
+        bool beyondReach = c.beyondReach != 1;
+        EXPECT_EQ(TakeToMonitor(c.layout, c.favoured, point), c.monitor);
+        EXPECT_EQ(TakeToMonitor(c.layout, c.favoured, reporting, &beyondReach), c.monitor);
+        EXPECT_EQ(point.x, c.takenX);
+        EXPECT_EQ(point.y, c.takenY);
+        EXPECT_TRUE(reporting.x == c.takenX && reporting.y == c.takenY);
+        if (c.beyondReach >= 0) {
+            EXPECT_EQ(beyondReach, c.beyondReach == 1);
+        }
     }
 }
 
@@ -139,32 +145,6 @@ TEST_F(MonitorsTest, MovesBeyondReachOfEveryMonitorStartAfresh) {
     }
 }
 
-TEST_F(MonitorsTest, OnATieThePreviousPointsMonitorWins) {
-    Use({kPrimary, kRightOfPrimary});
-    // (1922, 1026) is 3 pixels right of the primary's column 1919 and 3 below the right
-    // monitor's row 1023: as near to one as to the other.
-    PixelPoint point{1922, 1026};
-    EXPECT_EQ(TakeToMonitor(state.layout, 1, point), 1);
-    EXPECT_EQ(point.x, 1922);
-    EXPECT_EQ(point.y, 1023);
-    point = PixelPoint{1922, 1026};
-    EXPECT_EQ(TakeToMonitor(state.layout, 0, point), 0);
-    EXPECT_EQ(point.x, 1919);
-    EXPECT_EQ(point.y, 1026);
-    // A favoured index the table does not have is harmless.
-    point = PixelPoint{100, 100};
-    EXPECT_EQ(TakeToMonitor(state.layout, 7, point), 0);
-    EXPECT_EQ(TakeToMonitor(state.layout, -1, point), 0);
-}
-
-TEST_F(MonitorsTest, NoMonitorNoPlace) {
-    MonitorLayout empty;
-    PixelPoint point{5, 6};
-    EXPECT_EQ(TakeToMonitor(empty, 0, point), -1);
-    EXPECT_EQ(point.x, 5);
-    EXPECT_EQ(point.y, 6);
-}
-
 // An L-shaped desktop: a wide monitor on top, a narrower one below its left part. Below
 // the wide one's right part is a corner where no monitor is; the pointer pushed down
 // against that edge stays on the edge and adds nothing.
@@ -189,58 +169,60 @@ TEST_F(MonitorsTest, PushingIntoTheDeadCornerOfAnLShapedLayoutAddsNothing) {
     EXPECT_DOUBLE_EQ(state.distanceCm, 2.5 + 15.0 + 5.0);
 }
 
+// What a move adds, in millimetres, each part at the factors of the monitor it crosses.
 TEST_F(MonitorsTest, AMoveAcrossTwoMonitorsCountsEachPartAtItsOwnFactors) {
-    Use({kPrimary, kRightOfPrimary});
-    // Straight right from column 1820 to 2020: 100 pixels on the primary (to its edge at
-    // 1920) at 0.25 mm, 100 on the right monitor at 0.5 mm: 25 + 50 = 75 mm.
-    EXPECT_DOUBLE_EQ(MovedMm(1820, 500, 2020, 500), 75.0);
-    EXPECT_DOUBLE_EQ(MovedMm(2020, 500, 1820, 500), 75.0);
-    // A diagonal of (80, 60) pixels, 100 long, from (1880, 400): it reaches column 1920
-    // halfway. 50 pixels at 0.25 mm and 50 at 0.5 mm: 12.5 + 25 = 37.5 mm.
-    EXPECT_DOUBLE_EQ(MovedMm(1880, 400, 1960, 460), 37.5);
-    // Across the shared edge by one pixel: the pixel left of the edge is the primary's.
-    EXPECT_DOUBLE_EQ(MovedMm(1919, 500, 1920, 500), 0.25);
-}
-
-TEST_F(MonitorsTest, DifferentFactorsAcrossAndDownOnTheSecondMonitor) {
-    Use({kPrimary, MonitorArea{1920, 0, 3840, 1080, 0.125, 0.4}});
-    // The same diagonal: on the primary 50 pixels at 0.25 mm = 12.5 mm; on the second
-    // (40, 30) pixels at (0.125, 0.4) mm = (5, 12) mm, 13 mm long. 25.5 mm.
-    EXPECT_DOUBLE_EQ(MovedMm(1880, 400, 1960, 460), 25.5);
-}
-
-TEST_F(MonitorsTest, AGapBetweenMonitorsIsNotCounted) {
-    Use({kPrimary, MonitorArea{2000, 0, 3920, 1080, 0.5, 0.5}});
-    // 20 pixels to the primary's edge at 0.25 mm, 80 pixels of gap, 20 pixels on the other
-    // monitor at 0.5 mm: 5 + 10 = 15 mm.
-    EXPECT_DOUBLE_EQ(MovedMm(1900, 500, 2020, 500), 15.0);
-    // A point in the gap goes to the nearer monitor: 1950 is 31 columns from 1919 and 50
-    // from 2000. 1919 - 1900 = 19 pixels at 0.25 mm.
-    EXPECT_DOUBLE_EQ(MovedMm(1900, 500, 1950, 500), 4.75);
-}
-
-TEST_F(MonitorsTest, OverlappingMonitorsCountTheOverlapOnce) {
-    Use({MonitorArea{0, 0, 1000, 1000, 0.25, 0.25}, MonitorArea{500, 0, 1500, 1000, 0.5, 0.5}});
-    // From (100, 10), on the first only, to (1200, 10), on the second only: the second
-    // starts at column 500. 400 pixels at 0.25 mm and 700 at 0.5 mm: 100 + 350 = 450 mm.
-    EXPECT_DOUBLE_EQ(MovedMm(100, 10, 1200, 10), 450.0);
-}
-
-// Monitors left of and above the primary have negative coordinates and count like any.
-TEST_F(MonitorsTest, NegativeCoordinatesAreOrdinary) {
-    const MonitorArea aboveLeft{-1280, -1024, 0, 0, 0.3, 0.3};
-    Use({kPrimary, aboveLeft});
-    // Within it: (300, 400) pixels, 500 long, at 0.3 mm: 150 mm.
-    EXPECT_DOUBLE_EQ(MovedMm(-1000, -500, -700, -100), 150.0);
-    // From (-100, -100) to (100, 100): it touches the primary's corner (0, 0) halfway.
-    // 100·√2 pixels at 0.3 mm and 100·√2 at 0.25 mm: 55·√2 mm.
-    EXPECT_NEAR(MovedMm(-100, -100, 100, 100), 55.0 * std::sqrt(2.0), 1e-9);
-    // Below that monitor and left of the primary is no monitor: (-30, 20) is 21 rows from
-    // the upper one's last row (-1) and 30 columns from the primary's first: upper one.
-    PixelPoint point{-30, 20};
-    EXPECT_EQ(TakeToMonitor(state.layout, 0, point), 1);
-    EXPECT_EQ(point.x, -30);
-    EXPECT_EQ(point.y, -1);
+    const MonitorLayout two = LayoutOf({kPrimary, kRightOfPrimary});
+    const MonitorLayout unequal = LayoutOf({kPrimary, MonitorArea{1920, 0, 3840, 1080, 0.125, 0.4}});
+    const MonitorLayout gap = LayoutOf({kPrimary, MonitorArea{2000, 0, 3920, 1080, 0.5, 0.5}});
+    const MonitorLayout overlap =
+        LayoutOf({MonitorArea{0, 0, 1000, 1000, 0.25, 0.25}, MonitorArea{500, 0, 1500, 1000, 0.5, 0.5}});
+    const MonitorLayout aboveLeft = LayoutOf({kPrimary, MonitorArea{-1280, -1024, 0, 0, 0.3, 0.3}});
+    const struct {
+        const MonitorLayout& layout;
+        long fromX, fromY, toX, toY;
+        double mm;
+        double within = 0; // 0: as near as a double allows
+    } moves[] = {
+        // Straight right from column 1820 to 2020: 100 pixels on the primary (to its edge at
+        // 1920) at 0.25 mm, 100 on the right monitor at 0.5 mm: 25 + 50 = 75 mm; and back.
+        {two, 1820, 500, 2020, 500, 75.0},
+        {two, 2020, 500, 1820, 500, 75.0},
+        // A diagonal of (80, 60) pixels, 100 long, from (1880, 400): it reaches column 1920
+        // halfway. 50 pixels at 0.25 mm and 50 at 0.5 mm: 12.5 + 25 = 37.5 mm.
+        {two, 1880, 400, 1960, 460, 37.5},
+        // Across the shared edge by one pixel: the pixel left of the edge is the primary's.
+        {two, 1919, 500, 1920, 500, 0.25},
+        // The same diagonal where the second monitor's factors differ across and down: on
+        // the primary 12.5 mm; on the second (40, 30) pixels at (0.125, 0.4) mm = (5, 12)
+        // mm, 13 mm long. 25.5 mm.
+        {unequal, 1880, 400, 1960, 460, 25.5},
+        // A gap between monitors is not counted: 20 pixels to the primary's edge at 0.25 mm,
+        // 80 pixels of gap, 20 pixels on the other monitor at 0.5 mm: 5 + 10 = 15 mm. A
+        // point in the gap goes to the nearer monitor: 1950 is 31 columns from 1919 and 50
+        // from 2000. 1919 - 1900 = 19 pixels at 0.25 mm.
+        {gap, 1900, 500, 2020, 500, 15.0},
+        {gap, 1900, 500, 1950, 500, 4.75},
+        // Overlapping monitors count the overlap once. From (100, 10), on the first only, to
+        // (1200, 10), on the second only: the second starts at column 500. 400 pixels at
+        // 0.25 mm and 700 at 0.5 mm: 100 + 350 = 450 mm.
+        {overlap, 100, 10, 1200, 10, 450.0},
+        // Negative coordinates are ordinary. Within the monitor above and left: (300, 400)
+        // pixels, 500 long, at 0.3 mm: 150 mm. From (-100, -100) to (100, 100): it touches
+        // the primary's corner (0, 0) halfway. 100·√2 pixels at 0.3 mm and 100·√2 at
+        // 0.25 mm: 55·√2 mm.
+        {aboveLeft, -1000, -500, -700, -100, 150.0},
+        {aboveLeft, -100, -100, 100, 100, 55.0 * std::sqrt(2.0), 1e-9},
+    };
+    for (const auto& move : moves) {
+        SetMonitorLayout(state, move.layout);
+        StartMeasuring(state, now);
+        const double moved = MovedMm(move.fromX, move.fromY, move.toX, move.toY);
+        if (move.within == 0) {
+            EXPECT_DOUBLE_EQ(moved, move.mm) << move.fromX << ", " << move.fromY;
+        } else {
+            EXPECT_NEAR(moved, move.mm, move.within) << move.fromX << ", " << move.fromY;
+        }
+    }
 }
 
 TEST_F(MonitorsTest, TheFirstMoveAfterANewLayoutOnlyRecords) {
@@ -250,10 +232,7 @@ TEST_F(MonitorsTest, TheFirstMoveAfterANewLayoutOnlyRecords) {
     EXPECT_DOUBLE_EQ(state.distanceCm, 2.5);
     // The resolution changes: 0.5 mm per pixel now. The next position is not measured from
     // one taken in the old layout.
-    MonitorLayout halved;
-    halved.count = 1;
-    halved.monitors[0] = MonitorArea{0, 0, 960, 540, 0.5, 0.5};
-    SetMonitorLayout(state, halved);
+    SetMonitorLayout(state, LayoutOf({MonitorArea{0, 0, 960, 540, 0.5, 0.5}}));
     EXPECT_FALSE(state.hasPrevious);
     EXPECT_TRUE(Move(900, 500));
     EXPECT_DOUBLE_EQ(state.distanceCm, 2.5);

@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <ctime>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -11,21 +14,12 @@ constexpr unsigned kKeyDown = 0x0100;    // WM_KEYDOWN
 constexpr unsigned kLeftButton = 0x0201; // WM_LBUTTONDOWN
 constexpr unsigned kMouseWheel = 0x020A; // WM_MOUSEWHEEL
 
-void ExpectSameState(const OdometerState& expected, const OdometerState& actual) {
-    EXPECT_EQ(expected.distanceCm, actual.distanceCm);
-    EXPECT_EQ(expected.layout.count, actual.layout.count);
-    EXPECT_EQ(expected.maxSpeed, actual.maxSpeed);
-    EXPECT_EQ(expected.currentSpeed, actual.currentSpeed);
-    EXPECT_EQ(expected.averageSpeed, actual.averageSpeed);
-    EXPECT_EQ(expected.hasPrevious, actual.hasPrevious);
-    EXPECT_EQ(expected.lastPosition.x, actual.lastPosition.x);
-    EXPECT_EQ(expected.lastPosition.y, actual.lastPosition.y);
-    EXPECT_EQ(expected.lastMonitor, actual.lastMonitor);
-    EXPECT_EQ(expected.refDistanceCm, actual.refDistanceCm);
-    EXPECT_EQ(expected.startTicks, actual.startTicks);
-    EXPECT_EQ(expected.startDistanceCm, actual.startDistanceCm);
-    EXPECT_EQ(expected.refTicks, actual.refTicks);
-    EXPECT_EQ(expected.movedSinceTick, actual.movedSinceTick);
+// Every figure a skipped event must leave as it was.
+auto Figures(const OdometerState& state) {
+    return std::make_tuple(state.distanceCm, state.layout.count, state.maxSpeed, state.currentSpeed,
+                           state.averageSpeed, state.hasPrevious, state.lastPosition.x, state.lastPosition.y,
+                           state.lastMonitor, state.refDistanceCm, state.startTicks, state.startDistanceCm,
+                           state.refTicks, state.movedSinceTick);
 }
 
 // A screen of 320 x 240 mm at 1280 x 960 pixels: 0.25 mm per pixel both ways.
@@ -36,9 +30,18 @@ protected:
         StartMeasuring(state, 1000);
     }
 
-    bool Move(long x, long y, TickCount now) {
-        PixelPoint point{x, y};
+    bool Move(long x, long y, TickCount when) {
+        at = PixelPoint{x, y};
+        now = when;
+        PixelPoint point = at;
         return MeasurePointerEvent(state, window, kHookActionCode, kMouseMoveMessage, &point, now);
+    }
+
+    // From the last move on: `moves` more, each dx pixels to the right and dt ms later.
+    void MoveOn(int moves, long dx, TickCount dt) {
+        for (int move = 0; move < moves; ++move) {
+            Move(at.x + dx, at.y, now + dt);
+        }
     }
 
     // A full window of samples of 2 cm in 100 ms.
@@ -52,6 +55,8 @@ protected:
 
     OdometerState state;
     SpeedSampleWindow window;
+    PixelPoint at{0, 0};
+    TickCount now = 0;
 };
 
 TEST_F(OdometerTest, CalibrationFromTheScreenSize) {
@@ -81,40 +86,34 @@ TEST_F(OdometerTest, CalibrationWithoutAResolutionCountsNothing) {
     EXPECT_EQ(blind.distanceCm, 0);
 }
 
+// Paths of moves 10 ms apart, and the distance after each: the worked example, a hundred
+// pixels across, and the top-left pixel, where people fling the pointer, as an ordinary
+// position (moves to it and away from it count, a first move onto it is recorded; 40
+// pixels at 0.25 mm are 1 cm). A first move only records the position.
 TEST_F(OdometerTest, WorkedExampleDistance) {
-    EXPECT_TRUE(Move(100, 100, 1010)); // first move: only recorded
-    EXPECT_EQ(state.distanceCm, 0);
-    EXPECT_TRUE(state.hasPrevious);
-    EXPECT_EQ(state.lastPosition.x, 100);
-    EXPECT_EQ(state.lastPosition.y, 100);
-    Move(400, 500, 1020);
-    EXPECT_EQ(state.distanceCm, 12.5);
-}
-
-TEST_F(OdometerTest, HorizontalMoveOfAHundredPixels) {
-    Move(200, 300, 1010);
-    Move(300, 300, 1020);
-    EXPECT_EQ(state.distanceCm, 2.5);
-}
-
-// The top-left pixel, where people fling the pointer, is an ordinary position: moves to
-// it and away from it both count (40 pixels at 0.25 mm are 1 cm).
-TEST_F(OdometerTest, TopLeftPixelIsAnOrdinaryPosition) {
-    Move(40, 0, 1010);
-    Move(0, 0, 1020);
-    EXPECT_EQ(state.distanceCm, 1.0);
-    Move(40, 0, 1030);
-    EXPECT_EQ(state.distanceCm, 2.0);
-    Move(80, 0, 1040);
-    EXPECT_EQ(state.distanceCm, 3.0);
-}
-
-TEST_F(OdometerTest, AFirstMoveOnTheTopLeftPixelIsRecorded) {
-    Move(0, 0, 1010); // only recorded: the first move after start
-    EXPECT_EQ(state.distanceCm, 0);
-    EXPECT_TRUE(state.hasPrevious);
-    Move(0, 40, 1020);
-    EXPECT_EQ(state.distanceCm, 1.0);
+    struct Step {
+        long x, y;
+        double distanceCm;
+    };
+    const std::vector<Step> paths[] = {
+        {{100, 100, 0}, {400, 500, 12.5}},
+        {{200, 300, 0}, {300, 300, 2.5}},
+        {{40, 0, 0}, {0, 0, 1.0}, {40, 0, 2.0}, {80, 0, 3.0}},
+        {{0, 0, 0}, {0, 40, 1.0}},
+    };
+    for (const auto& path : paths) {
+        state = OdometerState();
+        window = SpeedSampleWindow();
+        SetUp();
+        TickCount when = 1000;
+        for (const Step& step : path) {
+            EXPECT_TRUE(Move(step.x, step.y, when += 10));
+            EXPECT_EQ(state.distanceCm, step.distanceCm) << step.x << "," << step.y;
+            EXPECT_TRUE(state.hasPrevious);
+            EXPECT_EQ(state.lastPosition.x, step.x);
+            EXPECT_EQ(state.lastPosition.y, step.y);
+        }
+    }
 }
 
 TEST_F(OdometerTest, StandingStillAddsNothingAndIsIdle) {
@@ -134,12 +133,13 @@ TEST_F(OdometerTest, OtherEventsArePassedOverUntouched) {
     state.movedSinceTick = 0;
     OdometerState before = state;
     PixelPoint elsewhere{900, 900};
-    EXPECT_FALSE(MeasurePointerEvent(state, window, kHookActionCode, kKeyDown, &elsewhere, 1100));
-    EXPECT_FALSE(MeasurePointerEvent(state, window, kHookActionCode, kLeftButton, &elsewhere, 1100));
-    EXPECT_FALSE(MeasurePointerEvent(state, window, kHookActionCode, kMouseWheel, &elsewhere, 1100));
-    EXPECT_FALSE(
-        MeasurePointerEvent(state, window, 3 /* HC_NOREMOVE */, kMouseMoveMessage, &elsewhere, 1100));
-    ExpectSameState(before, state);
+    const int kNoRemove = 3; // HC_NOREMOVE
+    for (auto event :
+         {std::make_pair(kHookActionCode, kKeyDown), std::make_pair(kHookActionCode, kLeftButton),
+          std::make_pair(kHookActionCode, kMouseWheel), std::make_pair(kNoRemove, kMouseMoveMessage)}) {
+        EXPECT_FALSE(MeasurePointerEvent(state, window, event.first, event.second, &elsewhere, 1100));
+    }
+    EXPECT_EQ(Figures(state), Figures(before));
     EXPECT_EQ(window.sampleCount, 0);
 }
 
@@ -148,7 +148,7 @@ TEST_F(OdometerTest, AnUnreadablePositionSkipsTheEvent) {
     state.movedSinceTick = 0;
     OdometerState before = state;
     EXPECT_FALSE(MeasurePointerEvent(state, window, kHookActionCode, kMouseMoveMessage, nullptr, 1100));
-    ExpectSameState(before, state);
+    EXPECT_EQ(Figures(state), Figures(before));
 }
 
 TEST_F(OdometerTest, WorkedExampleSpeedOfAFullWindow) {
@@ -166,7 +166,7 @@ TEST_F(OdometerTest, WorkedExampleSpeedOfAFullWindow) {
 TEST_F(OdometerTest, WarmUpTakesFiveSamplesBeforeTheFirstSpeed) {
     Move(0, 1, 1000);
     for (int move = 1; move <= 5; ++move) {
-        Move(80 * move, 1, 1000 + 100 * move);
+        MoveOn(1, 80, 100);
         EXPECT_EQ(state.currentSpeed, 0) << "sample " << move;
         EXPECT_EQ(state.maxSpeed, 0);
         EXPECT_EQ(window.sampleCount, move);
@@ -183,28 +183,12 @@ TEST_F(OdometerTest, WarmUpTakesFiveSamplesBeforeTheFirstSpeed) {
 TEST_F(OdometerTest, HighestSpeedKeepsTheHighest) {
     ApplyScreenCalibration(state, 1280, 240, 5120, 960); // wide enough for the run: 0.25 mm per pixel
     Move(0, 1, 1000);
-    TickCount now = 1000;
-    long x = 0;
-    for (int move = 0; move < 5; ++move) {
-        x += 80;
-        now += 100;
-        Move(x, 1, now);
-    }
-    // Fast: 8 cm per 100 ms from now on.
-    for (int move = 0; move < 6; ++move) {
-        x += 320;
-        now += 100;
-        Move(x, 1, now);
-    }
+    MoveOn(5, 80, 100);
+    MoveOn(6, 320, 100); // fast: 8 cm per 100 ms from now on
     double fast = state.maxSpeed;
     EXPECT_DOUBLE_EQ(state.currentSpeed, 8.0 * 36000 / 100);
     EXPECT_DOUBLE_EQ(fast, state.currentSpeed);
-    // Slower: the current speed falls, the highest stays.
-    for (int move = 0; move < 6; ++move) {
-        x += 40;
-        now += 100;
-        Move(x, 1, now);
-    }
+    MoveOn(6, 40, 100); // slower: the current speed falls, the highest stays
     EXPECT_LT(state.currentSpeed, fast);
     EXPECT_DOUBLE_EQ(state.currentSpeed, 1.0 * 36000 / 100);
     EXPECT_DOUBLE_EQ(state.maxSpeed, fast);
@@ -212,9 +196,8 @@ TEST_F(OdometerTest, HighestSpeedKeepsTheHighest) {
 
 TEST_F(OdometerTest, AWindowWithoutElapsedTimeKeepsEverySpeedFinite) {
     // Eleven moves inside one tick: the window's time sum is 0.
-    for (int move = 0; move <= 11; ++move) {
-        Move(10 + 40 * move, 7, 1000);
-    }
+    Move(10, 7, 1000);
+    MoveOn(11, 40, 0);
     EXPECT_GT(state.distanceCm, 0);
     EXPECT_TRUE(std::isfinite(state.currentSpeed));
     EXPECT_TRUE(std::isfinite(state.maxSpeed));
@@ -264,9 +247,7 @@ TEST(OdometerStart, ALoadedDistanceIsNotTakenForOneGiantMove) {
 
 TEST_F(OdometerTest, IdleTickOnlyWhenThePointerRested) {
     Move(100, 100, 1000);
-    for (int move = 1; move <= 7; ++move) {
-        Move(100 + 40 * move, 100, 1000 + 100 * move);
-    }
+    MoveOn(7, 40, 100);
     double current = state.currentSpeed;
     ASSERT_GT(current, 0);
 
@@ -285,13 +266,7 @@ TEST_F(OdometerTest, IdleTickOnlyWhenThePointerRested) {
 
 TEST_F(OdometerTest, ResetKeepsTheSpeedsWorking) {
     Move(100, 100, 1000);
-    TickCount now = 1000;
-    long x = 100;
-    for (int move = 0; move < 8; ++move) {
-        x += 40;
-        now += 100;
-        Move(x, 100, now);
-    }
+    MoveOn(8, 40, 100);
     double movedBefore = state.distanceCm;
     double highest = state.maxSpeed;
     TextString since("01.01.2000");
@@ -303,12 +278,7 @@ TEST_F(OdometerTest, ResetKeepsTheSpeedsWorking) {
     EXPECT_EQ(since.CharAt(5), '.');
     EXPECT_FALSE(since == "01.01.2000");
 
-    // Moving on after the reset: the current speed is measured, not stuck at 0.
-    for (int move = 0; move < 6; ++move) {
-        x += 40;
-        now += 100;
-        Move(x, 100, now);
-    }
+    MoveOn(6, 40, 100); // moving on after the reset: the current speed is measured, not stuck at 0
     EXPECT_DOUBLE_EQ(state.currentSpeed, 1.0 * 36000 / 100);
     EXPECT_DOUBLE_EQ(state.distanceCm, 6.0);
     // The average since start covers everything moved since start, never negative.

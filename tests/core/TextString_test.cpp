@@ -16,18 +16,11 @@ void ExpectWellFormed(const TextString& text) {
     EXPECT_EQ(std::strlen(text.buffer), static_cast<size_t>(text.length));
 }
 
-int Estimate(const char* format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
-    int total = EstimateFormattedLength(format, arguments);
-    va_end(arguments);
-    return total;
-}
-
-// One format three ways: as Format writes it, as the C library writes it, and the size
-// Format's estimate starts from.
+// One format three ways: as Format writes it (and whether its zero is at its length), as
+// the C library writes it, and the size Format's estimate starts from.
 struct Formatted {
     std::string text;
+    bool wellFormed = false;
     std::string library;
     int estimate = 0;
 };
@@ -42,6 +35,8 @@ Formatted FormatThreeWays(const char* format, ...) {
     text.FormatV(format, copy);
     va_end(copy);
     result.text = std::string(text.buffer, static_cast<std::size_t>(text.length));
+    result.wellFormed =
+        text.buffer[text.length] == '\0' && std::strlen(text.buffer) == std::size_t(text.length);
     char library[512];
     va_copy(copy, arguments);
     std::vsnprintf(library, sizeof library, format, copy);
@@ -156,28 +151,6 @@ TEST(TextStringJoin, SetLengthGivesAFreshTerminatedBuffer) {
     EXPECT_EQ(text.buffer[3], '\0');
 }
 
-TEST(TextStringFormat, PlainTextAndDoubledPercent) {
-    TextString text;
-    text.Format("100%% Skittera");
-    EXPECT_TRUE(text == "100% Skittera");
-    EXPECT_EQ(Estimate("100%% Skittera"), 13);
-}
-
-TEST(TextStringFormat, TenDecimalsOfZero) {
-    TextString text;
-    EXPECT_EQ(Estimate("%.10f", 0.0), 128);
-    text.Format("%.10f", 0.0);
-    EXPECT_TRUE(text == "0.0000000000");
-    EXPECT_EQ(text.length, 12);
-}
-
-TEST(TextStringFormat, StopsAtTheFirstZeroItProduces) {
-    TextString text;
-    text.Format("ab%cde", 0);
-    EXPECT_TRUE(text == "ab");
-    EXPECT_EQ(text.length, 2);
-}
-
 // Every conversion comes out whole, as the C library writes it. The estimate reads
 // each argument as its conversion's type (a misread would take a number for the text
 // pointer after it), and for the conversions the program uses it leaves room for the
@@ -218,43 +191,47 @@ TEST(TextStringFormat, OutputBeyondTheEstimateIsWrittenWhole) {
     EXPECT_EQ(text.CharAt(0), '1');
     EXPECT_EQ(text.Right(11).buffer, std::string(".0000000000"));
 
-    // "E" counts as nothing in the estimate, yet it prints a number.
-    text.Format("%E", 12345.0);
-    EXPECT_TRUE(text == "1.234500E+04");
-
     std::string wide(1000, 'w');
     text.Format("%.3s|%s", "abcdef", wide.c_str());
     EXPECT_EQ(text.length, 3 + 1 + 1000);
 }
 
-// The estimate reads every argument as the type its conversion gives, or stops: "E",
-// "ll", "z" and the like are conversions it does not know, and reading on after them
-// would take the number for the text pointer of the "%s".
+// The texts and, where given (not -1), the estimate. The estimate reads every argument as
+// the type its conversion gives, or stops: "E", "ll", "z" and the like are conversions it
+// does not know, and reading on after them would take the number for the text pointer of
+// the "%s". "E" counts as nothing in the estimate, yet it prints a number. Format stops at
+// the first zero it produces.
 TEST(TextStringFormat, MultiArgumentFormatsReadEachArgumentAsItsType) {
-    TextString text;
-    text.Format("%E %s", 1.5, "abc");
-    EXPECT_TRUE(text == "1.500000E+00 abc") << text.buffer;
-    text.Format("%lld %s", 1234567890123LL, "xyz");
-    EXPECT_TRUE(text == "1234567890123 xyz") << text.buffer;
-    text.Format("%hd %s|%ld", static_cast<short>(42), "abc", 7L);
-    EXPECT_TRUE(text == "42 abc|7") << text.buffer;
-    ExpectWellFormed(text);
-    EXPECT_EQ(Estimate("ab%lld %s", 1LL, "xyz"), 2);
-    EXPECT_EQ(Estimate("%d|%zu %s", 5, static_cast<size_t>(1), "abc"), 33); // 32 for "%d", 1 for "|"
-
-    // Known conversions all the way: 32 ("%d") + 1 + 2 ("ab") + 1 + 128 ("%.2f") + 1 +
-    // 2 ("%c") + 1 + 5 ("%5s", raised to its width) + 1 + 32 ("%ld") = 206.
-    text.Format("%d %s %.2f %c|%5s|%ld", 7, "ab", 2.5, 'x', "z", -3L);
-    EXPECT_TRUE(text == "7 ab 2.50 x|    z|-3") << text.buffer;
-    EXPECT_EQ(Estimate("%d %s %.2f %c|%5s|%ld", 7, "ab", 2.5, 'x', "z", -3L), 206);
-
-    // Widths and precisions from the list: a negative precision counts as none, a
-    // negative width left-justifies; neither may shrink the estimate below the text.
-    text.Format("%.*s", -1, "abc");
-    EXPECT_TRUE(text == "abc") << text.buffer;
-    EXPECT_EQ(Estimate("%.*s", -1, "abc"), 3);
-    text.Format("%*d|%-*s|", -4, 5, 3, "x");
-    EXPECT_TRUE(text == "5   |x  |") << text.buffer;
+    const struct {
+        Formatted formatted;
+        const char* text;
+        int estimate;
+    } cases[] = {
+        {FormatThreeWays("100%% Skittera"), "100% Skittera", 13},
+        {FormatThreeWays("%.10f", 0.0), "0.0000000000", 128},
+        {FormatThreeWays("ab%cde", 0), "ab", -1},
+        {FormatThreeWays("%E", 12345.0), "1.234500E+04", -1},
+        {FormatThreeWays("%E %s", 1.5, "abc"), "1.500000E+00 abc", -1},
+        {FormatThreeWays("%lld %s", 1234567890123LL, "xyz"), "1234567890123 xyz", -1},
+        {FormatThreeWays("%hd %s|%ld", static_cast<short>(42), "abc", 7L), "42 abc|7", -1},
+        {FormatThreeWays("ab%lld %s", 1LL, "xyz"), "ab1 xyz", 2},
+        {FormatThreeWays("%d|%zu %s", 5, static_cast<size_t>(1), "abc"), "5|1 abc",
+         33}, // 32 for "%d", 1 for "|"
+        // Known conversions all the way: 32 ("%d") + 1 + 2 ("ab") + 1 + 128 ("%.2f") + 1 +
+        // 2 ("%c") + 1 + 5 ("%5s", raised to its width) + 1 + 32 ("%ld") = 206.
+        {FormatThreeWays("%d %s %.2f %c|%5s|%ld", 7, "ab", 2.5, 'x', "z", -3L), "7 ab 2.50 x|    z|-3", 206},
+        // Widths and precisions from the list: a negative precision counts as none, a
+        // negative width left-justifies; neither may shrink the estimate below the text.
+        {FormatThreeWays("%.*s", -1, "abc"), "abc", 3},
+        {FormatThreeWays("%*d|%-*s|", -4, 5, 3, "x"), "5   |x  |", -1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.formatted.text, c.text);
+        EXPECT_TRUE(c.formatted.wellFormed) << c.text;
+        if (c.estimate >= 0) {
+            EXPECT_EQ(c.formatted.estimate, c.estimate) << c.text;
+        }
+    }
 }
 
 TEST(TextStringFormat, ReformattingReplacesTheContent) {

@@ -19,12 +19,32 @@ constexpr char kSwitches32[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run32";
 constexpr char kProgram[] = "C:\\Skittera\\skittera.exe";
 const std::string kEntry = "C:\\Skittera\\skittera.exe\0"s;
+const std::string kOther = "D:\\vecchio\\skittera.exe\0"s; // another copy of the program
 // Task Manager's values as it writes them: a switch off (03, then the time it was
 // switched off) and one on again (02 and zeros).
 const std::string kSwitchedOff = "\x03\0\0\0\xd4\x0d\x43\x8d\xc8\x3b\xd9\x01"s;
 const std::string kSwitchedOn = "\x02\0\0\0\0\0\0\0\0\0\0\0"s;
 
 const LogonPlaces kPlaces{kSwitches, SamePathIgnoringAsciiCase};
+// Short names for the tables: N for no value.
+const std::string N = "-", E = kEntry, Off = kSwitchedOff, On = kSwitchedOn, Other = kOther;
+const std::string Upper = "c:\\SKITTERA\\Skittera.EXE\0"s, Quoted = "\"C:\\Skittera\\skittera.exe\"\0"s;
+
+// The program's values in both roots: the Run entries and Task Manager's switches (under
+// Run) as bytes, "-" where there is none.
+struct Entries {
+    std::string machine, machineSwitch, user, userSwitch;
+    bool operator==(const Entries& other) const {
+        return machine == other.machine && machineSwitch == other.machineSwitch && user == other.user &&
+               userSwitch == other.userSwitch;
+    }
+};
+
+void PrintTo(const Entries& entries, std::ostream* out) {
+    using ::testing::PrintToString;
+    *out << "machine " << PrintToString(entries.machine) << " switch " << PrintToString(entries.machineSwitch)
+         << ", user " << PrintToString(entries.user) << " switch " << PrintToString(entries.userSwitch);
+}
 
 class LogonEntryTest : public ::testing::Test {
 protected:
@@ -34,8 +54,26 @@ protected:
     static void Put(RegistryKey root, const std::string& bytes) {
         memory_registry::PutValue(root, kRun, "Skittera", bytes);
     }
+    static void Put(const Entries& entries) {
+        const std::string* bytes[] = {&entries.machine, &entries.machineSwitch, &entries.user,
+                                      &entries.userSwitch};
+        for (int at = 0; at < 4; ++at) {
+            if (*bytes[at] != N) {
+                memory_registry::PutValue(at < 2 ? LocalMachineRoot() : CurrentUserRoot(),
+                                          at % 2 ? kSwitches : kRun, "Skittera", *bytes[at]);
+            }
+        }
+    }
+    static std::string Value(RegistryKey root, const char* path) {
+        return memory_registry::HasValue(root, path, "Skittera")
+                   ? memory_registry::ValueBytes(root, path, "Skittera")
+                   : "-";
+    }
+    static Entries Now() {
+        return Entries{Value(LocalMachineRoot(), kRun), Value(LocalMachineRoot(), kSwitches),
+                       Value(CurrentUserRoot(), kRun), Value(CurrentUserRoot(), kSwitches)};
+    }
     static std::string Entry(RegistryKey root) { return memory_registry::ValueBytes(root, kRun, "Skittera"); }
-    static bool HasEntry(RegistryKey root) { return memory_registry::HasValue(root, kRun, "Skittera"); }
     int Shown() { return StartsThisProgram(ReadLogonFacts(store, kPlaces, kProgram)); }
     LogonChange Change(bool on) { return ChangeLogonEntry(store, kPlaces, on, kProgram); }
 
@@ -46,10 +84,7 @@ protected:
 
 struct ShownCase {
     const char* what;
-    std::string machine;       // the machine's Run value; none when empty
-    std::string machineSwitch; // Task Manager's value for it; none when "-"
-    std::string user;
-    std::string userSwitch;
+    Entries entries;
     bool run32; // a 32-bit program on 64-bit Windows
     int shown;
 };
@@ -60,47 +95,34 @@ class ShownLogonEntry : public LogonEntryTest, public ::testing::WithParamInterf
 
 TEST_P(ShownLogonEntry, IsAnEntryForThisProgramThatTaskManagerLeftOn) {
     const ShownCase& entry = GetParam();
-    const char* machineSwitches = entry.run32 ? kSwitches32 : kSwitches;
-    if (!entry.machine.empty()) {
-        Put(LocalMachineRoot(), entry.machine);
-    }
-    if (entry.machineSwitch != "-") {
-        memory_registry::PutValue(LocalMachineRoot(), kSwitches, "Skittera", entry.machineSwitch);
-    }
-    if (!entry.user.empty()) {
-        Put(CurrentUserRoot(), entry.user);
-    }
-    if (entry.userSwitch != "-") {
-        memory_registry::PutValue(CurrentUserRoot(), kSwitches, "Skittera", entry.userSwitch);
-    }
-    const LogonPlaces places{machineSwitches, SamePathIgnoringAsciiCase};
+    Put(entry.entries);
+    const LogonPlaces places{entry.run32 ? kSwitches32 : kSwitches, SamePathIgnoringAsciiCase};
     memory_registry::ClearLog();
     EXPECT_EQ(StartsThisProgram(ReadLogonFacts(store, places, kProgram)), entry.shown);
     EXPECT_TRUE(memory_registry::Log().empty()); // reading changes nothing
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Entries, ShownLogonEntry,
-    ::testing::Values(
-        ShownCase{"no entry", "", "-", "", "-", false, 0},
-        ShownCase{"machine entry", kEntry, "-", "", "-", false, 1},
-        ShownCase{"quoted, other case", "\"c:\\SKITTERA\\Skittera.EXE\"\0"s, "-", "", "-", false, 1},
-        ShownCase{"empty text", "\0"s, "-", "\0"s, "-", false, 0},
-        ShownCase{"another path", "D:\\vecchio\\skittera.exe\0"s, "-", "", "-", false, 0},
-        ShownCase{"with an argument", "C:\\Skittera\\skittera.exe /x\0"s, "-", "", "-", false, 0},
-        ShownCase{"a lone quote", "\"\0"s, "-", "", "-", false, 0},
-        ShownCase{"switched off", kEntry, kSwitchedOff, "", "-", false, 0},
-        ShownCase{"switched on again", kEntry, kSwitchedOn, "", "-", false, 1},
-        ShownCase{"06: even, on", kEntry, "\x06\0\0\0"s, "", "-", false, 1},
-        ShownCase{"0x63: odd, off", kEntry, "\x63\x60\x60\x60\x62\xf9\x8c\x76\xc5\x3b\xd9\x91"s, "", "-",
-                  false, 0},
-        ShownCase{"empty switch: on", kEntry, "", "", "-", false, 1},
-        ShownCase{"user entry switched off", "", "-", kEntry, kSwitchedOff, false, 0},
-        ShownCase{"the other root's switch", kEntry, "-", "", kSwitchedOff, false, 1},
-        ShownCase{"machine off, user on", kEntry, kSwitchedOff, kEntry, "-", false, 1},
-        ShownCase{"another copy and the user's", "D:\\vecchio\\skittera.exe\0"s, "-", kEntry, "-", false, 1},
-        // The 32-bit program's machine entry is switched under Run32, not Run.
-        ShownCase{"32-bit, switched under Run only", kEntry, kSwitchedOff, "", "-", true, 1}));
+const ShownCase kShown[] = {
+    {"no entry", {N, N, N, N}, false, 0},
+    {"machine entry", {E, N, N, N}, false, 1},
+    {"quoted, other case", {"\"c:\\SKITTERA\\Skittera.EXE\"\0"s, N, N, N}, false, 1},
+    {"empty text", {"\0"s, N, "\0"s, N}, false, 0},
+    {"another path", {Other, N, N, N}, false, 0},
+    {"with an argument", {"C:\\Skittera\\skittera.exe /x\0"s, N, N, N}, false, 0},
+    {"a lone quote", {"\"\0"s, N, N, N}, false, 0},
+    {"switched off", {E, Off, N, N}, false, 0},
+    {"switched on again", {E, On, N, N}, false, 1},
+    {"06: even, on", {E, "\x06\0\0\0"s, N, N}, false, 1},
+    {"0x63: odd, off", {E, "\x63\x60\x60\x60\x62\xf9\x8c\x76\xc5\x3b\xd9\x91"s, N, N}, false, 0},
+    {"empty switch: on", {E, "", N, N}, false, 1},
+    {"user entry switched off", {N, N, E, Off}, false, 0},
+    {"the other root's switch", {E, N, N, Off}, false, 1},
+    {"machine off, user on", {E, Off, E, N}, false, 1},
+    {"another copy and the user's", {Other, N, E, N}, false, 1},
+    // The 32-bit program's machine entry is switched under Run32, not Run.
+    {"32-bit, switched under Run only", {E, Off, N, N}, true, 1},
+};
+INSTANTIATE_TEST_SUITE_P(Entries, ShownLogonEntry, ::testing::ValuesIn(kShown));
 
 TEST_F(LogonEntryTest, A32BitProgramsMachineEntryIsSwitchedUnderRun32) {
     Put(LocalMachineRoot(), kEntry);
@@ -114,15 +136,85 @@ TEST_F(LogonEntryTest, A32BitProgramsMachineEntryIsSwitchedUnderRun32) {
     EXPECT_FALSE(memory_registry::HasValue(LocalMachineRoot(), kSwitches32, "Skittera"));
 }
 
-// Turning it on ------------------------------------------------------------------------
+// Turning it on (true) or off, with what the registry refuses: the values before, the
+// values after, the outcome and what the box then shows. On goes to the machine's key where it may be
+// written, else to the user's; only one entry may start the program, or it would start
+// twice at log-on. Off takes the entry away wherever it may.
+enum Limits : unsigned {
+    kMayWrite = 0,
+    kMachineReadOnly = 1, // a standard user since Windows Vista
+    kMachineRefuses = 2,  // the machine's key opens but no value can be set there
+    kUserRefuses = 4,
+};
 
-TEST_F(LogonEntryTest, OnGoesToTheMachineAndTheUsersCopyGoes) {
-    Put(CurrentUserRoot(), kEntry);
-    EXPECT_EQ(Change(true), LogonChange::Done);
-    EXPECT_EQ(Entry(LocalMachineRoot()), kEntry);
-    EXPECT_FALSE(HasEntry(CurrentUserRoot()));
-    EXPECT_EQ(Shown(), 1);
+struct ChangeCase {
+    const char* what;
+    bool on;
+    unsigned limits;
+    Entries before;
+    Entries after;
+    LogonChange outcome;
+    int shown;
+};
+
+void PrintTo(const ChangeCase& change, std::ostream* out) { *out << change.what; }
+
+class LogonChangeCase : public LogonEntryTest, public ::testing::WithParamInterface<ChangeCase> {};
+
+TEST_P(LogonChangeCase, LeavesTheEntriesAndTheBoxAsTheyShouldBe) {
+    const ChangeCase& change = GetParam();
+    Put(change.before);
+    memory_registry::SetMachineWritable((change.limits & kMachineReadOnly) == 0);
+    memory_registry::SetValueChangesRefused(LocalMachineRoot(), (change.limits & kMachineRefuses) != 0);
+    memory_registry::SetValueChangesRefused(CurrentUserRoot(), (change.limits & kUserRefuses) != 0);
+    const std::string before = memory_registry::Dump();
+    EXPECT_EQ(Change(change.on), change.outcome);
+    EXPECT_EQ(Now(), change.after);
+    EXPECT_EQ(Shown(), change.shown);
+    if (change.outcome == LogonChange::AnotherCopyForEveryUser) {
+        EXPECT_EQ(memory_registry::Dump(), before); // told, and nothing written
+    }
 }
+
+constexpr auto Done = LogonChange::Done;
+constexpr auto Failed = LogonChange::Failed;
+constexpr auto Stays = LogonChange::MachineEntryStays;
+constexpr auto Told = LogonChange::AnotherCopyForEveryUser;
+const ChangeCase kChanges[] = {
+    {"on: the user's copy goes", true, kMayWrite, {N, N, E, N}, {E, N, N, N}, Done, 1},
+    // The user's entry is the only one left, and it stays.
+    {"machine write refused", true, kMachineRefuses, {N, N, E, N}, {N, N, E, N}, Done, 1},
+    // The box was unticked because Task Manager switched the entry off: ticking it
+    // switches it on again, by removing the switch, wherever the user may; a switch that
+    // is on stays.
+    {"machine switched off", true, kMayWrite, {E, Off, N, N}, {E, N, N, N}, Done, 1},
+    {"user switched off", true, kMachineReadOnly, {N, N, E, Off}, {N, N, E, N}, Done, 1},
+    {"machine switched on", true, kMayWrite, {E, On, N, N}, {E, On, N, N}, Done, 1},
+    {"user switched on", true, kMachineReadOnly, {N, N, E, "\x06"s}, {N, N, E, "\x06"s}, Done, 1},
+    // An elevated run or another account left the entry under the machine's key, which
+    // this run cannot write: a user copy beside it would start the program twice.
+    {"machine entry stands", true, kMachineReadOnly, {E, N, E, N}, {E, N, N, N}, Done, 1},
+    {"in other case", true, kMachineReadOnly, {Upper, N, E, N}, {Upper, N, N, N}, Done, 1},
+    {"quoted", true, kMachineReadOnly, {Quoted, N, E, N}, {Quoted, N, N, N}, Done, 1},
+    // An entry for every user starts another copy of the program. Replacing it needs the
+    // machine's rights; a user entry beside it would start both, and the second would
+    // open its dialog at every log-on. Switched off by Task Manager, it starts nothing.
+    {"another copy, told", true, kMachineReadOnly, {Other, N, N, N}, {Other, N, N, N}, Told, 0},
+    {"another copy, replaced", true, kMayWrite, {Other, N, N, N}, {E, N, N, N}, Done, 1},
+    {"another copy off", true, kMachineReadOnly, {Other, Off, N, N}, {Other, Off, E, N}, Done, 1},
+    // What the registry refuses is reported, not shown.
+    {"on refused", true, kMachineReadOnly | kUserRefuses, {N, N, N, N}, {N, N, N, N}, Failed, 0},
+    {"switch kept", true, kMachineReadOnly | kUserRefuses, {N, N, E, Off}, {N, N, E, Off}, Failed, 0},
+    {"off everywhere", false, kMayWrite, {E, N, E, N}, {N, N, N, N}, Done, 0},
+    // A standard user cannot delete the machine's entry: the user's copy still goes, and
+    // the user is told that the program keeps starting (the box stays ticked).
+    {"off, machine stays", false, kMachineReadOnly, {E, N, E, N}, {E, N, N, N}, Stays, 1},
+    {"off, other copy stays", false, kMachineReadOnly, {Other, N, E, N}, {Other, N, N, N}, Stays, 0},
+    {"off, machine off", false, kMachineReadOnly, {E, Off, E, N}, {E, Off, N, N}, Done, 0},
+    {"off, machine alone", false, kMachineReadOnly, {E, N, N, N}, {E, N, N, N}, Stays, 1},
+    {"off refused", false, kUserRefuses, {N, N, E, N}, {N, N, E, N}, Failed, 1},
+};
+INSTANTIATE_TEST_SUITE_P(OnAndOff, LogonChangeCase, ::testing::ValuesIn(kChanges));
 
 TEST_F(LogonEntryTest, OnFromAStandardUserGoesToTheUsersKey) {
     memory_registry::SetMachineWritable(false);
@@ -132,50 +224,16 @@ TEST_F(LogonEntryTest, OnFromAStandardUserGoesToTheUsersKey) {
     EXPECT_EQ(Shown(), 1);
 }
 
-// The machine's key opens but the value cannot be set there: the user's entry is the
-// only one left, and it stays.
-TEST_F(LogonEntryTest, AMachineWriteThatDidNotHappenKeepsTheUsersEntry) {
-    Put(CurrentUserRoot(), kEntry);
-    memory_registry::SetValueChangesRefused(LocalMachineRoot(), true);
-    EXPECT_EQ(Change(true), LogonChange::Done);
-    EXPECT_FALSE(HasEntry(LocalMachineRoot()));
-    EXPECT_EQ(Entry(CurrentUserRoot()), kEntry);
-}
-
 TEST_F(LogonEntryTest, PathWithBlanksIsQuotedSoThatNoOtherProgramStarts) {
     EXPECT_EQ(ChangeLogonEntry(store, kPlaces, true, "C:\\Program Files\\Skittera\\skittera.exe"),
               LogonChange::Done);
     EXPECT_EQ(Entry(LocalMachineRoot()), "\"C:\\Program Files\\Skittera\\skittera.exe\"\0"s);
 }
 
-// The box was unticked because Task Manager switched the entry off: ticking it switches
-// it on again, by removing the switch, wherever the user may; a switch that is on stays.
-TEST_F(LogonEntryTest, OnSwitchesTaskManagersSwitchOnAgain) {
-    const struct {
-        RegistryKey root; // where the entry is: the machine's only while it may be written
-        std::string switchValue;
-        bool switchRemains;
-    } cases[] = {{LocalMachineRoot(), kSwitchedOff, false},
-                 {CurrentUserRoot(), kSwitchedOff, false},
-                 {LocalMachineRoot(), kSwitchedOn, true},
-                 {CurrentUserRoot(), "\x06"s, true}};
-    for (const auto& entry : cases) {
-        memory_registry::Reset();
-        Put(entry.root, kEntry);
-        memory_registry::PutValue(entry.root, kSwitches, "Skittera", entry.switchValue);
-        memory_registry::SetMachineWritable(entry.root == LocalMachineRoot());
-        EXPECT_EQ(Change(true), LogonChange::Done) << entry.switchValue.size();
-        EXPECT_EQ(memory_registry::HasValue(entry.root, kSwitches, "Skittera"), entry.switchRemains);
-        EXPECT_EQ(Entry(entry.root), kEntry);
-        EXPECT_EQ(Shown(), 1);
-    }
-}
-
 // A standard user cannot switch on the machine's entry that Task Manager switched off:
 // the user's own entry is then the one that starts, and still only one does.
 TEST_F(LogonEntryTest, AMachineEntrySwitchedOffLeavesTheStartToTheUsersEntry) {
-    Put(LocalMachineRoot(), kEntry);
-    memory_registry::PutValue(LocalMachineRoot(), kSwitches, "Skittera", kSwitchedOff);
+    Put(Entries{kEntry, kSwitchedOff, "-", "-"});
     memory_registry::SetMachineWritable(false);
     EXPECT_EQ(Change(true), LogonChange::Done);
     EXPECT_EQ(Entry(CurrentUserRoot()), kEntry);
@@ -184,119 +242,13 @@ TEST_F(LogonEntryTest, AMachineEntrySwitchedOffLeavesTheStartToTheUsersEntry) {
     EXPECT_TRUE(facts.user.Starts());
 }
 
-// An elevated run or another account left the entry under the machine's key, which this
-// run cannot write: a user copy beside it would start the program twice at log-on.
-TEST_F(LogonEntryTest, AMachineEntryForThisProgramGetsNoUserCopyBesideIt) {
-    const std::string sameProgram[] = {kEntry, "c:\\SKITTERA\\Skittera.EXE\0"s,
-                                       "\"C:\\Skittera\\skittera.exe\"\0"s};
-    for (const std::string& entry : sameProgram) {
-        memory_registry::Reset();
-        Put(LocalMachineRoot(), entry);
-        Put(CurrentUserRoot(), kEntry); // an earlier run's copy
-        memory_registry::SetMachineWritable(false);
-        EXPECT_EQ(Change(true), LogonChange::Done) << entry;
-        EXPECT_FALSE(HasEntry(CurrentUserRoot())) << entry;
-        EXPECT_EQ(Entry(LocalMachineRoot()), entry);
-    }
-}
-
-// An entry for every user starts another copy of the program. Replacing it needs the
-// machine's rights; a user entry beside it would start both, and the second would open
-// its dialog at every log-on.
-TEST_F(LogonEntryTest, AnotherCopyForEveryUserIsReplacedOrToldNeverDoubled) {
-    const std::string other = "D:\\vecchio\\skittera.exe\0"s;
-    Put(LocalMachineRoot(), other);
-    memory_registry::SetMachineWritable(false);
-    std::string before = memory_registry::Dump();
-    EXPECT_EQ(Change(true), LogonChange::AnotherCopyForEveryUser);
-    EXPECT_EQ(memory_registry::Dump(), before);
-    EXPECT_EQ(Shown(), 0);
-
-    memory_registry::SetMachineWritable(true);
-    EXPECT_EQ(Change(true), LogonChange::Done);
-    EXPECT_EQ(Entry(LocalMachineRoot()), kEntry);
-    EXPECT_FALSE(HasEntry(CurrentUserRoot()));
-
-    // Switched off by Task Manager, the other copy's entry starts nothing: the user's
-    // entry may go beside it.
-    memory_registry::Reset();
-    Put(LocalMachineRoot(), other);
-    memory_registry::PutValue(LocalMachineRoot(), kSwitches, "Skittera", kSwitchedOff);
-    memory_registry::SetMachineWritable(false);
-    EXPECT_EQ(Change(true), LogonChange::Done);
-    EXPECT_EQ(Entry(CurrentUserRoot()), kEntry);
-}
-
+// Without the program's path there is nothing right to write, and nothing is written.
 TEST_F(LogonEntryTest, OnThatTheRegistryRefusesIsReportedNotShown) {
-    memory_registry::SetMachineWritable(false);
-    memory_registry::SetValueChangesRefused(CurrentUserRoot(), true);
-    EXPECT_EQ(Change(true), LogonChange::Failed);
-    EXPECT_EQ(Shown(), 0);
-
-    // The switch cannot be removed: the entry is there and still does not start.
-    memory_registry::Reset();
-    Put(CurrentUserRoot(), kEntry);
-    memory_registry::PutValue(CurrentUserRoot(), kSwitches, "Skittera", kSwitchedOff);
-    memory_registry::SetMachineWritable(false);
-    memory_registry::SetValueChangesRefused(CurrentUserRoot(), true);
-    EXPECT_EQ(Change(true), LogonChange::Failed);
-
-    // Without the program's path there is nothing right to write, and nothing is written.
-    memory_registry::Reset();
     Put(LocalMachineRoot(), "C:\\a.exe\0"s);
     EXPECT_EQ(ChangeLogonEntry(store, kPlaces, true, ""), LogonChange::Failed);
     EXPECT_EQ(ChangeLogonEntry(store, kPlaces, true, nullptr), LogonChange::Failed);
     EXPECT_TRUE(memory_registry::Log().empty());
     EXPECT_EQ(Entry(LocalMachineRoot()), "C:\\a.exe\0"s);
-}
-
-// Turning it off ------------------------------------------------------------------------
-
-TEST_F(LogonEntryTest, OffDeletesTheEntryEverywhereItMayBeChanged) {
-    Put(LocalMachineRoot(), kEntry);
-    Put(CurrentUserRoot(), kEntry);
-    EXPECT_EQ(Change(false), LogonChange::Done);
-    EXPECT_FALSE(HasEntry(LocalMachineRoot()));
-    EXPECT_FALSE(HasEntry(CurrentUserRoot()));
-    EXPECT_EQ(Shown(), 0);
-}
-
-// A standard user cannot delete the machine's entry: the user's copy still goes, and the
-// user is told that the program keeps starting.
-TEST_F(LogonEntryTest, OffLeavingAnEntryForEveryUserThatStartsIsReported) {
-    const struct {
-        std::string machine;
-        std::string machineSwitch;
-        LogonChange outcome;
-    } cases[] = {{kEntry, "", LogonChange::MachineEntryStays},
-                 {"D:\\vecchio\\skittera.exe\0"s, "", LogonChange::MachineEntryStays},
-                 {kEntry, kSwitchedOff, LogonChange::Done}}; // it starts nothing
-    for (const auto& entry : cases) {
-        memory_registry::Reset();
-        Put(LocalMachineRoot(), entry.machine);
-        if (!entry.machineSwitch.empty()) {
-            memory_registry::PutValue(LocalMachineRoot(), kSwitches, "Skittera", entry.machineSwitch);
-        }
-        Put(CurrentUserRoot(), kEntry);
-        memory_registry::SetMachineWritable(false);
-        EXPECT_EQ(Change(false), entry.outcome) << entry.machine;
-        EXPECT_EQ(Entry(LocalMachineRoot()), entry.machine);
-        EXPECT_FALSE(HasEntry(CurrentUserRoot()));
-    }
-    EXPECT_EQ(Shown(), 0);
-
-    memory_registry::Reset();
-    Put(LocalMachineRoot(), kEntry);
-    memory_registry::SetMachineWritable(false);
-    EXPECT_EQ(Change(false), LogonChange::MachineEntryStays);
-    EXPECT_EQ(Shown(), 1); // the box stays ticked: the program still starts
-}
-
-TEST_F(LogonEntryTest, OffThatTheUsersKeyRefusesIsReported) {
-    Put(CurrentUserRoot(), kEntry);
-    memory_registry::SetValueChangesRefused(CurrentUserRoot(), true);
-    EXPECT_EQ(Change(false), LogonChange::Failed);
-    EXPECT_EQ(Shown(), 1);
 }
 
 TEST(LogonCommandTest, PathsCompareWithoutRegardToAsciiCaseOnly) {

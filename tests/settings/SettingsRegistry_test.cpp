@@ -124,17 +124,6 @@ std::string ProgramPath() {
     return std::string(path, length);
 }
 
-// What the program keeps in the registry, taken aside before a test and put back after.
-struct Snapshot {
-    bool keyExisted = false;
-    std::vector<RawValue> values;
-    std::vector<RawValue> history;
-    std::vector<RawValue> machineEntry;
-    std::vector<RawValue> userEntry;
-    std::vector<RawValue> machineSwitch;
-    std::vector<RawValue> userSwitch;
-};
-
 std::vector<RawValue> EntryOf(HKEY root, const char* path = kRun) {
     std::vector<RawValue> found;
     for (const RawValue& value : ValuesOf(root, path)) {
@@ -145,34 +134,53 @@ std::vector<RawValue> EntryOf(HKEY root, const char* path = kRun) {
     return found;
 }
 
-void ClearProgramValues() {
-    for (const RawValue& value : ValuesOf(HKEY_CURRENT_USER, kHistory)) {
-        DeleteValue(HKEY_CURRENT_USER, kHistory, value.name.c_str());
-    }
-    RegDeleteKeyA(HKEY_CURRENT_USER, kHistory);
-    for (const RawValue& value : ValuesOf(HKEY_CURRENT_USER, kKey)) {
-        DeleteValue(HKEY_CURRENT_USER, kKey, value.name.c_str());
-    }
-    RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
-    DeleteValue(HKEY_LOCAL_MACHINE, kRun, "Skittera");
-    DeleteValue(HKEY_CURRENT_USER, kRun, "Skittera");
-    DeleteValue(HKEY_LOCAL_MACHINE, kSwitches, "Skittera");
-    DeleteValue(HKEY_CURRENT_USER, kSwitches, "Skittera");
+// Where the program keeps its values: its own keys whole (the record of the days first, as
+// a key with a subkey is not deleted), and its value alone in the system's keys.
+struct Place {
+    HKEY root;
+    const char* path;
+    bool ownKey;
+};
+const Place kPlaces[] = {{HKEY_CURRENT_USER, kHistory, true},    {HKEY_CURRENT_USER, kKey, true},
+                         {HKEY_LOCAL_MACHINE, kRun, false},      {HKEY_CURRENT_USER, kRun, false},
+                         {HKEY_LOCAL_MACHINE, kSwitches, false}, {HKEY_CURRENT_USER, kSwitches, false}};
+
+std::vector<RawValue> ProgramValuesIn(const Place& place) {
+    return place.ownKey ? ValuesOf(place.root, place.path) : EntryOf(place.root, place.path);
 }
 
+void ClearProgramValues() {
+    for (const Place& place : kPlaces) {
+        for (const RawValue& value : ProgramValuesIn(place)) {
+            DeleteValue(place.root, place.path, value.name.c_str());
+        }
+        if (place.ownKey) {
+            RegDeleteKeyA(place.root, place.path);
+        }
+    }
+}
+
+// The same values, in the same order.
+void ExpectSameValues(const std::vector<RawValue>& actual, const std::vector<RawValue>& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t at = 0; at < expected.size(); ++at) {
+        EXPECT_EQ(actual[at].name, expected[at].name);
+        EXPECT_EQ(actual[at].type, expected[at].type) << expected[at].name;
+        EXPECT_EQ(actual[at].bytes, expected[at].bytes) << expected[at].name;
+    }
+}
+
+// What the program keeps in the registry is taken aside before a test and put back after.
 class RealRegistryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!RunningUnderWine()) {
             GTEST_SKIP() << "writes the program's registry keys: runs under Wine in a throwaway prefix only";
         }
-        saved.keyExisted = KeyExists(HKEY_CURRENT_USER, kKey);
-        saved.values = ValuesOf(HKEY_CURRENT_USER, kKey);
-        saved.history = ValuesOf(HKEY_CURRENT_USER, kHistory);
-        saved.machineEntry = EntryOf(HKEY_LOCAL_MACHINE);
-        saved.userEntry = EntryOf(HKEY_CURRENT_USER);
-        saved.machineSwitch = EntryOf(HKEY_LOCAL_MACHINE, kSwitches);
-        saved.userSwitch = EntryOf(HKEY_CURRENT_USER, kSwitches);
+        keyExisted = KeyExists(HKEY_CURRENT_USER, kKey);
+        for (const Place& place : kPlaces) {
+            saved.push_back(ProgramValuesIn(place));
+        }
         ClearProgramValues();
         ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, kKey));
         StartProgram();
@@ -185,28 +193,15 @@ protected:
         ClearProgramValues();
         DeleteValue(HKEY_CURRENT_USER, kRun, "Altro");
         DeleteValue(HKEY_LOCAL_MACHINE, kRun, "Altro");
-        if (saved.keyExisted) {
+        if (keyExisted) {
             HKEY key;
             RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
             RegCloseKey(key);
         }
-        for (const RawValue& value : saved.values) {
-            PutRaw(HKEY_CURRENT_USER, kKey, value.name.c_str(), value.type, value.bytes);
-        }
-        for (const RawValue& value : saved.history) {
-            PutRaw(HKEY_CURRENT_USER, kHistory, value.name.c_str(), value.type, value.bytes);
-        }
-        for (const RawValue& value : saved.machineEntry) {
-            PutRaw(HKEY_LOCAL_MACHINE, kRun, value.name.c_str(), value.type, value.bytes);
-        }
-        for (const RawValue& value : saved.userEntry) {
-            PutRaw(HKEY_CURRENT_USER, kRun, value.name.c_str(), value.type, value.bytes);
-        }
-        for (const RawValue& value : saved.machineSwitch) {
-            PutRaw(HKEY_LOCAL_MACHINE, kSwitches, value.name.c_str(), value.type, value.bytes);
-        }
-        for (const RawValue& value : saved.userSwitch) {
-            PutRaw(HKEY_CURRENT_USER, kSwitches, value.name.c_str(), value.type, value.bytes);
+        for (std::size_t place = 0; place < saved.size(); ++place) {
+            for (const RawValue& value : saved[place]) {
+                PutRaw(kPlaces[place].root, kPlaces[place].path, value.name.c_str(), value.type, value.bytes);
+            }
         }
     }
 
@@ -220,7 +215,8 @@ protected:
         LoadSettings();
     }
 
-    Snapshot saved;
+    bool keyExisted = false;
+    std::vector<std::vector<RawValue>> saved; // for each of kPlaces
 };
 
 TEST_F(RealRegistryTest, FirstStartWithoutAKeyThenExit) {
@@ -275,12 +271,7 @@ TEST_F(RealRegistryTest, TheRecordOfTheDays) {
             after.push_back(value);
         }
     }
-    ASSERT_EQ(after.size(), past.size());
-    for (std::size_t at = 0; at < past.size(); ++at) {
-        EXPECT_EQ(after[at].name, past[at].name);
-        EXPECT_EQ(after[at].type, past[at].type) << past[at].name;
-        EXPECT_EQ(after[at].bytes, past[at].bytes) << past[at].name;
-    }
+    ExpectSameValues(after, past);
 
     DayList days = LoadHistory();
     ASSERT_EQ(days.size(), 3U);
@@ -529,13 +520,8 @@ TEST_F(RealRegistryTest, SavingTwiceChangesNothingAndTouchesNothingElse) {
     SaveSettingsCheckpoint();
     SaveSettings();
 
-    std::vector<RawValue> again = ValuesOf(HKEY_CURRENT_USER, kKey);
-    ASSERT_EQ(again.size(), 4u);
-    ASSERT_EQ(again.size(), mine.size());
-    for (size_t index = 0; index < mine.size(); ++index) {
-        EXPECT_EQ(again[index].name, mine[index].name);
-        EXPECT_EQ(again[index].bytes, mine[index].bytes) << mine[index].name;
-    }
+    ASSERT_EQ(mine.size(), 4u);
+    ExpectSameValues(ValuesOf(HKEY_CURRENT_USER, kKey), mine);
     EXPECT_EQ(StoredText(HKEY_LOCAL_MACHINE, kRun, "Skittera"), entry);
     EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kKey, "Nota"), "di qualcun altro\0"s);
     EXPECT_EQ(StoredText(HKEY_LOCAL_MACHINE, kRun, "Altro"), "C:\\altro.exe\0"s);

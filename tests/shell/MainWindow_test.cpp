@@ -204,33 +204,6 @@ TEST_F(MainWindowTest, TrayMessagesOfOtherIconsOrOtherEventsAreIgnored) {
     EXPECT_EQ(appState.dialogOpen, 0);
 }
 
-TEST_F(MainWindowTest, ExitSavesRemovesIconAndHookAndQuits) {
-    appState.distanceCm = 42.5;
-    Send(WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0));
-    EXPECT_TRUE(ShutdownDone());
-    EXPECT_TRUE(TakeQuit());
-    EXPECT_EQ(Stored(kDistanceValueName), "42.5000000000");
-    EXPECT_EQ(Stored(kUnitValueName), "Centimetri");
-    EXPECT_EQ(appState.hookHandle, nullptr);
-    EXPECT_FALSE(IconShown());
-    EXPECT_TRUE(IsWindow(appState.mainWindow));
-    // From the start of the shut-down a second copy finds no running copy to hand over
-    // to, and waits for the mutex instead.
-    EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
-    EXPECT_EQ(FindRunningCopy(), nullptr);
-    EXPECT_EQ(ActivateRunningInstance(), 0);
-}
-
-TEST_F(MainWindowTest, ACloseFromOutsideEndsTheWayExitDoes) {
-    appState.distanceCm = 3;
-    Send(WM_CLOSE);
-    EXPECT_TRUE(IsWindow(appState.mainWindow)); // not destroyed: the loop ends instead
-    EXPECT_TRUE(ShutdownDone());
-    EXPECT_TRUE(TakeQuit());
-    EXPECT_EQ(Stored(kDistanceValueName), "3.0000000000");
-    EXPECT_EQ(appState.hookHandle, nullptr);
-}
-
 TEST_F(MainWindowTest, ShutDownRunsOnceAndLaterMessagesBringNothingBack) {
     Send(WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0));
     ForgetStoredSettings();
@@ -255,28 +228,6 @@ TEST_F(MainWindowTest, ASessionEndThatDoesNotHappenChangesNothing) {
     EXPECT_TRUE(ShutdownDone());
     EXPECT_TRUE(TakeQuit());
     EXPECT_EQ(Stored(kDistanceValueName), "8.0000000000");
-}
-
-// The session may end at any moment once the message is answered: the settings are
-// saved and nothing else is taken down, neither the icon nor the hook; the window stops
-// answering as the running copy all the same.
-TEST_F(MainWindowTest, TheSessionEndSavesAndLeavesTheIconAndTheHookToTheSystem) {
-    appState.runAtStartup = 1;
-    appState.distanceCm = 9.25;
-    Send(WM_ENDSESSION, TRUE);
-    EXPECT_TRUE(ShutdownDone());
-    EXPECT_TRUE(TakeQuit());
-    EXPECT_EQ(Stored(kDistanceValueName), "9.2500000000");
-    // The exit's save, whole: the log-on entry is not part of it (the check box changes it).
-    EXPECT_EQ(RunEntry(HKEY_LOCAL_MACHINE) + RunEntry(HKEY_CURRENT_USER), "");
-    EXPECT_TRUE(IconShown());
-    EXPECT_NE(appState.hookHandle, nullptr);
-    EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
-    EXPECT_EQ(FindRunningCopy(), nullptr);
-    // The end of the message loop that follows does not take them down either.
-    PostMessageA(appState.mainWindow, WM_QUIT, 0, 0);
-    EXPECT_EQ(RunMessageLoop(), 1);
-    EXPECT_TRUE(IconShown());
 }
 
 TEST_F(MainWindowTest, TheSessionEndQueryAndSuspendSaveACheckpoint) {
@@ -502,10 +453,16 @@ TEST_F(MainWindowTest, NothingHidesTheInputAndTheCopiesAreOfOneLevel) {
 }
 
 // The record a PBT_POWERSETTINGCHANGE points to, for GUID_CONSOLE_DISPLAY_STATE
-// {6FE69556-704A-47A0-8F24-C28D936FDA47} and a DWORD state (0 off, 1 on, 2 dimmed).
+// {6FE69556-704A-47A0-8F24-C28D936FDA47} and a DWORD state (0 off, 1 on, 2 dimmed); or,
+// where the test says, for another setting or with a record too short.
 struct DisplaySetting {
+    explicit DisplaySetting(DWORD displayState, DWORD length = sizeof(DWORD),
+                            unsigned long first = 0x6fe69556)
+        : dataLength(length), state(displayState) {
+        setting.Data1 = first;
+    }
     GUID setting{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-    DWORD dataLength = sizeof(DWORD);
+    DWORD dataLength;
     DWORD state;
 };
 constexpr WPARAM kPowerSettingChange = 0x8013;
@@ -523,10 +480,7 @@ bool MainTimerRuns() {
 // the hook renewed (here it was dropped meanwhile), the tick's work done, the timer on.
 // Resume from sleep renews the hook too.
 TEST_F(MainWindowTest, TheTimerRestsWhileTheDisplayIsOffOrTheSessionLocked) {
-    DisplaySetting off;
-    off.state = 0;
-    DisplaySetting dimmed;
-    dimmed.state = 2;
+    DisplaySetting off(0), dimmed(2);
     const struct {
         UINT message;
         WPARAM rest;
@@ -562,16 +516,7 @@ TEST_F(MainWindowTest, TheTimerRestsWhileTheDisplayIsOffOrTheSessionLocked) {
 // that lead nowhere change nothing.
 TEST_F(MainWindowTest, PowerSettingsThatAreNotTheDisplayGoingOffChangeNothing) {
     DismissSplash();
-    DisplaySetting dimmed;
-    dimmed.state = 2;
-    DisplaySetting odd;
-    odd.state = 7;
-    DisplaySetting shortRecord;
-    shortRecord.state = 0;
-    shortRecord.dataLength = 2;
-    DisplaySetting otherSetting;
-    otherSetting.state = 0;
-    otherSetting.setting.Data1 = 0x12345678;
+    DisplaySetting dimmed(2), odd(7), shortRecord(0, 2), otherSetting(0, sizeof(DWORD), 0x12345678);
     for (LPARAM data : {reinterpret_cast<LPARAM>(&dimmed), reinterpret_cast<LPARAM>(&odd),
                         reinterpret_cast<LPARAM>(&shortRecord), reinterpret_cast<LPARAM>(&otherSetting),
                         LPARAM{0}, LPARAM{16}, LPARAM{-1}}) {
@@ -582,8 +527,38 @@ TEST_F(MainWindowTest, PowerSettingsThatAreNotTheDisplayGoingOffChangeNothing) {
     EXPECT_TRUE(MainTimerRuns());
 }
 
-// Runs inside the dialog's modal loop: looks at what is open, tries to open a second
-// dialog, and closes the first.
+// Runs inside the dialog's modal loop once a person could see the dialog (it exists
+// before the loop shows it): does there what the test asks, then closes it. A dialog that
+// opens where none may is closed all the same, so that the test fails instead of hanging.
+void (*inTheDialog)(HWND dialog) = nullptr;
+HWND dialogSeen = nullptr;
+
+void CALLBACK CloseTheDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = VisibleWindow("#32770", "Skittera");
+    if (dialog == nullptr) {
+        return;
+    }
+    KillTimer(nullptr, timer);
+    dialogSeen = dialog;
+    if (inTheDialog != nullptr) {
+        inTheDialog(dialog);
+    }
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+// Asks for the dialog the way the test says, with `look` to run in it, and pumps the
+// messages for a while after; returns the dialog that showed, if one did.
+HWND DialogOpenedBy(void (*ask)(), void (*look)(HWND) = nullptr, DWORD pumpMilliseconds = 0) {
+    inTheDialog = look;
+    dialogSeen = nullptr;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseTheDialog);
+    ask(); // returns when the dialog has closed
+    PumpMessagesFor(pumpMilliseconds);
+    KillTimer(nullptr, timer);
+    return dialogSeen;
+}
+
+// In the dialog: what is open, after trying to open a second dialog.
 int dialogsSeen = 0;
 int dialogOpenSeen = 0;
 bool hookSeen = false;
@@ -595,50 +570,44 @@ BOOL CALLBACK CountOurDialogs(HWND window, LPARAM) {
     return TRUE;
 }
 
-void CALLBACK CloseTheDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    // The dialog exists before the modal loop shows it; wait until a person could see it.
-    HWND dialog = VisibleWindow("#32770", "Skittera");
-    if (dialog == nullptr) {
-        return;
-    }
-    KillTimer(nullptr, timer);
+void LookAtWhatIsOpen(HWND) {
     dialogOpenSeen = appState.dialogOpen;
     hookSeen = appState.hookHandle != nullptr;
     Send(trayMessage, 0, WM_LBUTTONDBLCLK);          // a second double click
     Send(WM_COMMAND, MAKEWPARAM(IDM_PROPERTIES, 0)); // and "Propietà"
     dialogsSeen = 0;
     EnumThreadWindows(GetCurrentThreadId(), CountOurDialogs, 0);
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
-TEST_F(MainWindowTest, ADoubleClickOpensTheDialogOnceWithTheHookRenewed) {
-    RemoveHook();
-    dialogsSeen = 0;
-    dialogOpenSeen = 0;
-    hookSeen = false;
-    SetTimer(nullptr, 0, 50, CloseTheDialog);
-    Send(trayMessage, 0, WM_LBUTTONDBLCLK); // returns when the dialog has closed
-    EXPECT_EQ(dialogOpenSeen, 1);
-    EXPECT_EQ(dialogsSeen, 1);
-    EXPECT_TRUE(hookSeen);
-    EXPECT_EQ(appState.dialogOpen, 0);
-    EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
+// A double click as a shell at version 4 sends it (its point in wParam), a second copy's
+// hand-over (wParam 0, lParam 515, WM_LBUTTONDBLCLK), and Enter or Space on the icon each
+// open the dialog once, with the hook renewed.
+TEST_F(MainWindowTest, EachDoubleClickFormAndEnterOnTheIconOpenTheDialog) {
+    void (*const ways[])() = {
+        [] { TrayEventAt(WM_LBUTTONDBLCLK, kIconPoint); },
+        [] { Send(trayMessage, 0, 515); },
+        [] { TrayEventAt(NIN_KEYSELECT, kIconPoint); },
+    };
+    for (auto way : ways) {
+        RemoveHook();
+        dialogsSeen = dialogOpenSeen = 0;
+        hookSeen = false;
+        ASSERT_NE(DialogOpenedBy(way, LookAtWhatIsOpen), nullptr);
+        EXPECT_EQ(dialogOpenSeen, 1);
+        EXPECT_EQ(dialogsSeen, 1);
+        EXPECT_TRUE(hookSeen);
+        EXPECT_EQ(appState.dialogOpen, 0);
+        EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
+    }
 }
 
-// Runs inside the dialog's modal loop: buries the dialog under a window of the test's
-// own, asks for the dialog again the way the test says, and closes it.
+// In the dialog: buries it under a window of the test's own and asks for it again the way
+// the test says.
 void (*askAgain)() = nullptr;
 HWND buriedUnder = nullptr;
 HWND frontAfterAsking = nullptr;
-HWND askedDialog = nullptr;
 
-void CALLBACK BuryTheDialogAndAskAgain(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = VisibleWindow("#32770", "Skittera");
-    if (dialog == nullptr) {
-        return;
-    }
-    KillTimer(nullptr, timer);
-    askedDialog = dialog;
+void BuryAndAskAgain(HWND) {
     HWND cover = CreateWindowExA(0, "STATIC", "cover", WS_POPUP | WS_VISIBLE, 0, 0, 1000, 800, nullptr,
                                  nullptr, Instance(), nullptr);
     SetForegroundWindow(cover);
@@ -648,7 +617,6 @@ void CALLBACK BuryTheDialogAndAskAgain(HWND, UINT, UINT_PTR timer, DWORD) {
     PumpMessagesFor(100);
     frontAfterAsking = GetForegroundWindow();
     DestroyWindow(cover);
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
 // A double click on the icon, a second copy's hand-over (the same message, posted by
@@ -662,66 +630,40 @@ TEST_F(MainWindowTest, AskedForAgainTheBuriedDialogComesToTheFront) {
     };
     for (auto way : ways) {
         askAgain = way;
-        buriedUnder = frontAfterAsking = askedDialog = nullptr;
-        SetTimer(nullptr, 0, 50, BuryTheDialogAndAskAgain);
-        Send(trayMessage, 0, WM_LBUTTONDBLCLK); // returns when the dialog has closed
-        ASSERT_NE(askedDialog, nullptr);
+        buriedUnder = frontAfterAsking = nullptr;
+        HWND dialog = DialogOpenedBy([] { Send(trayMessage, 0, WM_LBUTTONDBLCLK); }, BuryAndAskAgain);
+        ASSERT_NE(dialog, nullptr);
         ASSERT_NE(buriedUnder, nullptr); // the cover did take the front
-        EXPECT_EQ(frontAfterAsking, askedDialog);
+        EXPECT_EQ(frontAfterAsking, dialog);
         EXPECT_EQ(appState.dialogOpen, 0);
     }
 }
 
-// A double click or a hand-over that arrives once the program is ending opens no
-// dialog. Should one open all the same, it is closed from here so that the test fails
-// instead of hanging.
-bool dialogAfterTheEnd = false;
-void CALLBACK CloseADialogAfterTheEnd(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = VisibleWindow("#32770", "Skittera");
-    if (dialog != nullptr) {
-        dialogAfterTheEnd = true;
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    }
-}
-
+// A double click or a hand-over that arrives once the program is ending opens no dialog.
 TEST_F(MainWindowTest, NoDialogOpensOnceTheProgramIsEnding) {
     Send(WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0));
-    dialogAfterTheEnd = false;
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseADialogAfterTheEnd);
-    Send(trayMessage, 0, WM_LBUTTONDBLCLK);
-    Send(WM_COMMAND, MAKEWPARAM(IDM_PROPERTIES, 0));
-    PumpMessagesFor(200);
-    KillTimer(nullptr, timer);
-    EXPECT_FALSE(dialogAfterTheEnd);
+    auto ask = [] {
+        Send(trayMessage, 0, WM_LBUTTONDBLCLK);
+        Send(WM_COMMAND, MAKEWPARAM(IDM_PROPERTIES, 0));
+    };
+    EXPECT_EQ(DialogOpenedBy(ask, nullptr, 200), nullptr);
     EXPECT_EQ(appState.dialogOpen, 0);
 }
 
-// Runs inside the menu's modal loop: looks at the tracked menu once its items have
-// been drawn, then ends it.
+// In the menu: the tracked menu's look, and then the end of the menu.
 struct MenuLook {
     int items = 0;
     UINT defaultItem = 0;
     int ownerDrawn = 0;
-    int drawn = 0;
     RECT place{0, 0, 0, 0};
 };
 MenuLook menuLook;
-int menuTicks = 0;
 
-void CALLBACK LookAtTheMenu(HWND, UINT, UINT_PTR, DWORD) {
-    ++menuTicks;
-    HWND popup = VisibleWindow("#32768");
-    if (popup == nullptr) {
-        if (menuTicks > 100) {
-            EndMenu();
-        }
-        return;
-    }
+void LookAtTheMenu(HWND popup) {
     HMENU menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
     GetWindowRect(popup, &menuLook.place);
     menuLook.items = GetMenuItemCount(menu);
     menuLook.defaultItem = GetMenuDefaultItem(menu, FALSE, 0);
-    menuLook.ownerDrawn = 0;
     for (int position = 0; position < menuLook.items; ++position) {
         MENUITEMINFOA info{};
         info.cbSize = sizeof info;
@@ -732,14 +674,45 @@ void CALLBACK LookAtTheMenu(HWND, UINT, UINT_PTR, DWORD) {
     EndMenu();
 }
 
+// Runs inside the menu's modal loop: once the menu shows, does there what the test asks.
+// A menu still open long after that, or one that never shows, is ended from here, so
+// that the test fails instead of hanging.
+void (*inTheMenu)(HWND popup) = nullptr;
+bool menuShown = false;
+bool menuOutlived = false;
+int menuTicks = 0;
+
+void CALLBACK ActInTheMenu(HWND, UINT, UINT_PTR, DWORD) {
+    ++menuTicks;
+    HWND popup = menuShown ? nullptr : VisibleWindow("#32768");
+    if (popup != nullptr) {
+        menuShown = true;
+        menuTicks = 0;
+        inTheMenu(popup);
+    } else if (menuTicks > (menuShown ? 100 : 250)) {
+        menuOutlived = menuShown;
+        EndMenu();
+    }
+}
+
+// Asks for the menu the way the test says, with `act` to run in it; returns whether a
+// menu showed.
+bool MenuOpenedBy(void (*ask)(), void (*act)(HWND popup) = LookAtTheMenu) {
+    inTheMenu = act;
+    menuLook = MenuLook();
+    menuShown = menuOutlived = false;
+    menuTicks = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, ActInTheMenu);
+    ask(); // returns when the menu has closed
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(menuOutlived) << "the menu stayed open";
+    return menuShown;
+}
+
 TEST_F(MainWindowTest, TheMenuShowsItsItemsAndLeavesNothingBehindHundredsOfTimes) {
     long gdiAtStart = GdiObjectsInUse();
     for (int round = 0; round < 150; ++round) {
-        menuLook = MenuLook();
-        menuTicks = 0;
-        UINT_PTR timer = SetTimer(nullptr, 0, 20, LookAtTheMenu);
-        AskForTheMenu();
-        KillTimer(nullptr, timer);
+        ASSERT_TRUE(MenuOpenedBy(AskForTheMenu)) << "round " << round;
         ASSERT_EQ(menuLook.items, 2) << "round " << round;
         ASSERT_EQ(menuLook.defaultItem, IDM_PROPERTIES);
         ASSERT_EQ(menuLook.ownerDrawn, 2);
@@ -755,74 +728,74 @@ TEST_F(MainWindowTest, TheMenuShowsItsItemsAndLeavesNothingBehindHundredsOfTimes
 
 TEST_F(MainWindowTest, NoMenuOpensOnceTheProgramHasEnded) {
     Send(WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0));
-    menuLook = MenuLook();
-    menuTicks = 0;
-    UINT_PTR timer = SetTimer(nullptr, 0, 20, LookAtTheMenu);
-    AskForTheMenu(); // a right click that was on its way
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(menuLook.items, 0);
+    EXPECT_FALSE(MenuOpenedBy(AskForTheMenu)); // a right click that was on its way
     EXPECT_TRUE(TakeQuit());
 }
 
-// Runs inside the menu's modal loop: once the menu shows, the program is ended the way
-// the test asks. A menu still open long after that is ended from here, so that the test
-// fails instead of hanging.
+// In the menu: the program ended the way the test asks.
 struct Ending {
     UINT message;
     WPARAM wParam;
 };
 Ending ending{};
-bool endingSent = false;
-bool menuOutlivedTheEnd = false;
-int endingTicks = 0;
+void EndTheProgram(HWND) { Send(ending.message, ending.wParam); }
 
-void CALLBACK EndTheProgramFromTheMenu(HWND, UINT, UINT_PTR, DWORD) {
-    ++endingTicks;
-    if (endingSent) {
-        if (endingTicks > 100) {
-            menuOutlivedTheEnd = true;
-            EndMenu();
-        }
-        return;
-    }
-    if (VisibleWindow("#32768") != nullptr) {
-        endingSent = true;
-        endingTicks = 0;
-        Send(ending.message, ending.wParam);
-    } else if (endingTicks > 250) {
-        EndMenu();
-    }
+// Exit, a close from outside and the end of the session, each also while the tray menu
+// is open (the menu closes): everything is saved, the log-on entry aside (the check box
+// changes it), and the quit message waits for the main loop; the window is not destroyed,
+// the loop ends instead. From the start of the shut-down a second copy finds no running
+// copy to hand over to, and waits for the mutex instead. The session may end at any
+// moment once its message is answered, so then nothing else is taken down, neither the
+// icon nor the hook, not even by the end of the message loop that follows.
+struct EndingCase {
+    Ending how;
+    bool menuOpen;
+    double distanceCm;
+    const char* stored;
+};
+
+void PrintTo(const EndingCase& end, std::ostream* out) {
+    *out << "message " << end.how.message << (end.menuOpen ? " with the menu open" : "");
 }
 
-// Exit, a close and the end of the session, each while the tray menu is open: the menu
-// closes, everything is saved and the quit message waits for the main loop. The icon
-// stays only when the session ends.
-void EndWhileTheMenuIsOpen(Ending how, bool iconStays = false) {
-    appState.distanceCm = 21.5;
-    ending = how;
-    endingSent = false;
-    menuOutlivedTheEnd = false;
-    endingTicks = 0;
-    UINT_PTR timer = SetTimer(nullptr, 0, 20, EndTheProgramFromTheMenu);
-    AskForTheMenu(); // returns when the menu has closed
-    KillTimer(nullptr, timer);
-    EXPECT_TRUE(endingSent);
-    EXPECT_FALSE(menuOutlivedTheEnd);
+class MainWindowEnding : public MainWindowTest, public ::testing::WithParamInterface<EndingCase> {};
+
+TEST_P(MainWindowEnding, SavesHidesAndQuits) {
+    const EndingCase& end = GetParam();
+    const bool sessionEnd = end.how.message == WM_ENDSESSION;
+    appState.runAtStartup = 1;
+    appState.distanceCm = end.distanceCm;
+    ending = end.how;
+    if (end.menuOpen) {
+        EXPECT_TRUE(MenuOpenedBy(AskForTheMenu, EndTheProgram));
+    } else {
+        Send(end.how.message, end.how.wParam);
+    }
     EXPECT_TRUE(ShutdownDone());
     EXPECT_TRUE(TakeQuit());
-    EXPECT_EQ(Stored(kDistanceValueName), "21.5000000000");
-    EXPECT_EQ(IconShown(), iconStays);
+    EXPECT_EQ(Stored(kDistanceValueName), end.stored);
+    EXPECT_EQ(Stored(kUnitValueName), "Centimetri");
+    EXPECT_EQ(RunEntry(HKEY_LOCAL_MACHINE) + RunEntry(HKEY_CURRENT_USER), "");
+    EXPECT_EQ(IconShown(), sessionEnd);
+    EXPECT_EQ(appState.hookHandle != nullptr, sessionEnd);
+    EXPECT_TRUE(IsWindow(appState.mainWindow));
+    EXPECT_FALSE(IsWindowVisible(appState.mainWindow));
+    EXPECT_EQ(FindRunningCopy(), nullptr);
+    EXPECT_EQ(ActivateRunningInstance(), 0);
+    PostMessageA(appState.mainWindow, WM_QUIT, 0, 0);
+    EXPECT_EQ(RunMessageLoop(), 1);
+    EXPECT_EQ(IconShown(), sessionEnd);
 }
 
-TEST_F(MainWindowTest, ExitWhileTheMenuIsOpenClosesItAndEnds) {
-    EndWhileTheMenuIsOpen({WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0)});
-}
-
-TEST_F(MainWindowTest, ACloseWhileTheMenuIsOpenClosesItAndEnds) { EndWhileTheMenuIsOpen({WM_CLOSE, 0}); }
-
-TEST_F(MainWindowTest, TheSessionEndWhileTheMenuIsOpenClosesItAndEnds) {
-    EndWhileTheMenuIsOpen({WM_ENDSESSION, TRUE}, true);
-}
+const Ending kExit{WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0)}, kClose{WM_CLOSE, 0},
+    kSessionEnd{WM_ENDSESSION, TRUE};
+INSTANTIATE_TEST_SUITE_P(ExitCloseAndSessionEnd, MainWindowEnding,
+                         ::testing::Values(EndingCase{kExit, false, 42.5, "42.5000000000"},
+                                           EndingCase{kClose, false, 3, "3.0000000000"},
+                                           EndingCase{kSessionEnd, false, 9.25, "9.2500000000"},
+                                           EndingCase{kExit, true, 21.5, "21.5000000000"},
+                                           EndingCase{kClose, true, 21.5, "21.5000000000"},
+                                           EndingCase{kSessionEnd, true, 21.5, "21.5000000000"}));
 
 TEST_F(MainWindowTest, ForeignOwnerDrawRequestsAreHarmless) {
     DRAWITEMSTRUCT draw{};
@@ -861,17 +834,6 @@ TEST_F(MainWindowTest, AQuitMessageHandedToTheWindowShutsDown) {
     EXPECT_FALSE(IconShown());
 }
 
-// Asks for the menu the way the test says; returns whether a menu opened, its look in
-// menuLook.
-bool MenuOpenedBy(void (*ask)()) {
-    menuLook = MenuLook();
-    menuTicks = 0;
-    UINT_PTR timer = SetTimer(nullptr, 0, 20, LookAtTheMenu);
-    ask();
-    KillTimer(nullptr, timer);
-    return menuLook.items != 0;
-}
-
 // The menu opens at the point the shell gives (the icon, for Shift+F10), its right edge
 // there, wherever the pointer is; a right click, WM_RBUTTONUP and then WM_CONTEXTMENU,
 // opens it once.
@@ -882,23 +844,6 @@ TEST_F(MainWindowTest, TheMenuOpensOnceAtTheAnchorNotAtThePointer) {
     EXPECT_EQ(menuLook.place.top, 400);
     EXPECT_FALSE(MenuOpenedBy([] { TrayEventAt(WM_RBUTTONUP, POINT{700, 500}); }));
     EXPECT_FALSE(IsWindowVisible(appState.mainWindow)); // the menu took the splash away
-}
-
-// A double click as a shell at version 4 sends it (its point in wParam), a second copy's
-// hand-over (wParam 0, lParam 515), and Enter or Space on the icon each open the dialog,
-// which a timer closes once it shows.
-TEST_F(MainWindowTest, EachDoubleClickFormAndEnterOnTheIconOpenTheDialog) {
-    void (*const ways[])() = {
-        [] { TrayEventAt(WM_LBUTTONDBLCLK, kIconPoint); },
-        [] { Send(trayMessage, 0, 515); },
-        [] { TrayEventAt(NIN_KEYSELECT, kIconPoint); },
-    };
-    for (auto way : ways) {
-        dialogOpenSeen = 0;
-        SetTimer(nullptr, 0, 50, CloseTheDialog);
-        way(); // returns when the dialog has closed
-        EXPECT_EQ(dialogOpenSeen, 1);
-    }
 }
 
 // Every added icon (at start, and when the taskbar comes back) declares version 4. A shell
@@ -923,14 +868,11 @@ TEST_F(MainWindowTest, EveryAddedIconDeclaresVersionFourAndAShellThatRefusesGets
     EXPECT_FALSE(MenuOpenedBy([] { TrayEventAt(WM_CONTEXTMENU, POINT{600, 400}); }));
 }
 
-// Runs inside the menu's modal loop: presses the keys once the menu shows.
+// In the menu: the keys pressed.
 std::vector<WORD> menuKeys;
-void CALLBACK PressKeysInTheMenu(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (VisibleWindow("#32768") != nullptr) {
-        KillTimer(nullptr, timer);
-        for (WORD key : menuKeys) {
-            SendKey(key);
-        }
+void PressTheKeys(HWND) {
+    for (WORD key : menuKeys) {
+        SendKey(key);
     }
 }
 
@@ -947,12 +889,11 @@ TEST_F(MainWindowTest, EscapeGivesTheFocusBackToTheNotificationArea) {
     for (const Round& round : rounds) {
         StandInTray tray;
         menuKeys = round.keys;
-        UINT_PTR timer = SetTimer(nullptr, 0, 20, PressKeysInTheMenu);
-        if (round.byMouse) {
+        auto byMouse = [] {
             TrayEventAt(WM_RBUTTONUP, kIconPoint);
-        }
-        AskForTheMenu();
-        KillTimer(nullptr, timer);
+            AskForTheMenu();
+        };
+        EXPECT_TRUE(MenuOpenedBy(round.byMouse ? byMouse : AskForTheMenu, PressTheKeys));
         EXPECT_EQ(tray.Count(NIM_SETFOCUS), round.focusReturns) << round.keys.size() << " keys";
         MSG posted; // "Esci", chosen by Down and Enter, is not to run here
         PeekMessageA(&posted, appState.mainWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE);
