@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/UserTexts.h"
 #include "engine/HistoryCsv.h"
 
 namespace {
@@ -81,32 +82,32 @@ void ReportFailedExport(HWND dialog, const char* path, DWORD error) {
     char reason[256] = "";
     if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason,
                        sizeof reason, nullptr) == 0) {
-        std::snprintf(reason, sizeof reason, "Errore %lu.", static_cast<unsigned long>(error));
+        std::snprintf(reason, sizeof reason, kExportErrorFormat, static_cast<unsigned long>(error));
     }
     char text[MAX_PATH + 400];
-    std::snprintf(text, sizeof text, "Impossibile salvare lo storico in\n%s\n\n%s", path, reason);
-    MessageBoxA(dialog, text, "Skittera", MB_OK | MB_ICONERROR);
+    std::snprintf(text, sizeof text, kExportFailedFormat, path, reason);
+    MessageBoxA(dialog, text, kProgramTitle, MB_OK | MB_ICONERROR);
 }
 
 } // namespace
 
 void ExportHistoryFromWindow(HWND dialog, const DayList& days) {
-    char path[MAX_PATH] = "storico-skittera.csv";
+    char path[MAX_PATH];
+    lstrcpynA(path, kExportFileName, sizeof path);
     OPENFILENAMEA request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = dialog;
-    request.lpstrFilter = "File CSV (*.csv)\0*.csv\0Tutti i file (*.*)\0*.*\0";
+    request.lpstrFilter = kExportFilter;
     request.nFilterIndex = 1;
     request.lpstrFile = path;
     request.nMaxFile = sizeof path;
-    request.lpstrTitle = "Esporta lo storico";
+    request.lpstrTitle = kExportTitle;
     request.lpstrDefExt = "csv";
     request.Flags =
         OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetSaveFileNameA(&request)) {
         if (CommDlgExtendedError() != 0) {
-            MessageBoxA(dialog, "Impossibile aprire la finestra per salvare il file.", "Skittera",
-                        MB_OK | MB_ICONERROR);
+            MessageBoxA(dialog, kExportDialogFailedText, kProgramTitle, MB_OK | MB_ICONERROR);
         }
         return; // cancelled
     }

@@ -2,6 +2,7 @@
 // beside the chart, switches between days, weeks and months, and exports the record.
 #include "dialog/HistoryWindow.h"
 
+#include "engine/UserTexts.h"
 #include "dialog/HistoryChart.h"
 #include "dialog/HistoryExport.h"
 #include "engine/DisplayTexts.h"
@@ -45,7 +46,7 @@ void ShowSummary(HWND dialog) {
         SetDlgItemTextA(dialog, IDC_HISTORY_RECORD_DATE, FormatDottedDate(summary.recordDate).buffer);
         ShowDistance(dialog, IDC_HISTORY_RECORD_DISTANCE, summary.recordDistanceCm);
     } else {
-        SetDlgItemTextA(dialog, IDC_HISTORY_RECORD_DATE, "nessuno");
+        SetDlgItemTextA(dialog, IDC_HISTORY_RECORD_DATE, kNoRecordDayText);
         SetDlgItemTextA(dialog, IDC_HISTORY_RECORD_DISTANCE, "");
     }
 }
@@ -119,4 +120,3 @@ INT_PTR OpenHistoryWindow(HWND owner, const DayList& days, const CalendarDate& t
     ForgetChartBars();
     return result;
 }
-

@@ -1,5 +1,6 @@
-// The display unit and the rules that turn the measurement into every text the
-// program shows: the tray tooltip, the odometer's digit strings and the speed labels.
+// The display unit and the rules that turn the measurement into the texts that show it:
+// the tray tooltip, the odometer's digit strings and the speed labels. The program's
+// other texts are in UserTexts.h.
 #ifndef SKITTERA_ENGINE_DISPLAYTEXTS_H
 #define SKITTERA_ENGINE_DISPLAYTEXTS_H
 

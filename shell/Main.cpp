@@ -3,6 +3,7 @@
 // calibration, window class, splash, tray icon, pointer hook) and the message loop.
 #include "shell/Main.h"
 
+#include "engine/UserTexts.h"
 #include "engine/DisplayTexts.h"
 #include "engine/Odometer.h"
 #include "resources/resource.h"
@@ -51,7 +52,7 @@ int RunInstance(HINSTANCE instance) {
         return 0;
     }
     if (!IsSupportedPlatform(version.dwPlatformId)) {
-        MessageBoxA(nullptr, "This program requires Windows 95.", "Error", MB_ICONERROR);
+        MessageBoxA(nullptr, kUnsupportedPlatformText, kUnsupportedPlatformTitle, MB_ICONERROR);
         return 0;
     }
 

@@ -2,6 +2,7 @@
 // and the mark of a copy that is ending.
 #include "shell/SingleInstance.h"
 
+#include "engine/UserTexts.h"
 #include "engine/StartRules.h"
 #include "shell/Integrity.h"
 #include "shell/TrayIcon.h"
@@ -33,12 +34,7 @@ bool TakeInstanceMutex(HANDLE mutex, DWORD milliseconds) {
 // elevated copy anyway. The user is told where the running copy is instead.
 void HandOverTo(HWND running) {
     if (!SameIntegrityAs(running)) {
-        MessageBoxA(
-            nullptr,
-            "Skittera \xE8 gi\xE0 in esecuzione con privilegi diversi (una delle due copie \xE8 stata "
-            "avviata come amministratore).\n\nUsare la sua icona nell'area di notifica, oppure "
-            "chiuderla con Esci e avviare di nuovo Skittera.",
-            "Skittera", MB_OK | MB_ICONINFORMATION);
+        MessageBoxA(nullptr, kOtherPrivilegesText, kProgramTitle, MB_OK | MB_ICONINFORMATION);
         return;
     }
     BringForward(running);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "engine/UserTexts.h"
 #include "engine/DisplayTexts.h"
 #include "engine/TrayMessage.h"
 #include "measuring/Displays.h"
@@ -45,13 +46,6 @@ using DpiForWindowProc = UINT(WINAPI*)(HWND);
 // at version 4 shows only when asked.
 constexpr UINT kShowTip = 0x00000080; // NIF_SHOWTIP
 
-// Where the icon is and how to keep it in sight, shown once at the first start: Windows
-// 11 puts a new icon out of sight, behind the arrow, and only the user can bring it out.
-constexpr char kFirstStartBalloonTitle[] = "Skittera";
-constexpr char kFirstStartBalloonText[] =
-    "L'icona \xE8 nell'area di notifica. Per vederla sempre: Impostazioni > Personalizzazione > "
-    "Barra delle applicazioni > Altre icone della barra delle applicazioni (Windows 11) o Selezionare "
-    "le icone da visualizzare sulla barra delle applicazioni (Windows 10).";
 static_assert(sizeof kFirstStartBalloonText <= sizeof NOTIFYICONDATAA{}.szInfo, "the balloon text fits");
 static_assert(sizeof kFirstStartBalloonTitle <= sizeof NOTIFYICONDATAA{}.szInfoTitle, "the title fits");
 
@@ -139,7 +133,7 @@ BOOL NotifyTray(DWORD command, TrayIconData& record) { return Shell_NotifyIconA(
 // icon is there.
 void AddTrayIcon() {
     int pixels = WantedTrayIconPixels();
-    TrayIconData record = TrayIconRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP, "Skittera");
+    TrayIconData record = TrayIconRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP, kProgramTitle);
     record.fields.uCallbackMessage = trayMessage;
     record.fields.hIcon = TallyLoadIcon(appState.instanceHandle, IDI_SKITTERA, pixels);
     BOOL shown = NotifyTray(NIM_ADD, record);
