@@ -11,14 +11,11 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$top/build/x86_64}" && pwd)
 idle_seconds=${2:-60}
 dialog_openings=${3:-400}
-session_name=measure
-work_root="$build/measure"
-program=${SKITTERA_MEASURED_PROGRAM:-$build/shell/skittera.exe}
-probe_program="$build/tests/e2e/skittera_probe.exe"
 empty_program="$build/bench/empty_program.exe"
-mkdir -p "$work_root"
 # shellcheck source=tools/wine-session.sh
 . "$top/tools/wine-session.sh"
+skittera_session_start measure "$build/measure" "${SKITTERA_MEASURED_PROGRAM:-$build/shell/skittera.exe}" \
+    "$build/tests/e2e/skittera_probe.exe"
 
 # The Linux process of a Windows program of this session's prefix.
 linux_pid() {
