@@ -14,8 +14,8 @@ dialog_openings=${3:-400}
 empty_program="$build/bench/empty_program.exe"
 # shellcheck source=tools/wine-session.sh
 . "$top/tools/wine-session.sh"
-skittera_session_start measure "$build/measure" "${SKITTERA_MEASURED_PROGRAM:-$build/shell/skittera.exe}" \
-    "$build/tests/e2e/skittera_probe.exe"
+skittera_session_start measure "${SKITTERA_MEASURED_PROGRAM:-$build/shell/skittera.exe}" \
+    "$build/tests/e2e/skittera_probe.exe" "$build/measure"
 
 # The Linux process of a Windows program of this session's prefix.
 linux_pid() {

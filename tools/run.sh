@@ -44,7 +44,7 @@ run_on_display() {
 run_demo() {
     # shellcheck source=tools/wine-session.sh
     . "$top/tools/wine-session.sh"
-    skittera_session_start demo "$top/build/run" "$program" "$probe_program"
+    skittera_session_start demo "$program" "$probe_program" "$top/build/run"
     note "Xvfb display $DISPLAY, fresh Wine prefix $WINEPREFIX"
 
     # A screenshot cropped to a rectangle "left top right bottom".

@@ -4,7 +4,7 @@
 # helpers that drive the program from outside. Sourcing this file only defines functions;
 # a script starts its session with
 #
-#   skittera_session_start NAME WORK_ROOT PROGRAM.exe PROBE.exe
+#   skittera_session_start NAME PROGRAM.exe PROBE.exe WORK_ROOT
 #
 # in its own shell (not in a subshell or $(...): it sets the script's exit traps and the
 # variables below). It brings in tools/wine-env.sh, makes a fresh prefix in
@@ -64,13 +64,13 @@ skittera_session_end() {
     fi
 }
 
-# skittera_session_start NAME WORK_ROOT PROGRAM.exe PROBE.exe: see the top of this file.
+# skittera_session_start NAME PROGRAM.exe PROBE.exe WORK_ROOT: see the top of this file.
 # shellcheck disable=SC2034 # the variables it sets are for the script that calls it
 skittera_session_start() {
     session_name=$1
-    program=$3
-    probe_program=$4
-    local work_root=$2 session_displays started dpi_key here
+    program=$2
+    probe_program=$3
+    local work_root=$4 session_displays started dpi_key here
     here=$(dirname "${BASH_SOURCE[0]}")
     # shellcheck source=tools/wine-env.sh
     . "$here/wine-env.sh"

@@ -7,7 +7,7 @@
 set -u
 # shellcheck source=tools/wine-session.sh
 . "$(dirname "$0")/../../tools/wine-session.sh"
-skittera_session_start "$1" "$4" "$2" "$3"
+skittera_session_start "$1" "$2" "$3" "$4"
 shift 4
 
 # In the background, so that the watchdog's signal reaches the trap at once.

@@ -16,7 +16,7 @@ two_monitors) export SKITTERA_SESSION_DISPLAYS=two-monitors ;;
 esac
 # shellcheck source=tools/wine-session.sh
 . "$(dirname "$0")/../../tools/wine-session.sh"
-skittera_session_start "$scenario" "$4" "$2" "$3"
+skittera_session_start "$scenario" "$2" "$3" "$4"
 
 expect_exit_code() {
     wait_program 15
