@@ -13,10 +13,9 @@ output=${3:-$top/docs/dpi-$SKITTERA_SESSION_DPI.png}
 program=$build/shell/skittera.exe
 probe_program=$build/tests/e2e/skittera_probe.exe
 [ -f "$program" ] && [ -f "$probe_program" ] || { echo "build the Windows target first" >&2; exit 1; }
-session_name=dpi-$SKITTERA_SESSION_DPI
-work_root=$top/build/run
 # shellcheck source=tools/wine-session.sh
 . "$top/tools/wine-session.sh"
+skittera_session_start "dpi-$SKITTERA_SESSION_DPI" "$program" "$probe_program" "$top/build/run"
 
 shot() {
     local file=$1 left=$2 top_edge=$3 right=$4 bottom=$5

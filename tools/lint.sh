@@ -4,14 +4,11 @@
 #
 #   tools/lint.sh
 #
-# A source's clean verdict is kept, outside the checkout, in
-# ${SKITTERA_CACHE:-${XDG_CACHE_HOME:-~/.cache}/skittera}/clang-tidy: one empty file per verdict,
-# named by a hash of the source's preprocessed text (itself and every header it includes, as clang
-# sees them for that build), the compiler's arguments, the .clang-tidy file, clang-tidy's version
-# and the arguments of the check, with the checkout's folder taken out of all of them (so other
-# checkouts share them). A later run skips a source whose hash has a verdict; any change to any
-# of those re-checks it. Sources with findings are never kept. `rm -rf ~/.cache/skittera/clang-tidy`
-# (or SKITTERA_LINT_CACHE=0 for one run) checks everything again.
+# A source's clean verdict is kept outside the checkout, by tools/lint_cache.py (what the key
+# holds, and where the verdicts are, is told there): a later run skips a source whose key has a
+# verdict; any change to what the key holds checks it again. Sources with findings are never
+# kept. `rm -rf ~/.cache/skittera/clang-tidy` (or SKITTERA_LINT_CACHE=0 for one run) checks
+# everything again.
 #
 # The sources are checked as the 32-bit Windows build compiles them: its compile commands
 # (build/i686/compile_commands.json), with clang told the target (--target=i686-w64-windows-gnu)
@@ -79,54 +76,7 @@ folders=$(git ls-files --cached --others --exclude-standard -- '*.h' | sed -n 's
 header_filter="^$(printf '%s' "$top" | sed 's/[][\.*^$+?(){}|]/\\&/g')/($folders)/"
 
 checks=$(clang-tidy --list-checks | sed -n 's/^ \{4\}\([a-z].*\)$/\1/p' | wc -l)
-cache=${SKITTERA_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/skittera}/clang-tidy
-mkdir -p "$cache"
-
-# Each source's key: the hash described at the top, or nothing when clang cannot preprocess
-# it (then it is always checked). Writes "key<TAB>source" lines.
-keys() {
-    python3 - "$jobs" "$1" "$2" "$3" "$top" "$header_filter" "${@:4}" <<'PYTHON'
-import concurrent.futures, hashlib, json, os, shlex, subprocess, sys
-jobs, database, sources, out, top, header_filter, *extra = sys.argv[1:]
-config = os.path.join(top, ".clang-tidy")
-extra_args = [a[len("--extra-arg="):] for a in extra if a.startswith("--extra-arg=")]
-with open(database) as f:
-    commands = {os.path.realpath(os.path.join(e["directory"], e["file"])): e for e in json.load(f)}
-base = hashlib.sha256()
-base.update(open(config, "rb").read())
-base.update(subprocess.run(["clang-tidy", "--version"], capture_output=True).stdout)
-# The checkout's own folder is left out, so that every checkout of the same sources on this
-# machine (another worktree, a fresh clone) shares the verdicts.
-base.update(("\0".join([header_filter] + extra)).replace(top, "<top>").encode())
-def key(source):
-    entry = commands[source]
-    words = shlex.split(entry["command"]) if "command" in entry else list(entry["arguments"])
-    args, skip = [], False
-    for word in words[1:]:
-        if skip:
-            skip = False
-        elif word == "-o":
-            skip = True
-        elif word != "-c" and os.path.realpath(os.path.join(entry["directory"], word)) != source:
-            args.append(word)
-    run = subprocess.run(["clang++", *args, *extra_args, "-E", "-w", source], cwd=entry["directory"],
-                         capture_output=True)
-    if run.returncode != 0:
-        return ""
-    digest = base.copy()
-    # The compiler's arguments, as they change what clang-tidy sees beyond the text (the
-    # language standard, -fno-exceptions); without the object file's name.
-    digest.update("\0".join(args).replace(top, "<top>").encode() + b"\0")
-    digest.update(source.replace(top, "<top>").encode() + b"\0" + run.stdout.replace(top.encode(), b"<top>"))
-    return digest.hexdigest()
-with open(sources) as f:
-    paths = [line for line in f.read().split("\n") if line]
-with concurrent.futures.ThreadPoolExecutor(int(jobs)) as pool:
-    found = list(pool.map(key, paths))
-with open(out, "w") as f:
-    f.write("".join(f"{k}\t{p}\n" for k, p in zip(found, paths)))
-PYTHON
-}
+lint_cache="$top/tools/lint_cache.py"
 
 # check_one BUILD ARGS... "key<TAB>source": clang-tidy on one source, its output to the scratch
 # folder; a clean verdict is kept under its key.
@@ -139,13 +89,13 @@ check_one() {
     local status=0
     clang-tidy -p "$build" --quiet --header-filter="$header_filter" "$@" "$source" >"$out.out" 2>"$out.err" ||
         status=$?
-    if [ "$status" = 0 ] && ! grep -qE '^[^ ].*:[0-9]+:[0-9]+: (warning|error):' "$out.out" && [ -n "$key" ]; then
-        : >"$cache/$key"
+    if [ "$status" = 0 ] && ! grep -qE '^[^ ].*:[0-9]+:[0-9]+: (warning|error):' "$out.out"; then
+        python3 "$lint_cache" keep "$key"
     fi
     return "$status"
 }
 export -f check_one
-export scratch cache header_filter
+export scratch lint_cache header_filter
 mkdir -p "$scratch/out"
 
 status=0
@@ -154,16 +104,10 @@ cached=0
 for group in windows native; do
     if [ "$group" = windows ]; then build=build/i686 args=("${windows_args[@]}"); else build=build/native args=(); fi
     [ -s "$scratch/$group" ] || continue
-    keys "$build/compile_commands.json" "$scratch/$group" "$scratch/$group.keys" "${args[@]}"
-    while IFS= read -r line; do
-        total=$((total + 1))
-        key=${line%%$'\t'*}
-        if [ -n "$key" ] && [ "${SKITTERA_LINT_CACHE:-1}" != 0 ] && [ -e "$cache/$key" ]; then
-            cached=$((cached + 1))
-        else
-            printf '%s\0' "$line"
-        fi
-    done <"$scratch/$group.keys" >"$scratch/$group.todo"
+    python3 "$lint_cache" keys "$jobs" "$build/compile_commands.json" "$scratch/$group" "$scratch/$group.keys" \
+        "$top" "$header_filter" "${args[@]}"
+    total=$((total + $(wc -l <"$scratch/$group.keys")))
+    cached=$((cached + $(python3 "$lint_cache" pending "$scratch/$group.keys" "$scratch/$group.todo")))
     xargs -0 -P "$jobs" -n 1 -r bash -c 'check_one "$@"' check_one "$build" "${args[@]}" <"$scratch/$group.todo" ||
         status=1
 done

@@ -42,11 +42,9 @@ run_on_display() {
 }
 
 run_demo() {
-    session_name=demo
-    work_root="$top/build/run"
-    mkdir -p "$work_root"
     # shellcheck source=tools/wine-session.sh
     . "$top/tools/wine-session.sh"
+    skittera_session_start demo "$program" "$probe_program" "$top/build/run"
     note "Xvfb display $DISPLAY, fresh Wine prefix $WINEPREFIX"
 
     # A screenshot cropped to a rectangle "left top right bottom".

@@ -1,13 +1,27 @@
-#!/usr/bin/env bash
-# Sourced by the end-to-end tests and the headless demonstration: a Wine session of
-# one's own, and the helpers that drive the program from outside. Set session_name,
-# work_root, program and probe_program first.
+# shellcheck shell=bash
+# A Wine session of one's own, for the end-to-end tests, the test programs that run in a
+# session of their own, the headless demonstration and the measuring script, and the
+# helpers that drive the program from outside. Sourcing this file only defines functions;
+# a script starts its session with
 #
-# Makes a fresh prefix (from the test run's template, or from one made under work_root),
-# starts an Xvfb display and brings the prefix's desktop up; everything is ended again
-# however the script ends, and the session's folder is removed unless the script failed
-# (set session_passed=1 at the end). With SKITTERA_TIME_LIMIT set, the session fails by
-# itself after that many seconds (see skittera_watchdog).
+#   skittera_session_start NAME PROGRAM.exe PROBE.exe WORK_ROOT
+#
+# in its own shell (not in a subshell or $(...): it sets the script's exit traps and the
+# variables below). It brings in tools/wine-env.sh, makes a fresh prefix in
+# WORK_ROOT/NAME (from the test run's template, or from one made under WORK_ROOT), starts
+# an Xvfb display and brings the prefix's desktop up; everything is ended again however
+# the script ends, and the session's folder is removed unless the script failed (set
+# session_passed=1 at the end). With SKITTERA_TIME_LIMIT set, the session fails by itself
+# after that many seconds (see skittera_watchdog).
+#
+# What the script has then:
+#   work                   the session's folder; WINEPREFIX and DISPLAY are exported
+#   program, probe_program the programs given (the probe looks at windows from outside)
+#   program_pid            a program the script started in the background, ended with the
+#                          session (start_program sets it)
+#   screen_width, screen_height, icon_x, icon_y   the screen, and where the tray icon is
+#   user_key, machine_run_key, reg_view           the program's registry keys, and the
+#                          view of the registry that `reg` is to be told
 #
 # SKITTERA_SESSION_DISPLAYS chooses what the session's Windows programs see as displays:
 #   desktop (the default)  one 1280 x 960 virtual desktop, whose monitor has no EDID
@@ -20,19 +34,6 @@
 # Without a virtual desktop a low-level hook hears only the moves over Wine windows:
 # run `probe cover` first. SKITTERA_SESSION_DPI (96 when unset) is the dots per inch
 # that Wine scales its fonts and GDI's figures to, as Windows does at 150 % for 144.
-# shellcheck source=tools/wine-env.sh
-. "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
-
-mkdir -p "$work_root"
-work_root=$(cd "$work_root" && pwd) # Wine takes absolute prefix paths only
-work="$work_root/$session_name"
-rm -rf "$work"
-mkdir -p "$work"
-program_pid=""
-linger_pid=""
-xvfb_pid=""
-SKITTERA_WATCHDOG_PID=""
-session_passed=0
 
 note() { echo "[$session_name] $*"; }
 
@@ -46,7 +47,8 @@ fail() {
     exit 1
 }
 
-cleanup() {
+# Run by the exit trap that skittera_session_start sets.
+skittera_session_end() {
     [ -n "$SKITTERA_WATCHDOG_PID" ] && kill "$SKITTERA_WATCHDOG_PID" 2>/dev/null
     local pid
     for pid in $program_pid; do
@@ -61,82 +63,111 @@ cleanup() {
         rm -rf "$work"
     fi
 }
-skittera_on_exit cleanup
-trap 'exit 1' USR1
-trap 'fail "ran out of its time limit of $SKITTERA_TIME_LIMIT s"' ALRM
-if [ -n "${SKITTERA_TIME_LIMIT:-}" ]; then
-    skittera_watchdog "$SKITTERA_TIME_LIMIT" "$work/.watchdog"
-fi
 
-# The template prefix: the one tools/test.sh made, or one made here once for all scenarios.
-if [ -z "${SKITTERA_WINE_TEMPLATE:-}" ] || [ ! -f "$SKITTERA_WINE_TEMPLATE/.skittera-ready" ]; then
-    export SKITTERA_WINE_TEMPLATE="$work_root/template"
-    (
-        flock 9
-        skittera_make_template "$SKITTERA_WINE_TEMPLATE"
-    ) 9>"$work_root/template.lock"
-fi
-skittera_new_prefix "$work/prefix"
-export WINEPREFIX="$work/prefix"
-session_displays=${SKITTERA_SESSION_DISPLAYS:-desktop}
-case "$session_displays" in
-desktop) ;;
-# -noreset: the server forgets the EDID property and the monitors when its last client
-# leaves, which it does between the preparation and the session.
-edid) export SKITTERA_XVFB_OPTIONS=-noreset SKITTERA_SCREEN=1280x960 ;;
-two-monitors) export SKITTERA_XVFB_OPTIONS=-noreset SKITTERA_SCREEN=2304x1024 ;;
-*) fail "no display set-up $session_displays" ;;
-esac
-started=$(skittera_start_xvfb) || fail "cannot start Xvfb"
-export DISPLAY=":${started% *}"
-xvfb_pid=${started#* }
+# skittera_session_start NAME PROGRAM.exe PROBE.exe WORK_ROOT: see the top of this file.
+# shellcheck disable=SC2034 # the variables it sets are for the script that calls it
+skittera_session_start() {
+    session_name=$1
+    program=$2
+    probe_program=$3
+    local work_root=$4 session_displays started dpi_key here
+    here=$(dirname "${BASH_SOURCE[0]}")
+    # shellcheck source=tools/wine-env.sh
+    . "$here/wine-env.sh"
 
-# Wine reads the monitors, their EDIDs and its own settings when its session starts, so
-# all of it is in place before the first program, and the session that `wine64 reg` began
-# is ended.
-if [ "$session_displays" != desktop ]; then
-    skittera_quiet_wine wine64 reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f
-fi
-case "$session_displays" in
-edid)
-    cc -O2 -o "$work/set_edid" "$(dirname "${BASH_SOURCE[0]}")/../tests/e2e/set_edid.c" -lXrandr -lX11 ||
-        fail "cannot build set_edid (libxrandr-dev)"
-    "$work/set_edid" 400 300 1280 960 || fail "cannot give the screen an EDID"
-    ;;
-two-monitors)
-    # Through Xinerama (UseXRandR off) Wine takes the monitors that --setmonitor made.
-    xrandr --setmonitor MonA 1280/400x1024/300+0+0 screen >/dev/null &&
-        xrandr --setmonitor '*MonB' 1024/300x768/225+1280+0 none >/dev/null || fail "cannot split the screen"
-    skittera_quiet_wine wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f
-    ;;
-esac
-if [ -n "${SKITTERA_SESSION_DPI:-}" ]; then
-    for dpi_key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-        skittera_quiet_wine wine64 reg add "$dpi_key" /v LogPixels /t REG_DWORD /d "$SKITTERA_SESSION_DPI" /f ||
-            fail "cannot set the dots per inch"
+    mkdir -p "$work_root"
+    work_root=$(cd "$work_root" && pwd) # Wine takes absolute prefix paths only
+    work="$work_root/$session_name"
+    rm -rf "$work"
+    mkdir -p "$work"
+    program_pid=""
+    xvfb_pid=""
+    SKITTERA_WATCHDOG_PID=""
+    session_passed=0
+
+    skittera_on_exit skittera_session_end
+    trap 'exit 1' USR1
+    trap 'fail "ran out of its time limit of $SKITTERA_TIME_LIMIT s"' ALRM
+    if [ -n "${SKITTERA_TIME_LIMIT:-}" ]; then
+        skittera_watchdog "$SKITTERA_TIME_LIMIT" "$work/.watchdog"
+    fi
+
+    # The template prefix: the one tools/test.sh made, or one made here once for all scenarios.
+    if [ -z "${SKITTERA_WINE_TEMPLATE:-}" ] || [ ! -f "$SKITTERA_WINE_TEMPLATE/.skittera-ready" ]; then
+        export SKITTERA_WINE_TEMPLATE="$work_root/template"
+        (
+            flock 9
+            skittera_make_template "$SKITTERA_WINE_TEMPLATE"
+        ) 9>"$work_root/template.lock"
+    fi
+    skittera_new_prefix "$work/prefix"
+    export WINEPREFIX="$work/prefix"
+    session_displays=${SKITTERA_SESSION_DISPLAYS:-desktop}
+    case "$session_displays" in
+    desktop) ;;
+    # -noreset: the server forgets the EDID property and the monitors when its last client
+    # leaves, which it does between the preparation and the session.
+    edid) export SKITTERA_XVFB_OPTIONS=-noreset SKITTERA_SCREEN=1280x960 ;;
+    two-monitors) export SKITTERA_XVFB_OPTIONS=-noreset SKITTERA_SCREEN=2304x1024 ;;
+    *) fail "no display set-up $session_displays" ;;
+    esac
+    started=$(skittera_start_xvfb) || fail "cannot start Xvfb"
+    export DISPLAY=":${started% *}"
+    xvfb_pid=${started#* }
+
+    # Wine reads the monitors, their EDIDs and its own settings when its session starts, so
+    # all of it is in place before the first program, and the session that `wine64 reg` began
+    # is ended.
+    if [ "$session_displays" != desktop ]; then
+        skittera_quiet_wine wine64 reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f
+    fi
+    case "$session_displays" in
+    edid)
+        cc -O2 -o "$work/set_edid" "$here/../tests/e2e/set_edid.c" -lXrandr -lX11 ||
+            fail "cannot build set_edid (libxrandr-dev)"
+        "$work/set_edid" 400 300 1280 960 || fail "cannot give the screen an EDID"
+        ;;
+    two-monitors)
+        # Through Xinerama (UseXRandR off) Wine takes the monitors that --setmonitor made.
+        { xrandr --setmonitor MonA 1280/400x1024/300+0+0 screen >/dev/null &&
+            xrandr --setmonitor '*MonB' 1024/300x768/225+1280+0 none >/dev/null; } || fail "cannot split the screen"
+        skittera_quiet_wine wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f
+        ;;
+    esac
+    if [ -n "${SKITTERA_SESSION_DPI:-}" ]; then
+        for dpi_key in 'HKCU\Control Panel\Desktop' \
+            'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+            skittera_quiet_wine wine64 reg add "$dpi_key" /v LogPixels /t REG_DWORD /d "$SKITTERA_SESSION_DPI" /f ||
+                fail "cannot set the dots per inch"
+        done
+    fi
+    if [ "$session_displays" != desktop ] || [ -n "${SKITTERA_SESSION_DPI:-}" ]; then
+        skittera_quiet_wine wineserver -k
+        skittera_quiet_wine wineserver -w
+    fi
+
+    # The desktop comes up first and stays for the whole scenario: while Wine builds it, it
+    # moves the pointer to the screen's centre and back, which the program would count.
+    skittera_exec_wine "$probe_program" linger >"$work/linger.out" 2>&1 </dev/null &
+    sleep 0.5
+    for _ in $(seq 100); do
+        skittera_wine "$probe_program" taskbar >"$work/probe.out" 2>&1 </dev/null && break
+        sleep 0.1
     done
-fi
-if [ "$session_displays" != desktop ] || [ -n "${SKITTERA_SESSION_DPI:-}" ]; then
-    skittera_quiet_wine wineserver -k
-    skittera_quiet_wine wineserver -w
-fi
 
-# The desktop comes up first and stays for the whole scenario: while Wine builds it, it
-# moves the pointer to the screen's centre and back, which the program would count.
-skittera_exec_wine "$probe_program" linger >"$work/linger.out" 2>&1 </dev/null &
-linger_pid=$!
-sleep 0.5
-for _ in $(seq 100); do
-    skittera_wine "$probe_program" taskbar >"$work/probe.out" 2>&1 </dev/null && break
-    sleep 0.1
-done
+    screen_width=${SKITTERA_SCREEN%x*}
+    screen_height=${SKITTERA_SCREEN#*x}
+    # Wine's tray puts the newest icon at the right end of the taskbar, 16 x 16 about 10
+    # pixels in from the corner.
+    icon_x=$((screen_width - 10))
+    icon_y=$((screen_height - 10))
 
-screen_width=${SKITTERA_SCREEN%x*}
-screen_height=${SKITTERA_SCREEN#*x}
-# Wine's tray puts the newest icon at the right end of the taskbar, 16 x 16 about 10
-# pixels in from the corner.
-icon_x=$((screen_width - 10))
-icon_y=$((screen_height - 10))
+    user_key='HKCU\Software\Skittera'
+    machine_run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+    # The registry as the program sees it: a 64-bit program's HKLM\Software is not the one a
+    # 32-bit program sees, so `reg` is told the program's view.
+    reg_view="/reg:$(skittera_program_bits "$program")" || fail "$program is not a Windows program"
+}
 
 # Runs the probe; prints its output without carriage returns and passes on its status.
 probe() {
@@ -162,6 +193,7 @@ wait_until_counting() {
 
 # Waits for the program to end (at most $1 seconds) and sets exit_code ("running"
 # when it has not ended). Not in a subshell: only this shell can wait for its child.
+# shellcheck disable=SC2034 # exit_code is for the script
 wait_program() {
     local tenths=$(($1 * 10)) i
     for ((i = 0; i < tenths; i++)); do
@@ -193,13 +225,6 @@ focus_desktop() {
     [ -n "$desktop" ] || fail "no Wine desktop window"
     xdotool windowfocus --sync "$desktop" || fail "cannot give the keyboard focus to the Wine desktop"
 }
-
-user_key='HKCU\Software\Skittera'
-machine_run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
-
-# The registry as the program sees it: a 64-bit program's HKLM\Software is not the one a
-# 32-bit program sees, so `reg` is told the program's view.
-reg_view="/reg:$(skittera_program_bits "$program")" || fail "$program is not a Windows program"
 
 # Prints the text of a string value; status 1 when it does not exist.
 reg_get() {

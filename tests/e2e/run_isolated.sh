@@ -5,13 +5,10 @@
 #
 #   run_isolated.sh NAME PROGRAM.exe PROBE.exe WORKDIR [ARGUMENT...]
 set -u
-session_name=$1
-program=$2
-probe_program=$3
-work_root=$4
-shift 4
 # shellcheck source=tools/wine-session.sh
 . "$(dirname "$0")/../../tools/wine-session.sh"
+skittera_session_start "$1" "$2" "$3" "$4"
+shift 4
 
 # In the background, so that the watchdog's signal reaches the trap at once.
 skittera_exec_wine "$program" "$@" >"$work/program.out" 2>"$work/program.err" </dev/null &

@@ -9,10 +9,6 @@
 # A failed scenario keeps its folder under WORKDIR (the program's output, a screenshot).
 set -u
 scenario=$1
-program=$2
-probe_program=$3
-work_root=$4
-session_name=$scenario
 # The monitors' scenarios need displays other than the usual virtual desktop.
 case "$scenario" in
 edid_size) export SKITTERA_SESSION_DISPLAYS=edid ;;
@@ -20,6 +16,7 @@ two_monitors) export SKITTERA_SESSION_DISPLAYS=two-monitors ;;
 esac
 # shellcheck source=tools/wine-session.sh
 . "$(dirname "$0")/../../tools/wine-session.sh"
+skittera_session_start "$scenario" "$2" "$3" "$4"
 
 expect_exit_code() {
     wait_program 15

@@ -2,7 +2,7 @@
 """Checks of Skittera's resources: the committed pictures, their generator and the resource script.
 
     check_resources.py art --resources DIR
-    check_resources.py regenerate --resources DIR --generator tools/make_art.py
+    check_resources.py regenerate --resources DIR --generator resources/make_art.py
     check_resources.py script --resources DIR --windres PATH
 
 Exit status 0 when every check passes, 1 when one fails, 77 when the checks cannot run on this machine (a
@@ -767,7 +767,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("mode", choices=["art", "regenerate", "script"])
     parser.add_argument("--resources", required=True, help="the resources/ folder")
-    parser.add_argument("--generator", help="tools/make_art.py (for regenerate)")
+    parser.add_argument("--generator", help="resources/make_art.py (for regenerate)")
     parser.add_argument("--windres", help="the resource compiler (for script)")
     args = parser.parse_args()
     if args.mode == "art":

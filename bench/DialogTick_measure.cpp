@@ -3,7 +3,7 @@
 // opening of the dialog leaves behind. A measured run that prints its figures; the
 // checks are about what the dialog did, never about how long it took or how much
 // memory grew (see docs/performance.md).
-#include "DialogHarness.h"
+#include "tests/dialog/DialogHarness.h"
 
 #include <psapi.h>
 

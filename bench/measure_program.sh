@@ -5,20 +5,17 @@
 # (tools/test.sh, or build/x86_64 by hand). SKITTERA_MEASURED_PROGRAM measures another
 # skittera.exe (an older build, say) with the same helpers.
 #
-#   tests/benchmark/measure_program.sh [BUILD_DIR] [IDLE_SECONDS] [DIALOG_OPENINGS]
+#   bench/measure_program.sh [BUILD_DIR] [IDLE_SECONDS] [DIALOG_OPENINGS]
 set -u
-top=$(cd "$(dirname "$0")/../.." && pwd)
+top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$top/build/x86_64}" && pwd)
 idle_seconds=${2:-60}
 dialog_openings=${3:-400}
-session_name=measure
-work_root="$build/measure"
-program=${SKITTERA_MEASURED_PROGRAM:-$build/shell/skittera.exe}
-probe_program="$build/tests/e2e/skittera_probe.exe"
-empty_program="$build/tests/benchmark/empty_program.exe"
-mkdir -p "$work_root"
+empty_program="$build/bench/empty_program.exe"
 # shellcheck source=tools/wine-session.sh
 . "$top/tools/wine-session.sh"
+skittera_session_start measure "${SKITTERA_MEASURED_PROGRAM:-$build/shell/skittera.exe}" \
+    "$build/tests/e2e/skittera_probe.exe" "$build/measure"
 
 # The Linux process of a Windows program of this session's prefix.
 linux_pid() {
