@@ -104,7 +104,7 @@ bool StartHookThread() {
 
 } // namespace
 
-// The monitors as calibration found them (shell/Displays.cpp), in the hook's physical
+// The monitors as calibration found them (Displays.cpp), in the hook's physical
 // pixels; the measuring step starts afresh with the next pointer move. A table equal to
 // the one in force is left alone: announcements that changed nothing (the taskbar's
 // work area, a colour depth) cost no pointer move.
