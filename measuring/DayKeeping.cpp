@@ -44,22 +44,28 @@ CheckpointRecord checkpoint;
 // one of the two days; the registry is read and written outside it. What the new day
 // stored before (a clock put back to a day already recorded) is added once it is read:
 // what the hook counted meanwhile stays counted.
+// A day whose stored value could not be read ends without being handed over: nothing is
+// written for it.
 bool RollOverDay() {
     CalendarDate today = TodaysDate();
     TickCount now = GetTickCount();
     DayEntry finished;
     bool ended = false;
-    ModifyMeasurement([&today, now, &finished, &ended](OdometerState& measurement) {
-        ended = SwitchDay(measurement, today, now, finished);
+    bool handedOver = false;
+    ModifyMeasurement([&today, now, &finished, &ended, &handedOver](OdometerState& measurement) {
+        ended = IsValidDate(measurement.day) && IsValidDate(today) && today != measurement.day;
+        handedOver = SwitchDay(measurement, today, now, finished);
     });
     if (!ended) {
         return false;
     }
-    if (finishedDayPending && finishedDay.date != finished.date) {
-        WritePendingDay(); // an older finished day still waiting: it goes first
+    if (handedOver) {
+        if (finishedDayPending && finishedDay.date != finished.date) {
+            WritePendingDay(); // an older finished day still waiting: it goes first
+        }
+        finishedDay = finished;
+        finishedDayPending = true;
     }
-    finishedDay = finished;
-    finishedDayPending = true;
     DayFigures stored;
     StoredDay found = ReadStoredDay(settingsStore, today, stored);
     ModifyMeasurement([&today, found, &stored](OdometerState& measurement) {

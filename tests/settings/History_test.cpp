@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/DayRecord.h"
 #include "measuring/ApplicationState.h"
 #include "settings/Settings.h"
 #include "tests/settings/MemoryRegistry.h"
@@ -154,6 +155,26 @@ TEST_F(HistoryStoreTest, AnUnreadableValueForTodayIsNeverOverwritten) {
     // The store holds it even when it is too long to read.
     Stored("2024-03-15", std::string(1000, '1'));
     EXPECT_TRUE(Started().dayStoredUnreadable);
+}
+
+// The day keeping writes what SwitchDay hands over; an unreadable value (or one longer
+// than the store reads, as a later version might write) outlives the day it belongs to.
+TEST_F(HistoryStoreTest, AnUnreadableValueForTodayIsNotOverwrittenWhenTheDayEnds) {
+    const std::string kept[] = {"scritto a mano\0"s, std::string(1000, '1')};
+    for (const std::string& bytes : kept) {
+        Stored("2024-03-15", bytes);
+        ApplicationState state = Started();
+        state.dayFigures = DayFigures{40, 3, 2, 30};
+        state.distanceCm = 40;
+        DayEntry finished;
+        if (SwitchDay(state, CalendarDate{2024, 3, 16}, 0, finished)) {
+            WriteStoredDay(store, finished.date, finished.figures);
+        }
+        state.dayFigures = DayFigures{5, 1, 0, 4};
+        EXPECT_EQ(SaveUserSettingsTo(store, state), 1);
+        EXPECT_EQ(StoredBytes("2024-03-15"), bytes);
+        EXPECT_EQ(StoredBytes("2024-03-16"), "5.0000000000;1;0;4\0"s); // the next day is written
+    }
 }
 
 TEST_F(HistoryStoreTest, ADistanceThatIsNotANumberIsNeverWritten) {
