@@ -54,12 +54,14 @@ bool CountDayEvent(OdometerState& state, int code, unsigned message, int wheelDe
 // clock was put back) is a switch like any other: the day the clock shows goes on, from
 // what was stored for it (ContinueDay). Today's speeds start again with the day: its
 // average measures from here, and its highest speed is one of today's. A date that
-// could not be read changes nothing.
+// could not be read changes nothing. A day whose stored value could not be read ends
+// like any other, but its figures are not handed over: what the store holds for it is
+// the user's (or a later version's) and is never written over.
 bool SwitchDay(OdometerState& state, const CalendarDate& today, TickCount now, DayEntry& finished) {
     if (!IsValidDate(today) || today == state.day) {
         return false;
     }
-    bool handedOver = IsValidDate(state.day);
+    bool handedOver = IsValidDate(state.day) && !state.dayStoredUnreadable;
     if (handedOver) {
         finished.date = state.day;
         finished.figures = state.dayFigures;

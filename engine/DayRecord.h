@@ -29,7 +29,9 @@ bool CountDayEvent(OdometerState& state, int code, unsigned message, int wheelDe
 // Where the day boundary is noticed: on the main window's timer and before every save.
 // When the local date differs from the day being counted, the day being counted is
 // handed over in finished (when there was one) and the new day starts from zero, and
-// with it today's speeds. Returns whether a day was handed over.
+// with it today's speeds. A day whose stored value could not be read is not handed
+// over: that value is left as it is. Returns whether a day was handed over, to be
+// written; finished is left alone otherwise.
 bool SwitchDay(OdometerState& state, const CalendarDate& today, TickCount now, DayEntry& finished);
 
 // What was stored for the day being counted before this run (an earlier run on the same

@@ -1,5 +1,5 @@
 // The keeping of the days and the checkpoints: the roll-over to a new local day, the
-// finished day waiting to be written, and the writes of the counter and today's figures
+// finished days waiting to be written, and the writes of the counter and today's figures
 // while the program runs and at its end.
 #include "measuring/DayKeeping.h"
 
@@ -12,21 +12,16 @@
 #include "measuring/Globals.h"
 #include "measuring/MeasurementLock.h"
 #include "settings/History.h"
+#include "settings/PendingDays.h"
 #include "settings/Settings.h"
 
 namespace {
 
-// A finished day that the registry refused to take; it is tried again with every save
-// until it is written, so that a full disk at midnight costs the day nothing.
-bool finishedDayPending = false;
-DayEntry finishedDay;
+// The finished days the registry has not taken yet; they are tried again with every save
+// until they are written, so that a full disk at midnight costs no day anything.
+PendingDays pendingDays;
 
-int WritePendingDay() {
-    if (finishedDayPending && WriteStoredDay(settingsStore, finishedDay.date, finishedDay.figures) != 0) {
-        finishedDayPending = false;
-    }
-    return finishedDayPending ? 0 : 1;
-}
+int WritePendingDays() { return pendingDays.WriteTo(settingsStore); }
 
 // A copy of what is saved, with the measurement as one consistent snapshot: the
 // registry writes take milliseconds, and the hook must not wait for them.
@@ -43,35 +38,45 @@ CheckpointRecord checkpoint;
 // The day is switched under the lock, so that the hook counts every event into exactly
 // one of the two days; the registry is read and written outside it. What the new day
 // stored before (a clock put back to a day already recorded) is added once it is read:
-// what the hook counted meanwhile stays counted.
+// what the hook counted meanwhile stays counted. A day the clock goes back to that is
+// still waiting to be written goes on from its waiting figures instead: the registry
+// holds an older value for it then (the last checkpoint it took), or none. A day whose
+// stored value could not be read ends without being handed over: nothing is written for
+// it.
 bool RollOverDay() {
     CalendarDate today = TodaysDate();
     TickCount now = GetTickCount();
     DayEntry finished;
     bool ended = false;
-    ModifyMeasurement([&today, now, &finished, &ended](OdometerState& measurement) {
-        ended = SwitchDay(measurement, today, now, finished);
+    bool handedOver = false;
+    ModifyMeasurement([&today, now, &finished, &ended, &handedOver](OdometerState& measurement) {
+        ended = IsValidDate(measurement.day) && IsValidDate(today) && today != measurement.day;
+        handedOver = SwitchDay(measurement, today, now, finished);
     });
     if (!ended) {
         return false;
     }
-    if (finishedDayPending && finishedDay.date != finished.date) {
-        WritePendingDay(); // an older finished day still waiting: it goes first
+    if (handedOver) {
+        pendingDays.Add(finished);
     }
-    finishedDay = finished;
-    finishedDayPending = true;
     DayFigures stored;
-    StoredDay found = ReadStoredDay(settingsStore, today, stored);
-    ModifyMeasurement([&today, found, &stored](OdometerState& measurement) {
+    bool waiting = pendingDays.Take(today, stored);
+    StoredDay found = waiting ? StoredDay::Readable : ReadStoredDay(settingsStore, today, stored);
+    bool continued = false;
+    ModifyMeasurement([&today, found, &stored, &continued](OdometerState& measurement) {
+        continued = measurement.day == today;
         TakeOverStoredDay(measurement, today, found, stored);
     });
+    if (waiting && !continued) {
+        pendingDays.Add(DayEntry{today, stored}); // no longer the day counted: it still waits
+    }
     return true;
 }
 
-// The counter, the unit, the since-date and today's figures, with a finished day still
-// waiting; 1 when the registry took them all.
+// The counter, the unit, the since-date and today's figures, with the finished days
+// still waiting; 1 when the registry took them all.
 int WriteCheckpoint() {
-    int written = WritePendingDay();
+    int written = WritePendingDays();
     return SaveUserSettingsTo(settingsStore, SavedState()) & written;
 }
 
@@ -114,6 +119,6 @@ int SaveSettingsCheckpoint() {
 
 void SaveSettings() {
     RollOverDay();
-    WritePendingDay();
+    WritePendingDays();
     SaveSettingsTo(settingsStore, SavedState());
 }

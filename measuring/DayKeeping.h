@@ -1,7 +1,8 @@
 // The keeping of the days and the checkpoints, over the process-wide store and state. A
 // day that ends is handed over under the measurement lock, so that the hook counts every
-// event into exactly one of the two days, and written with the next save; a finished
-// day the registry refuses is tried again with every save until it is written.
+// event into exactly one of the two days, and written with the next save; the finished
+// days the registry refuses are kept and tried again, oldest first, with every save
+// until they are written (settings/PendingDays.h).
 #ifndef SKITTERA_MEASURING_DAYKEEPING_H
 #define SKITTERA_MEASURING_DAYKEEPING_H
 

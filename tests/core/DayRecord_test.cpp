@@ -81,6 +81,30 @@ TEST_F(DayRecordTest, WhenTheClockGoesBackTheDayItShowsGoesOnFromWhatWasStored) 
     EXPECT_EQ(state.dayFigures.activeSeconds, 41U);
 }
 
+// A stored value the program could not read is left as it is: the day it belongs to is
+// counted on (the speeds and the display need it) but never handed over to be written,
+// whether it ends at midnight or the clock leaves it; the next day is an ordinary one.
+TEST_F(DayRecordTest, ADayWhoseStoredValueWasUnreadableIsNeverHandedOver) {
+    state.dayStoredUnreadable = true;
+    MoveAcross(2000);
+    DayEntry finished{kThursday, DayFigures{1, 1, 1, 1}};
+    EXPECT_FALSE(SwitchDay(state, kTuesday, 3000, finished));
+    EXPECT_EQ(finished.date, kThursday); // left as it was: nothing to write
+    EXPECT_EQ(finished.figures.distanceCm, 1);
+    EXPECT_EQ(state.day, kTuesday); // the day switched all the same
+    EXPECT_EQ(state.dayFigures.distanceCm, 0);
+    EXPECT_FALSE(state.dayStoredUnreadable);
+
+    MoveAcross(4000);
+    ASSERT_TRUE(SwitchDay(state, kMonday, 5000, finished)); // the clock put back
+    EXPECT_EQ(finished.date, kTuesday);
+    EXPECT_DOUBLE_EQ(finished.figures.distanceCm, 10);
+    state.dayStoredUnreadable = true; // what the store holds for Monday cannot be read either
+    EXPECT_FALSE(SwitchDay(state, kTuesday, 6000, finished));
+    EXPECT_EQ(finished.date, kTuesday);
+    EXPECT_DOUBLE_EQ(finished.figures.distanceCm, 10);
+}
+
 TEST_F(DayRecordTest, ActiveSecondsAreTheSecondsWithAtLeastOneCountedMove) {
     // Seconds of the tick count: 2, 2, 2, 3, 7, 7 -> three distinct seconds. The move at
     // 9000 goes nowhere and the one at 1000 in SetUp only recorded the first position.

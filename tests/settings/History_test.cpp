@@ -1,14 +1,18 @@
 // The record of every day in the store: the value's name and text, what a reader
-// accepts and what it passes over, loading the whole record, and today's value written
-// with the counter and continued by a later start.
+// accepts and what it passes over, loading the whole record, today's value written
+// with the counter and continued by a later start, and the finished days that wait
+// while the store refuses them.
 #include "settings/History.h"
 
 #include <limits>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "engine/DayRecord.h"
 #include "measuring/ApplicationState.h"
+#include "settings/PendingDays.h"
 #include "settings/Settings.h"
 #include "tests/settings/MemoryRegistry.h"
 
@@ -156,11 +160,138 @@ TEST_F(HistoryStoreTest, AnUnreadableValueForTodayIsNeverOverwritten) {
     EXPECT_TRUE(Started().dayStoredUnreadable);
 }
 
+// The day keeping writes what SwitchDay hands over; an unreadable value (or one longer
+// than the store reads, as a later version might write) outlives the day it belongs to.
+TEST_F(HistoryStoreTest, AnUnreadableValueForTodayIsNotOverwrittenWhenTheDayEnds) {
+    const std::string kept[] = {"scritto a mano\0"s, std::string(1000, '1')};
+    for (const std::string& bytes : kept) {
+        Stored("2024-03-15", bytes);
+        ApplicationState state = Started();
+        state.dayFigures = DayFigures{40, 3, 2, 30};
+        state.distanceCm = 40;
+        DayEntry finished;
+        if (SwitchDay(state, CalendarDate{2024, 3, 16}, 0, finished)) {
+            WriteStoredDay(store, finished.date, finished.figures);
+        }
+        state.dayFigures = DayFigures{5, 1, 0, 4};
+        EXPECT_EQ(SaveUserSettingsTo(store, state), 1);
+        EXPECT_EQ(StoredBytes("2024-03-15"), bytes);
+        EXPECT_EQ(StoredBytes("2024-03-16"), "5.0000000000;1;0;4\0"s); // the next day is written
+    }
+}
+
 TEST_F(HistoryStoreTest, ADistanceThatIsNotANumberIsNeverWritten) {
     EXPECT_EQ(WriteStoredDay(store, CalendarDate{2024, 3, 15},
                              DayFigures{std::numeric_limits<double>::quiet_NaN()}),
               0);
     EXPECT_FALSE(memory_registry::HasValue(CurrentUserRoot(), kHistoryKey, "2024-03-15"));
+}
+
+// Midnight comes twice while the registry refuses every write: both days wait, and once
+// it takes writes again both are written, oldest first, with their figures.
+TEST_F(HistoryStoreTest, FinishedDaysTheStoreRefusesWaitAndAreWrittenOldestFirst) {
+    ApplicationState state = Started();
+    PendingDays pending;
+    DayEntry finished;
+    memory_registry::SetValueChangesRefused(CurrentUserRoot(), true);
+    state.dayFigures = DayFigures{40, 3, 2, 30};
+    ASSERT_TRUE(SwitchDay(state, CalendarDate{2024, 3, 16}, 0, finished));
+    EXPECT_TRUE(pending.Add(finished));
+    EXPECT_EQ(pending.WriteTo(store), 0);
+    state.dayFigures = DayFigures{7.25, 9, 0, 12};
+    ASSERT_TRUE(SwitchDay(state, CalendarDate{2024, 3, 17}, 0, finished));
+    EXPECT_TRUE(pending.Add(finished));
+    EXPECT_EQ(pending.WriteTo(store), 0);
+    EXPECT_EQ(pending.size(), 2U);
+    EXPECT_FALSE(memory_registry::HasValue(CurrentUserRoot(), kHistoryKey, "2024-03-15"));
+
+    memory_registry::SetValueChangesRefused(CurrentUserRoot(), false);
+    memory_registry::ClearLog();
+    EXPECT_EQ(pending.WriteTo(store), 1);
+    EXPECT_TRUE(pending.empty());
+    EXPECT_EQ(StoredBytes("2024-03-15"), "40.0000000000;3;2;30\0"s);
+    EXPECT_EQ(StoredBytes("2024-03-16"), "7.2500000000;9;0;12\0"s);
+    const std::vector<std::string>& log = memory_registry::Log();
+    ASSERT_EQ(log.size(), 2U);
+    EXPECT_NE(log[0].find("Storico:2024-03-15="), std::string::npos) << log[0];
+    EXPECT_NE(log[1].find("Storico:2024-03-16="), std::string::npos) << log[1];
+    EXPECT_EQ(pending.WriteTo(store), 1); // written once: nothing is left to write again
+    EXPECT_EQ(log.size(), 2U);
+}
+
+// The clock goes back to a day still waiting while the store holds an older value for
+// it (the last checkpoint it took): the day goes on from its waiting figures, as the day
+// keeping does, and what is written at last is all of it, counted once.
+TEST_F(HistoryStoreTest, ADayTheClockGoesBackToGoesOnFromItsWaitingFigures) {
+    Stored("2024-03-15", "10.0000000000;1;0;5\0"s);
+    ApplicationState state = Started();
+    PendingDays pending;
+    DayEntry finished;
+    memory_registry::SetValueChangesRefused(CurrentUserRoot(), true);
+    state.dayFigures = DayFigures{40, 3, 2, 30}; // 10 cm stored and 30 counted since
+    ASSERT_TRUE(SwitchDay(state, CalendarDate{2024, 3, 16}, 0, finished));
+    pending.Add(finished);
+    pending.WriteTo(store);
+
+    ASSERT_TRUE(SwitchDay(state, CalendarDate{2024, 3, 15}, 0, finished)); // the clock put back
+    pending.Add(finished);
+    DayFigures figures;
+    StoredDay found = StoredDay::Readable;
+    if (!pending.Take(CalendarDate{2024, 3, 15}, figures)) {
+        found = ReadStoredDay(store, CalendarDate{2024, 3, 15}, figures);
+    }
+    state.dayFigures = DayFigures{2, 1, 0, 1}; // counted while the day was looked up
+    TakeOverStoredDay(state, CalendarDate{2024, 3, 15}, found, figures);
+    EXPECT_EQ(state.dayFigures.distanceCm, 42);
+    ASSERT_TRUE(SwitchDay(state, CalendarDate{2024, 3, 16}, 0, finished));
+    pending.Add(finished);
+    EXPECT_EQ(pending.size(), 2U);
+
+    memory_registry::SetValueChangesRefused(CurrentUserRoot(), false);
+    EXPECT_EQ(pending.WriteTo(store), 1);
+    EXPECT_EQ(StoredBytes("2024-03-15"), "42.0000000000;4;2;31\0"s);
+    EXPECT_EQ(StoredBytes("2024-03-16"), "0.0000000000;0;0;0\0"s);
+}
+
+TEST(PendingDaysTest, DaysWaitInDateOrderAndADateHandedOverAgainAddsToItsEntry) {
+    PendingDays pending;
+    EXPECT_TRUE(pending.Add(DayEntry{CalendarDate{2024, 3, 15}, DayFigures{40, 3, 2, 30}}));
+    EXPECT_TRUE(pending.Add(DayEntry{CalendarDate{2024, 3, 14}, DayFigures{1, 1, 1, 1}}));
+    EXPECT_TRUE(pending.Add(DayEntry{CalendarDate{2024, 3, 14}, DayFigures{0.5, 2, 0, 3}}));
+    ASSERT_EQ(pending.size(), 2U);
+    EXPECT_EQ(pending[0].date, (CalendarDate{2024, 3, 14}));
+    EXPECT_EQ(pending[0].figures.distanceCm, 1.5);
+    EXPECT_EQ(pending[0].figures.activeSeconds, 4U);
+    EXPECT_EQ(pending[1].date, (CalendarDate{2024, 3, 15}));
+
+    DayFigures figures{5, 5, 5, 5};
+    EXPECT_FALSE(pending.Take(CalendarDate{2024, 3, 16}, figures));
+    EXPECT_EQ(figures.presses, 5U); // left alone
+    ASSERT_TRUE(pending.Take(CalendarDate{2024, 3, 14}, figures));
+    EXPECT_EQ(figures.distanceCm, 1.5);
+    EXPECT_FALSE(pending.Take(CalendarDate{2024, 3, 14}, figures)); // taken once
+    ASSERT_EQ(pending.size(), 1U);
+    EXPECT_EQ(pending[0].date, (CalendarDate{2024, 3, 15}));
+}
+
+// A full list keeps what it has; a day of a date already waiting still finds its entry.
+TEST(PendingDaysTest, AFullListOrADistanceThatIsNotANumberKeepsNothingMore) {
+    PendingDays pending;
+    EXPECT_FALSE(pending.Add(DayEntry{CalendarDate{2024, 3, 1}, DayFigures{-1, 1, 1, 1}}));
+    EXPECT_FALSE(pending.Add(
+        DayEntry{CalendarDate{2024, 3, 1}, DayFigures{std::numeric_limits<double>::infinity(), 1, 1, 1}}));
+    EXPECT_TRUE(pending.empty());
+    for (int i = 0; i < 32; ++i) { // 1 to 28 January, then 1 to 4 February
+        ASSERT_TRUE(
+            pending.Add(DayEntry{CalendarDate{2024, 1 + i / 28, 1 + i % 28}, DayFigures{1, 0, 0, 1}}));
+    }
+    EXPECT_FALSE(pending.Add(DayEntry{CalendarDate{2023, 12, 31}, DayFigures{9, 9, 9, 9}}));
+    EXPECT_FALSE(pending.Add(DayEntry{CalendarDate{2024, 3, 1}, DayFigures{9, 9, 9, 9}}));
+    EXPECT_TRUE(pending.Add(DayEntry{CalendarDate{2024, 2, 4}, DayFigures{2, 0, 0, 2}}));
+    ASSERT_EQ(pending.size(), 32U);
+    EXPECT_EQ(pending[0].date, (CalendarDate{2024, 1, 1}));
+    EXPECT_EQ(pending[31].date, (CalendarDate{2024, 2, 4}));
+    EXPECT_EQ(pending[31].figures.distanceCm, 3);
 }
 
 } // namespace
