@@ -17,8 +17,8 @@
 
 #include "dialog/OdometerDisplay.h"
 #include "engine/DisplayTexts.h"
-#include "resources/resource.h"
 #include "measuring/Globals.h"
+#include "resources/resource.h"
 #include "support/GdiTally.h"
 
 namespace {

@@ -10,12 +10,12 @@
 
 #include <gtest/gtest.h>
 
-#include "measuring/HistoryRecord.h"
 #include "engine/DayRecord.h"
 #include "measuring/DayKeeping.h"
+#include "measuring/Globals.h"
+#include "measuring/HistoryRecord.h"
 #include "measuring/StoredSettings.h"
 #include "settings/History.h"
-#include "measuring/Globals.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace {

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "engine/Odometer.h"
-#include "measuring/Globals.h"
 #include "measuring/Displays.h"
+#include "measuring/Globals.h"
 #include "measuring/MeasurementLock.h"
 #include "measuring/PointerHook.h"
 #include "tests/dialog/DialogHarness.h"

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "engine/Odometer.h"
-#include "measuring/Globals.h"
 #include "measuring/Displays.h"
+#include "measuring/Globals.h"
 #include "measuring/MeasurementLock.h"
 #include "measuring/PointerHook.h"
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/UserTexts.h"
 #include "engine/HistoryCsv.h"
+#include "engine/UserTexts.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 // beside the chart, switches between days, weeks and months, and exports the record.
 #include "dialog/HistoryWindow.h"
 
-#include "engine/UserTexts.h"
 #include "dialog/HistoryChart.h"
 #include "dialog/HistoryExport.h"
 #include "engine/DisplayTexts.h"
 #include "engine/HistorySummary.h"
+#include "engine/UserTexts.h"
 #include "resources/resource.h"
 
 namespace {

@@ -18,9 +18,9 @@
 
 #include "dialog/DrumPictures.h"
 #include "engine/DisplayTexts.h"
-#include "resources/resource.h"
 #include "measuring/Globals.h"
 #include "measuring/MeasurementLock.h"
+#include "resources/resource.h"
 #include "support/GdiTally.h"
 
 namespace {

@@ -5,19 +5,19 @@
 
 #include <ctime>
 
-#include "measuring/HistoryRecord.h"
 #include "dialog/HistoryWindow.h"
 #include "dialog/OdometerDisplay.h"
 #include "dialog/SpeedGauge.h"
 #include "engine/DisplayTexts.h"
 #include "engine/Odometer.h"
-#include "resources/resource.h"
 #include "measuring/DayKeeping.h"
-#include "measuring/StoredSettings.h"
-#include "settings/Settings.h"
 #include "measuring/Displays.h"
 #include "measuring/Globals.h"
+#include "measuring/HistoryRecord.h"
 #include "measuring/MeasurementLock.h"
+#include "measuring/StoredSettings.h"
+#include "resources/resource.h"
+#include "settings/Settings.h"
 #include "support/GdiTally.h"
 #include "support/Timers.h"
 

@@ -9,9 +9,9 @@
 
 #include "dialog/GaugeGeometry.h"
 #include "engine/DisplayTexts.h"
-#include "resources/resource.h"
 #include "measuring/Globals.h"
 #include "measuring/MeasurementLock.h"
+#include "resources/resource.h"
 #include "support/GdiTally.h"
 #include "support/RasterOps.h"
 

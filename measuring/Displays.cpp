@@ -8,10 +8,10 @@
 #include <cstdlib>
 
 #include "measuring/DayKeeping.h"
-#include "measuring/StoredSettings.h"
-#include "settings/Settings.h"
 #include "measuring/MeasurementLock.h"
 #include "measuring/PointerHook.h"
+#include "measuring/StoredSettings.h"
+#include "settings/Settings.h"
 #include "support/GdiTally.h"
 #include "support/SystemFunction.h"
 

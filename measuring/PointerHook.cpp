@@ -9,7 +9,6 @@
 #include "engine/Odometer.h"
 #include "measuring/Globals.h"
 #include "measuring/MeasurementLock.h"
-#include "engine/Monitors.h"
 
 SpeedSampleWindow hookSamples;
 

@@ -5,10 +5,10 @@
 
 #include <ctime>
 
+#include "engine/OdometerState.h"
 #include "settings/History.h"
 #include "settings/LogonEntry.h"
 #include "settings/SettingsStore.h"
-#include "engine/OdometerState.h"
 #include "support/TextString.h"
 
 // Per user, in the store's key (SettingsStore.h: kSettingsKeyPath).

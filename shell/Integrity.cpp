@@ -1,9 +1,9 @@
 #include "shell/Integrity.h"
 #include "shell/TrayIcon.h"
 
-#include "measuring/Globals.h"
-#include "engine/StartRules.h"
 #include "engine/HookWatch.h"
+#include "engine/StartRules.h"
+#include "measuring/Globals.h"
 #include "support/SystemFunction.h"
 
 namespace {

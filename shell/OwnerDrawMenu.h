@@ -31,12 +31,6 @@ void DrawMenuItem(const DRAWITEMSTRUCT* draw);
 HBITMAP BuildDisabledMask(HDC source);
 void FreeOwnerDrawMenu(HMENU menu);
 
-void ConvertMenuToOwnerDraw(HMENU menu);
-void MeasureMenuItem(MEASUREITEMSTRUCT* measure);
-void DrawMenuItem(const DRAWITEMSTRUCT* draw);
-HBITMAP BuildDisabledMask(HDC source);
-void FreeOwnerDrawMenu(HMENU menu);
-
 // Records converted and not yet freed; the leak tests read it.
 int OwnerDrawRecordsInUse();
 

@@ -2,8 +2,8 @@
 // and the mark of a copy that is ending.
 #include "shell/SingleInstance.h"
 
-#include "engine/UserTexts.h"
 #include "engine/StartRules.h"
+#include "engine/UserTexts.h"
 #include "shell/Integrity.h"
 #include "shell/TrayIcon.h"
 

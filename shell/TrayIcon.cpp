@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "engine/UserTexts.h"
 #include "engine/DisplayTexts.h"
 #include "engine/TrayMessage.h"
+#include "engine/UserTexts.h"
 #include "measuring/Displays.h"
 #include "measuring/Globals.h"
 #include "measuring/MeasurementLock.h"

@@ -12,8 +12,8 @@
 #include "dialog/PropertiesDialog.h"
 #include "dialog/SpeedGauge.h"
 #include "engine/DisplayTexts.h"
-#include "resources/resource.h"
 #include "measuring/Globals.h"
+#include "resources/resource.h"
 
 namespace {
 

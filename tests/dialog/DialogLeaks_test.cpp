@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "engine/DisplayTexts.h"
-#include "resources/resource.h"
 #include "measuring/Globals.h"
+#include "resources/resource.h"
 #include "support/GdiTally.h"
 
 namespace {

@@ -8,11 +8,11 @@
 
 #include "dialog/PropertiesDialog.h"
 #include "engine/DisplayTexts.h"
-#include "resources/resource.h"
 #include "measuring/DayKeeping.h"
-#include "measuring/StoredSettings.h"
-#include "settings/Settings.h"
 #include "measuring/Globals.h"
+#include "measuring/StoredSettings.h"
+#include "resources/resource.h"
+#include "settings/Settings.h"
 #include "tests/support/WinTestSupport.h"
 
 namespace {

@@ -9,18 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "measuring/HistoryRecord.h"
 #include "dialog/HistoryChart.h"
 #include "dialog/HistoryExport.h"
 #include "dialog/HistoryWindow.h"
 #include "engine/DisplayTexts.h"
 #include "engine/HistorySummary.h"
-#include "resources/resource.h"
 #include "measuring/DayKeeping.h"
-#include "measuring/StoredSettings.h"
-#include "settings/History.h"
 #include "measuring/Globals.h"
+#include "measuring/HistoryRecord.h"
 #include "measuring/MeasurementLock.h"
+#include "measuring/StoredSettings.h"
+#include "resources/resource.h"
+#include "settings/History.h"
 #include "support/GdiTally.h"
 #include "tests/dialog/DialogHarness.h"
 

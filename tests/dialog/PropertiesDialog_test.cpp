@@ -12,12 +12,12 @@
 #include "dialog/PropertiesDialog.h"
 #include "dialog/SpeedGauge.h"
 #include "engine/DisplayTexts.h"
-#include "resources/resource.h"
 #include "measuring/DayKeeping.h"
-#include "measuring/StoredSettings.h"
-#include "settings/Settings.h"
 #include "measuring/Displays.h"
 #include "measuring/Globals.h"
+#include "measuring/StoredSettings.h"
+#include "resources/resource.h"
+#include "settings/Settings.h"
 #include "support/GdiTally.h"
 
 namespace {

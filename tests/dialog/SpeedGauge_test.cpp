@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "dialog/SpeedGauge.h"
-#include "resources/resource.h"
 #include "measuring/Globals.h"
+#include "resources/resource.h"
 #include "support/GdiTally.h"
 
 namespace {

@@ -17,8 +17,8 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/RestartRegistration.h"
 #include "measuring/Globals.h"
+#include "settings/RestartRegistration.h"
 
 using namespace std::string_literals;
 

@@ -10,10 +10,10 @@
 
 #include "engine/Odometer.h"
 #include "measuring/DayKeeping.h"
-#include "measuring/StoredSettings.h"
-#include "settings/Settings.h"
 #include "measuring/Globals.h"
 #include "measuring/PointerHook.h"
+#include "measuring/StoredSettings.h"
+#include "settings/Settings.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "resources/resource.h"
 #include "measuring/Globals.h"
+#include "resources/resource.h"
 #include "shell/MenuLayout.h"
 #include "support/GdiTally.h"
 #include "tests/support/WinTestSupport.h"

@@ -68,6 +68,7 @@ for row in "${cases[@]}"; do
     IFS='|' read -r name runs32 before update refused status expected never last <<<"$row"
     export FAKE="$work/case" FAKE_UPDATE="$update" FAKE_REFUSED="$refused"
     rm -rf "$FAKE" && mkdir -p "$FAKE"
+    # shellcheck disable=SC2086 # one package a line
     [ "$before" = base ] && printf '%s\n' $base >"$FAKE/installed"
     run() {
         : >"$FAKE/calls"
