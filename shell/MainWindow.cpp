@@ -345,7 +345,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ENDSESSION:
         // Only when the session really ends; when it goes on after all, the program
         // keeps counting rather than linger without icon, hook and a way to quit.
-        if (wParam != FALSE) {
+        // Restart Manager closing the program to update it ends no session: the program
+        // ends as Exit ends it, or its icon would stay beside the restarted copy's.
+        if (wParam != FALSE && (lParam & ENDSESSION_CLOSEAPP) != 0) {
+            EndProgram();
+        } else if (wParam != FALSE) {
             EndSession();
         }
         return 0;

@@ -736,9 +736,10 @@ TEST_F(MainWindowTest, NoMenuOpensOnceTheProgramHasEnded) {
 struct Ending {
     UINT message;
     WPARAM wParam;
+    LPARAM lParam = 0;
 };
 Ending ending{};
-void EndTheProgram(HWND) { Send(ending.message, ending.wParam); }
+void EndTheProgram(HWND) { Send(ending.message, ending.wParam, ending.lParam); }
 
 // Exit, a close from outside and the end of the session, each also while the tray menu
 // is open (the menu closes): everything is saved, the log-on entry aside (the check box
@@ -746,7 +747,9 @@ void EndTheProgram(HWND) { Send(ending.message, ending.wParam); }
 // the loop ends instead. From the start of the shut-down a second copy finds no running
 // copy to hand over to, and waits for the mutex instead. The session may end at any
 // moment once its message is answered, so then nothing else is taken down, neither the
-// icon nor the hook, not even by the end of the message loop that follows.
+// icon nor the hook, not even by the end of the message loop that follows. Restart
+// Manager closing the program (to update it) ends no session: the icon and the hook go,
+// or the old icon would stay beside the restarted copy's.
 struct EndingCase {
     Ending how;
     bool menuOpen;
@@ -762,14 +765,14 @@ class MainWindowEnding : public MainWindowTest, public ::testing::WithParamInter
 
 TEST_P(MainWindowEnding, SavesHidesAndQuits) {
     const EndingCase& end = GetParam();
-    const bool sessionEnd = end.how.message == WM_ENDSESSION;
+    const bool sessionEnd = end.how.message == WM_ENDSESSION && end.how.lParam == 0;
     appState.runAtStartup = 1;
     appState.distanceCm = end.distanceCm;
     ending = end.how;
     if (end.menuOpen) {
         EXPECT_TRUE(MenuOpenedBy(AskForTheMenu, EndTheProgram));
     } else {
-        Send(end.how.message, end.how.wParam);
+        Send(end.how.message, end.how.wParam, end.how.lParam);
     }
     EXPECT_TRUE(ShutdownDone());
     EXPECT_TRUE(TakeQuit());
@@ -788,14 +791,15 @@ TEST_P(MainWindowEnding, SavesHidesAndQuits) {
 }
 
 const Ending kExit{WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0)}, kClose{WM_CLOSE, 0},
-    kSessionEnd{WM_ENDSESSION, TRUE};
+    kSessionEnd{WM_ENDSESSION, TRUE}, kClosedForUpdate{WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP};
 INSTANTIATE_TEST_SUITE_P(ExitCloseAndSessionEnd, MainWindowEnding,
                          ::testing::Values(EndingCase{kExit, false, 42.5, "42.5000000000"},
                                            EndingCase{kClose, false, 3, "3.0000000000"},
                                            EndingCase{kSessionEnd, false, 9.25, "9.2500000000"},
                                            EndingCase{kExit, true, 21.5, "21.5000000000"},
                                            EndingCase{kClose, true, 21.5, "21.5000000000"},
-                                           EndingCase{kSessionEnd, true, 21.5, "21.5000000000"}));
+                                           EndingCase{kSessionEnd, true, 21.5, "21.5000000000"},
+                                           EndingCase{kClosedForUpdate, false, 7.5, "7.5000000000"}));
 
 TEST_F(MainWindowTest, ForeignOwnerDrawRequestsAreHarmless) {
     DRAWITEMSTRUCT draw{};
