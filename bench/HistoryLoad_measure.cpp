@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include "engine/DayRecord.h"
-#include "measuring/DayKeeping.h"
 #include "measuring/Globals.h"
 #include "measuring/HistoryRecord.h"
 #include "measuring/StoredSettings.h"

@@ -50,8 +50,10 @@ bool RollOverDay() {
     bool ended = false;
     bool handedOver = false;
     ModifyMeasurement([&today, now, &finished, &ended, &handedOver](OdometerState& measurement) {
-        ended = IsValidDate(measurement.day) && IsValidDate(today) && today != measurement.day;
+        CalendarDate before = measurement.day;
         handedOver = SwitchDay(measurement, today, now, finished);
+        // A day ended whether or not it was handed over (an unreadable one is not).
+        ended = IsValidDate(before) && measurement.day != before;
     });
     if (!ended) {
         return false;

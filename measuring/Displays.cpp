@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 
-#include "measuring/DayKeeping.h"
 #include "measuring/MeasurementLock.h"
 #include "measuring/PointerHook.h"
 #include "measuring/StoredSettings.h"

@@ -7,7 +7,6 @@
 #include "engine/Odometer.h"
 #include "engine/StartRules.h"
 #include "engine/UserTexts.h"
-#include "measuring/DayKeeping.h"
 #include "measuring/Displays.h"
 #include "measuring/Globals.h"
 #include "measuring/MeasurementLock.h"

@@ -15,7 +15,6 @@
 #include "measuring/Globals.h"
 #include "measuring/MeasurementLock.h"
 #include "measuring/PointerHook.h"
-#include "measuring/StoredSettings.h"
 #include "resources/resource.h"
 #include "shell/Integrity.h"
 #include "shell/PowerWatch.h"

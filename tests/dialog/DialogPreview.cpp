@@ -8,7 +8,6 @@
 
 #include "dialog/PropertiesDialog.h"
 #include "engine/DisplayTexts.h"
-#include "measuring/DayKeeping.h"
 #include "measuring/Globals.h"
 #include "measuring/StoredSettings.h"
 #include "resources/resource.h"

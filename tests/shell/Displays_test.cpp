@@ -9,10 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/Odometer.h"
-#include "measuring/DayKeeping.h"
 #include "measuring/Globals.h"
 #include "measuring/PointerHook.h"
-#include "measuring/StoredSettings.h"
 #include "settings/Settings.h"
 
 namespace {

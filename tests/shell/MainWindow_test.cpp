@@ -15,7 +15,6 @@
 #include "engine/DayRecord.h"
 #include "engine/StartRules.h"
 #include "engine/TrayMessage.h"
-#include "measuring/DayKeeping.h"
 #include "measuring/Globals.h"
 #include "measuring/PointerHook.h"
 #include "measuring/StoredSettings.h"
