@@ -20,7 +20,7 @@ set -uo pipefail
 packages="cmake g++ make clang googletest libgtest-dev libbenchmark-dev clang-format clang-tidy
 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
 wine wine64 fonts-wine xvfb xauth xdotool imagemagick x11-utils x11-xserver-utils libxrandr-dev python3
-python3-pil"
+python3-pil nsis osslsigncode openssl libclang-rt-14-dev"
 wine32_package=wine32:i386
 state=${SKITTERA_SETUP_STATE:-/var/tmp/skittera-setup}
 reason="$state/wine32-reason"  # why 32-bit programs cannot run here, when they cannot
