@@ -3,8 +3,6 @@
 // there, to be saved at exit. While open it refreshes itself once a second.
 #include "dialog/PropertiesDialog.h"
 
-#include <ctime>
-
 #include "dialog/HistoryWindow.h"
 #include "dialog/OdometerDisplay.h"
 #include "dialog/SpeedGauge.h"
@@ -185,7 +183,7 @@ void TickDialog(HWND dialog) {
 void ResetFromDialog(HWND dialog) {
     // The date is formatted before the lock is taken, so that the hook waits for three
     // assignments only.
-    TextString today = FormatLocalDate(std::time(nullptr));
+    TextString today = FormatSinceDate(TodaysDate());
     ModifyMeasurement([](OdometerState& measurement) { ResetDistance(measurement); });
     appState.sinceDate = today;
     ShowOdometer(dialog);
@@ -230,10 +228,14 @@ void TakeRunAtLogonChoice(HWND dialog) {
     }
 }
 
-// The history window, owned by this dialog, in the unit the drums show.
+// The history window, owned by this dialog, in the unit the drums show. Its today is the
+// day being counted, brought to the local date first: a midnight or a change of the time
+// zone that the main timer has not noticed yet would otherwise show today's figures
+// under yesterday's bar, and "Oggi" at 0.
 void OpenHistory(HWND dialog) {
+    CalendarDate today = FollowLocalDate(GetTickCount());
     DayList days = ReadHistoryForWindow();
-    OpenHistoryWindow(dialog, days, TodaysDate(), ShownUnit().divisor);
+    OpenHistoryWindow(dialog, days, today, ShownUnit().divisor);
     ReadHistoryAhead(); // for the next opening
 }
 

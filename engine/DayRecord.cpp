@@ -87,11 +87,3 @@ void ContinueDay(OdometerState& state, const CalendarDate& date, const DayFigure
     state.dayFigures.wheelNotches += stored.wheelNotches;
     state.dayFigures.activeSeconds += stored.activeSeconds;
 }
-
-CalendarDate LocalCalendarDate(std::time_t when) {
-    const std::tm* local = std::localtime(&when);
-    if (local == nullptr) {
-        return CalendarDate();
-    }
-    return CalendarDate{local->tm_year + 1900, local->tm_mon + 1, local->tm_mday};
-}

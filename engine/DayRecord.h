@@ -3,8 +3,6 @@
 #ifndef SKITTERA_ENGINE_DAYRECORD_H
 #define SKITTERA_ENGINE_DAYRECORD_H
 
-#include <ctime>
-
 #include "engine/DayFigures.h"
 #include "engine/OdometerState.h"
 
@@ -37,8 +35,5 @@ bool SwitchDay(OdometerState& state, const CalendarDate& today, TickCount now, D
 // What was stored for the day being counted before this run (an earlier run on the same
 // day, or a day the clock went back to) is added to what this run has counted.
 void ContinueDay(OdometerState& state, const CalendarDate& date, const DayFigures& stored);
-
-// The local calendar date at a time; year 0 when the time cannot be converted.
-CalendarDate LocalCalendarDate(std::time_t when);
 
 #endif

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/DayRecord.h"
+#include "engine/DayFigures.h"
 #include "engine/Edid.h"
 #include "engine/Monitors.h"
 
@@ -187,8 +187,8 @@ void IdleTick(OdometerState& state, TickCount now) {
 // Sets the counter to 0 from today. The speed references move with the counter, so
 // the current speed keeps working and the average since start still measures the
 // distance moved since start.
-void ResetCounter(OdometerState& state, TextString& sinceDate, std::time_t now) {
-    sinceDate = FormatLocalDate(now);
+void ResetCounter(OdometerState& state, TextString& sinceDate, const CalendarDate& today) {
+    sinceDate = FormatSinceDate(today);
     ResetDistance(state);
 }
 
@@ -216,9 +216,8 @@ TickCount TicksSince(TickCount reference, TickCount now) {
     return elapsed < kHalfRange ? elapsed : 0;
 }
 
-// The local calendar date as "dd.mm.yyyy"; empty when the time cannot be converted to
-// a date of the years 1 to 9999.
-TextString FormatLocalDate(std::time_t when) {
-    CalendarDate date = LocalCalendarDate(when);
-    return IsValidDate(date) ? FormatDottedDate(date) : TextString();
+// The date the counter runs from, "dd.mm.yyyy"; empty for a date that is no day of the
+// years 1 to 9999 (a clock that could not be read).
+TextString FormatSinceDate(const CalendarDate& today) {
+    return IsValidDate(today) ? FormatDottedDate(today) : TextString();
 }

@@ -3,8 +3,6 @@
 #ifndef SKITTERA_ENGINE_ODOMETER_H
 #define SKITTERA_ENGINE_ODOMETER_H
 
-#include <ctime>
-
 #include "engine/OdometerState.h"
 #include "support/TextString.h"
 
@@ -25,11 +23,11 @@ bool MeasurePointerEvent(OdometerState& state, SpeedSampleWindow& window, int co
 void StartMeasuring(OdometerState& state, TickCount now);
 void TakeSpeedReference(OdometerState& state, TickCount now);
 void IdleTick(OdometerState& state, TickCount now);
-void ResetCounter(OdometerState& state, TextString& sinceDate, std::time_t now);
+void ResetCounter(OdometerState& state, TextString& sinceDate, const CalendarDate& today);
 void ResetDistance(OdometerState& state);
 
 TickCount TicksBetween(TickCount earlier, TickCount later);
 TickCount TicksSince(TickCount reference, TickCount now);
-TextString FormatLocalDate(std::time_t when);
+TextString FormatSinceDate(const CalendarDate& today);
 
 #endif

@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <ctime>
-
 #include "engine/Checkpoint.h"
 #include "engine/DayRecord.h"
 #include "measuring/Globals.h"
@@ -16,6 +14,8 @@
 #include "settings/Settings.h"
 
 namespace {
+
+LocalDateSource localDateSource = nullptr;
 
 // The finished days the registry has not taken yet; they are tried again with every save
 // until they are written, so that a full disk at midnight costs no day anything.
@@ -94,7 +94,16 @@ void WriteAndRecordCheckpoint(TickCount now) {
 
 } // namespace
 
-CalendarDate TodaysDate() { return LocalCalendarDate(std::time(nullptr)); }
+CalendarDate TodaysDate() {
+    if (localDateSource != nullptr) {
+        return localDateSource();
+    }
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return CalendarDate{now.wYear, now.wMonth, now.wDay};
+}
+
+void SetLocalDateSource(LocalDateSource source) { localDateSource = source; }
 
 void StartKeepingDays(TickCount now) {
     RecordCheckpoint(checkpoint, SnapshotMeasurement(), appState.sinceDate, now);
@@ -107,6 +116,13 @@ void KeepDays(TickCount now) {
     if (RollOverDay() || CheckpointDue(checkpoint, SnapshotMeasurement(), appState.sinceDate, now)) {
         WriteAndRecordCheckpoint(now);
     }
+}
+
+CalendarDate FollowLocalDate(TickCount now) {
+    if (RollOverDay()) {
+        WriteAndRecordCheckpoint(now);
+    }
+    return SnapshotMeasurement().day;
 }
 
 void SaveCheckpoint(TickCount now) {

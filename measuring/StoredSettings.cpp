@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
+#include "measuring/DayKeeping.h"
 #include "measuring/Globals.h"
 #include "measuring/MeasurementLock.h"
 #include "settings/History.h"
@@ -70,7 +70,7 @@ int LogonEntryStartsThisProgram() {
 // in one short step under the lock.
 void LoadSettings() {
     PersistedState loaded;
-    LoadSettingsFrom(settingsStore, loaded, std::time(nullptr));
+    LoadSettingsFrom(settingsStore, loaded, TodaysDate());
     ModifyMeasurement([&loaded](OdometerState& measurement) {
         measurement.distanceCm = loaded.distanceCm;
         measurement.startDistanceCm = loaded.startDistanceCm;

@@ -33,9 +33,10 @@ double ParseStoredDistance(const char* text) {
 
 // Reads the registry once and writes nothing to it; a missing key stays missing. Every
 // value that is missing, empty, too large or not understood keeps its default:
-// distance 0, today's date, centimetres. The log-on entry is read apart
+// distance 0, today's date, centimetres. `today` is the local date as Windows tells it
+// (measuring/DayKeeping.h), the day counted from here on. The log-on entry is read apart
 // (LogonEntry.h), knowing the program's path.
-void LoadSettingsFrom(SettingsStore& store, PersistedState& state, std::time_t now) {
+void LoadSettingsFrom(SettingsStore& store, PersistedState& state, const CalendarDate& today) {
     state.distanceCm = 0;
     TextString distance = store.ReadString(nullptr, kDistanceValueName);
     if (!distance.IsEmpty()) {
@@ -44,12 +45,12 @@ void LoadSettingsFrom(SettingsStore& store, PersistedState& state, std::time_t n
 
     state.sinceDate = store.ReadString(nullptr, kSinceDateValueName);
     if (state.sinceDate.IsEmpty()) {
-        state.sinceDate = FormatLocalDate(now);
+        state.sinceDate = FormatSinceDate(today);
     }
 
     state.startDistanceCm = state.distanceCm;
 
-    state.day = LocalCalendarDate(now);
+    state.day = today;
     state.dayFigures = DayFigures();
     state.dayStoredUnreadable = false;
     DayFigures stored;

@@ -3,8 +3,6 @@
 #ifndef SKITTERA_SETTINGS_SETTINGS_H
 #define SKITTERA_SETTINGS_SETTINGS_H
 
-#include <ctime>
-
 #include "engine/OdometerState.h"
 #include "settings/History.h"
 #include "settings/LogonEntry.h"
@@ -29,7 +27,7 @@ struct PersistedState : OdometerState {
 // runs; it returns 1 when the registry holds them all afterwards. SaveSettingsTo is what
 // the exit saves. None of them changes the log-on entry: only the user's choice does, at
 // once (LogonEntry.h).
-void LoadSettingsFrom(SettingsStore& store, PersistedState& state, std::time_t now);
+void LoadSettingsFrom(SettingsStore& store, PersistedState& state, const CalendarDate& today);
 int SaveUserSettingsTo(SettingsStore& store, const PersistedState& state);
 void SaveSettingsTo(SettingsStore& store, const PersistedState& state);
 

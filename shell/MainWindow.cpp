@@ -381,6 +381,15 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
         MainTimerTick(GetTickCount());
         return 0;
+    case WM_TIMECHANGE:
+        // The clock or the time zone changed (by hand, by the automatic time zone after
+        // a journey): the date is read again at once, so that the day switches at the
+        // new zone's midnight and today's figures go under the date the clock shows. A
+        // change of daylight-saving time keeps the date, and so the day.
+        if (!ShutdownDone()) {
+            FollowLocalDate(GetTickCount());
+        }
+        return 0;
     case WM_DISPLAYCHANGE:
         // A resolution, a rotation, a monitor plugged in or out, a dock: every monitor is
         // read again. Here, never in the hook, which must answer at once.

@@ -173,7 +173,7 @@ TEST_F(DayRecordTest, TheCounterResetLeavesTheDayAlone) {
     MoveAcross(2000);
     CountDayEvent(state, kHookActionCode, kLeftButtonDownMessage, 0);
     TextString since;
-    ResetCounter(state, since, 0);
+    ResetCounter(state, since, CalendarDate{2024, 3, 15});
     EXPECT_EQ(state.distanceCm, 0);
     EXPECT_DOUBLE_EQ(state.dayFigures.distanceCm, 10);
     EXPECT_EQ(state.dayFigures.presses, 1U);

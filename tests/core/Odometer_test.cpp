@@ -1,7 +1,6 @@
 #include "engine/Odometer.h"
 
 #include <cmath>
-#include <ctime>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -270,13 +269,10 @@ TEST_F(OdometerTest, ResetKeepsTheSpeedsWorking) {
     double movedBefore = state.distanceCm;
     double highest = state.maxSpeed;
     TextString since("01.01.2000");
-    ResetCounter(state, since, std::time(nullptr));
+    ResetCounter(state, since, CalendarDate{2026, 12, 9});
     EXPECT_EQ(state.distanceCm, 0);
     EXPECT_EQ(state.maxSpeed, highest);
-    EXPECT_EQ(since.length, 10);
-    EXPECT_EQ(since.CharAt(2), '.');
-    EXPECT_EQ(since.CharAt(5), '.');
-    EXPECT_FALSE(since == "01.01.2000");
+    EXPECT_TRUE(since == "09.12.2026") << since.buffer;
 
     MoveOn(6, 40, 100); // moving on after the reset: the current speed is measured, not stuck at 0
     EXPECT_DOUBLE_EQ(state.currentSpeed, 1.0 * 36000 / 100);
@@ -346,15 +342,21 @@ TEST(OdometerWrap, TickDifferencesSurviveTheCounterWrap) {
     EXPECT_DOUBLE_EQ(state.averageSpeed, 10.0 * 36000 / 2000);
 }
 
-TEST(OdometerDate, LocalDateHasTwoDigitDayAndMonth) {
-    std::tm when = {};
-    when.tm_year = 97;
-    when.tm_mon = 11;
-    when.tm_mday = 7;
-    when.tm_hour = 12;
-    when.tm_isdst = -1;
-    TextString text = FormatLocalDate(std::mktime(&when));
-    EXPECT_TRUE(text == "07.12.1997") << text.buffer;
+// Two digits for the day and the month; a clock that gave no real day gives no date.
+TEST(OdometerDate, TheSinceDateHasTwoDigitDayAndMonth) {
+    const struct {
+        CalendarDate today;
+        const char* text;
+    } cases[] = {
+        {{1997, 12, 7}, "07.12.1997"},
+        {{2024, 2, 29}, "29.02.2024"},
+        {{2023, 2, 29}, ""},
+        {{0, 1, 1}, ""},
+    };
+    for (const auto& tested : cases) {
+        TextString text = FormatSinceDate(tested.today);
+        EXPECT_TRUE(text == tested.text) << text.buffer;
+    }
 }
 
 } // namespace

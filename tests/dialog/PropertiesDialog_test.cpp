@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <ctime>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -37,10 +37,12 @@ std::string ThisProgramsPath() {
     return std::string(path, length);
 }
 
+// Today as Windows' clock tells it, "DD.MM.YYYY".
 std::string Today() {
-    std::time_t now = std::time(nullptr);
-    char text[32];
-    std::strftime(text, sizeof text, "%d.%m.%Y", std::localtime(&now));
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02u.%02u.%04u", now.wDay, now.wMonth, now.wYear);
     return text;
 }
 

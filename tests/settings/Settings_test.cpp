@@ -20,8 +20,8 @@ namespace {
 constexpr char kKey[] = "Software\\Skittera";
 constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kProgram[] = "C:\\Skittera\\skittera.exe";
-// 15 March 2024 at noon UTC: the same calendar day in nearly every time zone.
-constexpr std::time_t kNow = 1710504000;
+// The local date at start, and as the since-date writes it.
+constexpr CalendarDate kStartDate{2024, 3, 15};
 constexpr char kToday[] = "15.03.2024";
 
 class SettingsTest : public ::testing::Test {
@@ -36,7 +36,7 @@ protected:
     void Start(ApplicationState& fresh) {
         ResetApplicationState(fresh);
         fresh.unitDivisor = 1;
-        LoadSettingsFrom(store, fresh, kNow);
+        LoadSettingsFrom(store, fresh, kStartDate);
     }
 
     void Stored(const char* name, const std::string& bytes) {
@@ -51,7 +51,7 @@ protected:
         ApplicationState loaded;
         ResetApplicationState(loaded);
         loaded.unitDivisor = 1;
-        LoadSettingsFrom(other, loaded, kNow);
+        LoadSettingsFrom(other, loaded, kStartDate);
         return loaded;
     }
 
@@ -122,7 +122,7 @@ class StoredUnitTest : public SettingsTest, public ::testing::WithParamInterface
 TEST_P(StoredUnitTest, OnlyTheExactNamesChooseAUnit) {
     state.unitDivisor = 100; // whatever came before, the load decides
     Stored("SkitCome", GetParam().stored);
-    LoadSettingsFrom(store, state, kNow);
+    LoadSettingsFrom(store, state, kStartDate);
     EXPECT_EQ(state.unitDivisor, GetParam().divisor);
 }
 

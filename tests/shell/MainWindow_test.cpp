@@ -5,6 +5,7 @@
 // from outside.
 #include "shell/MainWindow.h"
 
+#include <cstdlib>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "engine/DayRecord.h"
 #include "engine/StartRules.h"
 #include "engine/TrayMessage.h"
+#include "measuring/DayKeeping.h"
 #include "measuring/Globals.h"
 #include "measuring/PointerHook.h"
 #include "measuring/StoredSettings.h"
@@ -67,6 +69,17 @@ constexpr POINT kIconPoint{1262, 942};
 void AskForTheMenu() { TrayEventAt(WM_CONTEXTMENU, kIconPoint); }
 
 std::string Stored(const char* valueName) { return settingsStore.ReadString(nullptr, valueName).buffer; }
+
+std::string StoredDay(const CalendarDate& date) {
+    return settingsStore.ReadString(kHistorySubkey, FormatDayName(date).buffer).buffer;
+}
+
+// The local date as Windows tells it, the taskbar's clock's.
+CalendarDate WindowsDate() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return CalendarDate{now.wYear, now.wMonth, now.wDay};
+}
 
 std::string RunEntry(HKEY root) {
     return settingsStore.ReadStringFrom(root, kRunKeyPath, kRunValueName).buffer;
@@ -261,11 +274,116 @@ TEST_F(MainWindowTest, TheMainTimerEndsTheDayAndWritesItAtOnce) {
     MainTimerTick(now + 5000);
     EXPECT_STREQ(settingsStore.ReadString(kHistorySubkey, "2001-02-03").buffer, "55.5000000000;4;3;2");
     EXPECT_EQ(Stored(kDistanceValueName), "77.0000000000");
-    EXPECT_EQ(appState.day, LocalCalendarDate(std::time(nullptr)));
+    EXPECT_EQ(appState.day, WindowsDate());
     EXPECT_EQ(appState.dayFigures.presses, 0U);
     EXPECT_EQ(appState.maxSpeed, 0);
-    EXPECT_STREQ(settingsStore.ReadString(kHistorySubkey, FormatDayName(appState.day).buffer).buffer,
-                 "0.0000000000;0;0;0");
+    EXPECT_EQ(StoredDay(appState.day), "0.0000000000;0;0;0");
+}
+
+// The C runtime's time zone put off from Windows' own, as a change of zone leaves it: the
+// runtime reads the zone once per process and never hears of the change. Of a zone 14
+// hours east of UTC and one 12 hours west, whose dates always differ, the one whose date
+// is not Windows'.
+class RuntimeZoneOff {
+public:
+    RuntimeZoneOff() {
+        for (const char* zone : {"TZ=AAA-14", "TZ=BBB+12"}) {
+            _putenv(zone);
+            _tzset();
+            if (RuntimeDate() != WindowsDate()) {
+                return;
+            }
+        }
+    }
+    ~RuntimeZoneOff() {
+        _putenv("TZ=");
+        _tzset();
+    }
+    RuntimeZoneOff(const RuntimeZoneOff&) = delete;
+    RuntimeZoneOff& operator=(const RuntimeZoneOff&) = delete;
+
+    static CalendarDate RuntimeDate() {
+        std::time_t now = std::time(nullptr);
+        const std::tm* local = std::localtime(&now);
+        return local != nullptr ? CalendarDate{local->tm_year + 1900, local->tm_mon + 1, local->tm_mday}
+                                : CalendarDate();
+    }
+};
+
+// After a change of the time zone that the C runtime did not follow, the program goes by
+// Windows' date: at start, for the since-date of a reset and at every tick. No day ends at
+// the runtime's midnight, and nothing is written under its date.
+TEST_F(MainWindowTest, TheDayIsWindowsDateWhateverTheRuntimesZone) {
+    RuntimeZoneOff runtime;
+    const CalendarDate runtimeDate = RuntimeZoneOff::RuntimeDate();
+    ASSERT_NE(runtimeDate, WindowsDate());
+
+    // Started again, from no stored settings.
+    ShutdownApplication();
+    DestroyWindow(appState.mainWindow);
+    ForgetStoredSettings();
+    ResetApplicationState(appState);
+    InitApplication(Instance());
+    ASSERT_EQ(InitInstance(Instance()), 1);
+    const CalendarDate today = WindowsDate();
+    EXPECT_EQ(TodaysDate(), today);
+    EXPECT_EQ(appState.day, today);
+    EXPECT_STREQ(appState.sinceDate.buffer, FormatDottedDate(today).buffer);
+
+    TickCount now = GetTickCount();
+    StartHousekeeping(now);
+    appState.dayFigures = DayFigures{12.5, 1, 0, 3};
+    MainTimerTick(now + 5000);
+    EXPECT_EQ(appState.day, today);
+    EXPECT_EQ(appState.dayFigures.presses, 1U);
+    EXPECT_EQ(StoredDay(runtimeDate), "");
+}
+
+// Windows' clock as a test sets it, for the day keeping (SetLocalDateSource).
+CalendarDate clockDate;
+CalendarDate ClockDate() { return clockDate; }
+
+class ClockOfTheTest {
+public:
+    explicit ClockOfTheTest(const CalendarDate& date) {
+        clockDate = date;
+        SetLocalDateSource(ClockDate);
+    }
+    ~ClockOfTheTest() { SetLocalDateSource(nullptr); }
+    ClockOfTheTest(const ClockOfTheTest&) = delete;
+    ClockOfTheTest& operator=(const ClockOfTheTest&) = delete;
+};
+
+// Windows tells a change of the clock or the time zone with WM_TIMECHANGE, and the day
+// follows at once, not at the next tick: a zone further east (the next date), one further
+// west (the date before, which goes on from its stored figures), or a change of
+// daylight-saving time, which keeps the date and so the day and its figures.
+TEST_F(MainWindowTest, AChangeOfTheClockOrTheZoneMovesTheDaySwitchAtOnce) {
+    const CalendarDate counted{2030, 6, 14};
+    const struct {
+        const char* change;
+        CalendarDate shown;
+        const char* countedStored; // what the record holds for the counted day afterwards
+        std::uint64_t pressesAfter;
+    } changes[] = {
+        {"a zone further east", {2030, 6, 15}, "40.0000000000;2;1;5", 0},
+        {"a zone further west", {2030, 6, 13}, "40.0000000000;2;1;5", 7},
+        {"daylight-saving time", {2030, 6, 14}, "", 2},
+    };
+    for (const auto& change : changes) {
+        ForgetStoredSettings();
+        settingsStore.WriteString(kHistorySubkey, "2030-06-13", TextString("1.0000000000;7;0;0"));
+        StartHousekeeping(GetTickCount());
+        appState.day = counted;
+        appState.dayFigures = DayFigures{40, 2, 1, 5};
+        {
+            ClockOfTheTest clock(change.shown);
+            Send(WM_TIMECHANGE);
+        }
+        EXPECT_EQ(appState.day, change.shown) << change.change;
+        EXPECT_EQ(StoredDay(counted), change.countedStored) << change.change;
+        EXPECT_EQ(appState.dayFigures.presses, change.pressesAfter) << change.change;
+    }
 }
 
 TEST_F(MainWindowTest, TheMainTimerSavesAChangedCounterEveryFiveMinutes) {
