@@ -64,3 +64,41 @@ TrayRequest ReadTrayMessage(unsigned version, std::uintptr_t wParam, std::intptr
     }
     return request;
 }
+
+namespace {
+
+// offset × numerator ÷ denominator to the nearest whole number, halves away from 0, in
+// 64 bits: a coordinate times a DPI stays far inside them.
+long ScaledOffset(long offset, unsigned numerator, unsigned denominator) {
+    std::int64_t product = static_cast<std::int64_t>(offset) * numerator;
+    std::int64_t half = denominator / 2;
+    std::int64_t rounded = product >= 0 ? (product + half) / denominator : -((-product + half) / denominator);
+    return static_cast<long>(rounded);
+}
+
+} // namespace
+
+// Windows keeps each monitor's top-left corner where it is in every program's
+// coordinates and scales the distance from it: by 96 / monitor DPI for an unaware
+// program, by system DPI / monitor DPI for a system-aware one, not at all for a
+// per-monitor-aware one.
+PixelPoint LogicalFromPhysical(PixelPoint physical, PixelPoint monitorCorner, unsigned monitorDpi,
+                               unsigned systemDpi, DpiAwareness awareness) {
+    unsigned target = 0;
+    switch (awareness) {
+    case DpiAwareness::Unaware:
+        target = kUnscaledDpi;
+        break;
+    case DpiAwareness::SystemAware:
+        target = systemDpi;
+        break;
+    case DpiAwareness::PerMonitorAware:
+        target = monitorDpi;
+        break;
+    }
+    if (monitorDpi == 0 || target == 0) {
+        return physical;
+    }
+    return PixelPoint{monitorCorner.x + ScaledOffset(physical.x - monitorCorner.x, target, monitorDpi),
+                      monitorCorner.y + ScaledOffset(physical.y - monitorCorner.y, target, monitorDpi)};
+}

@@ -39,4 +39,17 @@ struct TrayRequest {
 TrayRequest ReadTrayMessage(unsigned version, std::uintptr_t wParam, std::intptr_t lParam,
                             unsigned previousEvent = 0);
 
+// How a program takes part in the scaling: its DPI awareness.
+enum class DpiAwareness { Unaware, SystemAware, PerMonitorAware };
+
+// The DPI of 100 %, the one an unaware program always sees.
+constexpr unsigned kUnscaledDpi = 96;
+
+// A screen point in physical pixels (the keyboard's anchor from a shell at version 4) in
+// the logical pixels of a program of the given awareness: the point lies on a monitor
+// whose physical top-left corner is monitorCorner and whose scaling is monitorDpi, with
+// systemDpi the system's (the log-on's). A DPI of 0, not known, leaves the point as it is.
+PixelPoint LogicalFromPhysical(PixelPoint physical, PixelPoint monitorCorner, unsigned monitorDpi,
+                               unsigned systemDpi, DpiAwareness awareness);
+
 #endif

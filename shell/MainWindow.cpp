@@ -102,7 +102,7 @@ void OpenTrayMenu(POINT at, bool byKeyboard) {
 
 void HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
     TrayRequest request = ReadIconMessage(wParam, lParam);
-    POINT at{request.anchor.x, request.anchor.y};
+    POINT at{0, 0};
     switch (request.action) {
     case TrayAction::OpenDialog:
         DismissSplash();
@@ -110,8 +110,11 @@ void HandleTrayMessage(WPARAM wParam, LPARAM lParam) {
         break;
     case TrayAction::MenuAtPointer:
         GetCursorPos(&at);
-        [[fallthrough]];
+        DismissSplash();
+        OpenTrayMenu(at, false);
+        break;
     case TrayAction::MenuAtAnchor:
+        at = TrayMenuPoint(request);
         DismissSplash();
         OpenTrayMenu(at, request.byKeyboard);
         break;

@@ -41,6 +41,11 @@ namespace {
 using SystemMetricsForDpiProc = int(WINAPI*)(int, UINT);
 using DpiForSystemProc = UINT(WINAPI*)();
 using DpiForWindowProc = UINT(WINAPI*)(HWND);
+// Of Windows 8.1 and later.
+using PhysicalToLogicalPointProc = BOOL(WINAPI*)(HWND, LPPOINT);
+// Of Windows 10 1607 and later.
+using ThreadDpiAwarenessContextProc = DPI_AWARENESS_CONTEXT(WINAPI*)();
+using AwarenessFromContextProc = int(WINAPI*)(DPI_AWARENESS_CONTEXT);
 
 // Of Windows Vista and later, like the record above: the standard tooltip, which a shell
 // at version 4 shows only when asked.
@@ -76,6 +81,47 @@ UINT TrayDpi() {
     }
     LeavePhysicalPixels(previous);
     return dpi;
+}
+
+// How this thread takes part in the scaling: what its context says (Windows 10 1607 and
+// later), else what the manifest's dpiAware declares to the Windows before, system-aware.
+DpiAwareness ThreadAwareness() {
+    auto threadContext =
+        FindSystemFunction<ThreadDpiAwarenessContextProc>("user32.dll", "GetThreadDpiAwarenessContext");
+    auto awarenessOf =
+        FindSystemFunction<AwarenessFromContextProc>("user32.dll", "GetAwarenessFromDpiAwarenessContext");
+    if (threadContext == nullptr || awarenessOf == nullptr) {
+        return DpiAwareness::SystemAware;
+    }
+    switch (awarenessOf(threadContext())) {
+    case 0: // DPI_AWARENESS_UNAWARE
+        return DpiAwareness::Unaware;
+    case 2: // DPI_AWARENESS_PER_MONITOR_AWARE
+        return DpiAwareness::PerMonitorAware;
+    default:
+        return DpiAwareness::SystemAware;
+    }
+}
+
+// The anchor converted by the program's own rule, for when Windows' conversion failed:
+// the monitor under the anchor found in physical pixels, at the tray's scaling.
+POINT ConvertAnchor(PixelPoint anchor) {
+    PixelPoint corner{0, 0};
+    DPI_AWARENESS_CONTEXT previous = EnterPhysicalPixels();
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(MonitorFromPoint(POINT{anchor.x, anchor.y}, MONITOR_DEFAULTTONEAREST), &info)) {
+        corner = PixelPoint{info.rcMonitor.left, info.rcMonitor.top};
+    }
+    LeavePhysicalPixels(previous);
+    HDC screen = GetDC(nullptr);
+    int systemDpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen != nullptr) {
+        ReleaseDC(nullptr, screen);
+    }
+    PixelPoint logical = LogicalFromPhysical(
+        anchor, corner, TrayDpi(), systemDpi > 0 ? static_cast<unsigned>(systemDpi) : 0, ThreadAwareness());
+    return POINT{logical.x, logical.y};
 }
 
 void MarkTrayIconGone() {
@@ -239,4 +285,33 @@ TrayRequest ReadIconMessage(WPARAM wParam, LPARAM lParam) {
         lastTrayEvent = request.event;
     }
     return request;
+}
+
+// Where the menu asked for opens, in this program's own pixels. For a click, where the
+// pointer was: the position of the message when it came through the queue, else (a shell
+// sends these messages, and a sent message has no position of its own: GetMessagePos
+// would tell the last queued message's) where the pointer is now, by the icon. Windows
+// gives either in the program's coordinates at any scaling. For the keyboard, the shell's anchor, the icon:
+// at version 4 it comes in physical pixels, which a program unaware of per-monitor scaling would take for its
+// own and put the menu at the anchor times the scale, at an edge or on another monitor. Windows 8.1 and later
+// convert it; Windows 7 and 8 have no per-monitor scaling and no such conversion, and the anchor is taken as
+// it comes.
+POINT TrayMenuPoint(const TrayRequest& request) {
+    if (!request.byKeyboard) {
+        if (!InSendMessage()) {
+            DWORD position = GetMessagePos();
+            return POINT{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+        }
+        POINT pointer{request.anchor.x, request.anchor.y};
+        GetCursorPos(&pointer);
+        return pointer;
+    }
+    POINT anchor{request.anchor.x, request.anchor.y};
+    auto toLogical = FindSystemFunction<PhysicalToLogicalPointProc>("user32.dll",
+                                                                    "PhysicalToLogicalPointForPerMonitorDPI");
+    if (toLogical == nullptr) {
+        return anchor;
+    }
+    POINT converted = anchor;
+    return toLogical(appState.mainWindow, &converted) ? converted : ConvertAnchor(request.anchor);
 }

@@ -38,5 +38,7 @@ void RemoveTrayIcon();
 void ReturnFocusToTray();
 // What a message of the icon asks for, read in the version the shell took.
 TrayRequest ReadIconMessage(WPARAM wParam, LPARAM lParam);
+// Where the menu that a version-4 message asks for opens, in the program's own pixels.
+POINT TrayMenuPoint(const TrayRequest& request);
 
 #endif

@@ -244,6 +244,42 @@ TEST(TrayMessageTest, EachFormAsksForWhatItsEventMeans) {
     }
 }
 
+// The keyboard's anchor, physical, in a program's logical pixels: the distance from the
+// monitor's top-left corner scaled by target DPI / monitor DPI, to the nearest pixel.
+// Worked by hand: at 125 % (120 dpi) an unaware program sees 1250 as 1250 × 96 / 120 =
+// 1000; at 150 % 1001 is 667.33, so 667, and 1000 is 666.67, so 667; at 200 % 3839 is
+// 1919.5, so 1920 (half away from the corner). A monitor left of and above the primary
+// one, corner (-2880, -200) at 150 %: (-1000, 400) lies 1880 and 600 from the corner,
+// 1253.33 and 400 logical, so (-1627, 200). A system-aware program at a system DPI of 144
+// on a monitor of 96 sees 100 from the corner as 150.
+TEST(TrayMessageTest, TheKeyboardsAnchorInLogicalPixels) {
+    using D = DpiAwareness;
+    const struct {
+        PixelPoint physical;
+        PixelPoint corner;
+        unsigned monitorDpi;
+        unsigned systemDpi;
+        DpiAwareness awareness;
+        PixelPoint logical;
+    } cases[] = {
+        {{1250, 500}, {0, 0}, 120, 120, D::Unaware, {1000, 400}},          // 125 %
+        {{1001, 1000}, {0, 0}, 144, 144, D::Unaware, {667, 667}},          // 150 %
+        {{3839, 2159}, {0, 0}, 192, 192, D::Unaware, {1920, 1080}},        // 200 %
+        {{-1000, 400}, {-2880, -200}, 144, 96, D::Unaware, {-1627, 200}},  // a second monitor
+        {{1262, 942}, {0, 0}, 96, 96, D::Unaware, {1262, 942}},            // 100 %
+        {{2020, 100}, {1920, 0}, 96, 144, D::SystemAware, {2070, 150}},    // system DPI 144
+        {{3000, 1500}, {0, 0}, 192, 192, D::SystemAware, {3000, 1500}},    // at the system's DPI
+        {{3000, 1500}, {0, 0}, 192, 96, D::PerMonitorAware, {3000, 1500}}, // physical already
+        {{3000, 1500}, {0, 0}, 0, 96, D::Unaware, {3000, 1500}},           // a DPI not known
+    };
+    for (const auto& c : cases) {
+        PixelPoint logical =
+            LogicalFromPhysical(c.physical, c.corner, c.monitorDpi, c.systemDpi, c.awareness);
+        EXPECT_EQ(logical.x, c.logical.x) << c.physical.x << "," << c.physical.y << " at " << c.monitorDpi;
+        EXPECT_EQ(logical.y, c.logical.y) << c.physical.x << "," << c.physical.y << " at " << c.monitorDpi;
+    }
+}
+
 } // namespace
 
 TEST(SameMonitorLayoutTest, EveryFigureOfEveryCountedMonitorCounts) {
