@@ -133,9 +133,20 @@ int WriteStoredDay(SettingsStore& store, const CalendarDate& date, const DayFigu
     return store.WriteString(kHistorySubkey, FormatDayName(date).buffer, FormatDayValue(figures));
 }
 
+// One entry a date. A value can be met twice when the key changes while it is read (the
+// history's read-ahead reads while the main thread writes a new day's first value): the
+// places of an enumeration are not fixed, and the registry promises no order.
 DayList LoadHistoryFrom(SettingsStore& store) {
+    DayList read;
+    store.ForEachString(kHistorySubkey, CollectDay, &read);
+    read.SortByDate();
     DayList days;
-    store.ForEachString(kHistorySubkey, CollectDay, &days);
-    days.SortByDate();
+    for (const DayEntry& entry : read) {
+        if (!days.empty() && days[days.size() - 1].date == entry.date) {
+            days[days.size() - 1] = entry;
+        } else {
+            days.Append(entry);
+        }
+    }
     return days;
 }

@@ -79,6 +79,27 @@ test_lint() {
     fi
 }
 
+# test_thread_sanitizer RECORD JOBS: the settings suite built with clang's ThreadSanitizer
+# in build/tsan (a native build of its own, that target only) and run: the history's
+# read-ahead reads the record on a thread while the main thread saves, and a race
+# between them fails the suite. Noted with the native target.
+test_thread_sanitizer() {
+    local record=$1 jobs=$2
+    echo "== settings tests under ThreadSanitizer"
+    if ! cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+        "-DCMAKE_CXX_FLAGS=-fsanitize=thread -O1 -g" "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread" >/dev/null ||
+        ! cmake --build build/tsan -j "$jobs" --target settings_tests >/dev/null; then
+        test_note "$record" native "settings tests under ThreadSanitizer: NOT BUILT"
+        return 1
+    fi
+    if TSAN_OPTIONS="halt_on_error=1 ${TSAN_OPTIONS:-}" build/tsan/tests/settings/settings_tests --gtest_brief=1; then
+        test_note "$record" native "settings tests under ThreadSanitizer: passed, no race"
+    else
+        test_note "$record" native "settings tests under ThreadSanitizer: FAILED"
+        return 1
+    fi
+}
+
 # test_target RECORD TARGET JOBS: runs the tests of build/TARGET (for a Windows target, in
 # the Wine session already started) and counts them.
 #

@@ -2,8 +2,9 @@
 # Builds everything and runs every test: the format check, the native build and both
 # Windows builds (x86_64, the release, and i686, the 32-bit release), the release's size
 # and same-bytes checks (tools/release.sh), clang-tidy (tools/lint.sh), the native test
-# suite and the Windows test programs under Wine on a private Xvfb display. Installs what
-# is missing with apt-get first.
+# suite (and its settings suite once more under ThreadSanitizer) and the Windows test
+# programs under Wine on a private Xvfb display. Installs what is missing with apt-get
+# first.
 #
 #   tools/test.sh            everything
 #   SKITTERA_TARGETS="native x86_64" tools/test.sh    a subset
@@ -71,6 +72,9 @@ for target in $targets; do
         wine_started=1
     fi
     test_target "$results" "$target" "$jobs" || failed=1
+    if [ "$target" = native ]; then
+        test_thread_sanitizer "$results" "$jobs" || failed=1
+    fi
 done
 
 # The closing lines repeat the note only when the i686 tests were asked for.

@@ -4,8 +4,10 @@
 // while the store refuses them.
 #include "settings/History.h"
 
+#include <atomic>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -21,8 +23,8 @@ using namespace std::string_literals;
 namespace {
 
 constexpr char kHistoryKey[] = "Software\\Skittera\\Storico";
-// 15 March 2024 at noon UTC: the same calendar day in nearly every time zone.
-constexpr std::time_t kNow = 1710504000;
+// The local date at start.
+constexpr CalendarDate kToday{2024, 3, 15};
 
 void Stored(const std::string& name, const std::string& bytes) {
     memory_registry::PutValue(CurrentUserRoot(), kHistoryKey, name, bytes);
@@ -98,7 +100,7 @@ protected:
         ApplicationState state;
         ResetApplicationState(state);
         state.unitDivisor = 1;
-        LoadSettingsFrom(store, state, kNow);
+        LoadSettingsFrom(store, state, kToday);
         return state;
     }
 
@@ -142,6 +144,60 @@ TEST_F(HistoryStoreTest, TodayIsWrittenWithTheCounterAndALaterStartAddsToIt) {
     SaveSettingsTo(store, second);
     EXPECT_EQ(StoredBytes("2024-03-15"), "42.5000000000;4;2;30\0"s);
     EXPECT_EQ(StoredBytes("2024-03-14"), "99.0000000000;9;9;9\0"s); // past days never change
+}
+
+// The history's read-ahead reads the record on a thread of its own, through a store of
+// its own, while the main thread goes on with its checkpoints: its store's key set again
+// (as every checkpoint and a re-added icon do), the counter and today's figures written.
+// Every read finds the whole record: the ten past days as stored, and today either not
+// yet written or as one checkpoint wrote it, its four figures together. Run under
+// ThreadSanitizer (tools/test-steps.sh) it also shows that the two stores share nothing.
+TEST_F(HistoryStoreTest, TheRecordReadOnAThreadWhileTheMainThreadSavesIsWhole) {
+    for (int day = 1; day <= 10; ++day) {
+        Stored("2024-02-" + std::string(day < 10 ? "0" : "") + std::to_string(day),
+               std::to_string(day) + ".0000000000;" + std::to_string(day) + ";0;0\0"s);
+    }
+    SettingsStore readersStore;
+    readersStore.SetBaseKey(kSettingsKeyPath);
+    std::atomic<bool> saving{true};
+    std::atomic<int> reads{0};
+    std::string fault; // the first inconsistent read, told by the main thread
+    std::thread reader([&readersStore, &saving, &reads, &fault] {
+        do {
+            DayList days = LoadHistoryFrom(readersStore);
+            bool whole = days.size() == 10 || days.size() == 11;
+            for (std::size_t index = 0; whole && index < 10; ++index) {
+                const DayEntry& entry = days[index];
+                whole = entry.date == CalendarDate{2024, 2, static_cast<int>(index) + 1} &&
+                        entry.figures.distanceCm == static_cast<double>(index + 1) &&
+                        entry.figures.presses == index + 1;
+            }
+            if (whole && days.size() == 11) {
+                const DayFigures& today = days[10].figures;
+                whole = days[10].date == kToday && today.presses == today.wheelNotches &&
+                        today.presses == today.activeSeconds &&
+                        today.distanceCm == static_cast<double>(today.presses);
+            }
+            if (!whole && fault.empty()) {
+                fault = "read " + std::to_string(reads.load()) + ": " + std::to_string(days.size()) +
+                        " days, the last " + FormatDayName(days[days.size() - 1].date).buffer + " " +
+                        FormatDayValue(days[days.size() - 1].figures).buffer;
+            }
+            ++reads;
+        } while (saving.load());
+    });
+    ApplicationState state = Started();
+    for (std::uint64_t round = 1; round <= 3000; ++round) {
+        store.SetBaseKey(kSettingsKeyPath);
+        state.distanceCm = static_cast<double>(round);
+        state.dayFigures = DayFigures{static_cast<double>(round), round, round, round};
+        ASSERT_EQ(SaveUserSettingsTo(store, state), 1);
+    }
+    saving = false;
+    reader.join();
+    EXPECT_EQ(fault, "");
+    EXPECT_GT(reads.load(), 1);
+    EXPECT_EQ(StoredBytes("2024-03-15"), "3000.0000000000;3000;3000;3000\0"s);
 }
 
 TEST_F(HistoryStoreTest, AnUnreadableValueForTodayIsNeverOverwritten) {

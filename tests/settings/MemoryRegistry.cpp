@@ -5,6 +5,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -52,6 +53,14 @@ Registry& TheRegistry() {
     static Registry registry;
     return registry;
 }
+
+// The real registry takes the calls of every thread one at a time on each key; here one
+// lock over the whole registry stands for that. Recursive: a primitive may call another.
+std::recursive_mutex& RegistryLock() {
+    static std::recursive_mutex lock;
+    return lock;
+}
+using HeldRegistry = std::lock_guard<std::recursive_mutex>;
 
 // The roots carry the handle values that <windows.h> gives them.
 const std::uintptr_t kCurrentUserValue = static_cast<std::uintptr_t>(static_cast<std::intptr_t>(-0x7fffffff));
@@ -155,6 +164,7 @@ RegistryKey CurrentUserRoot() { return reinterpret_cast<RegistryKey>(kCurrentUse
 RegistryKey LocalMachineRoot() { return reinterpret_cast<RegistryKey>(kLocalMachineValue); }
 
 bool OpenRegistryKey(RegistryKey root, const char* path, KeyAccess access, RegistryKey* key) {
+    HeldRegistry held(RegistryLock());
     Handle scratch{};
     const Handle* parent = Resolve(root, &scratch);
     std::vector<std::string> names;
@@ -174,6 +184,7 @@ bool OpenRegistryKey(RegistryKey root, const char* path, KeyAccess access, Regis
 }
 
 bool CreateRegistryKey(RegistryKey root, const char* path, RegistryKey* key) {
+    HeldRegistry held(RegistryLock());
     Handle scratch{};
     const Handle* parent = Resolve(root, &scratch);
     std::vector<std::string> names;
@@ -190,6 +201,7 @@ bool CreateRegistryKey(RegistryKey root, const char* path, RegistryKey* key) {
 }
 
 bool QueryRegistryValue(RegistryKey key, const char* name, unsigned char* data, unsigned long* size) {
+    HeldRegistry held(RegistryLock());
     Handle scratch{};
     const Handle* handle = Resolve(key, &scratch);
     if (handle == nullptr) {
@@ -242,6 +254,7 @@ bool SetRegistryUnicodeText(RegistryKey key, const char* name, const char* data,
 }
 
 bool SetRegistryText(RegistryKey key, const char* name, const char* data, unsigned long size) {
+    HeldRegistry held(RegistryLock());
     Handle scratch{};
     const Handle* handle = Resolve(key, &scratch);
     if (handle == nullptr || !handle->writable || ValueChangesRefused(*handle)) {
@@ -266,6 +279,7 @@ bool SetRegistryNumber(RegistryKey key, const char* name, unsigned long number) 
 }
 
 bool DeleteRegistryValue(RegistryKey key, const char* name) {
+    HeldRegistry held(RegistryLock());
     Handle scratch{};
     const Handle* handle = Resolve(key, &scratch);
     if (handle == nullptr || !handle->writable || ValueChangesRefused(*handle)) {
@@ -283,6 +297,7 @@ bool DeleteRegistryValue(RegistryKey key, const char* name) {
 // reader could rely on, and neither does this one.
 EnumeratedValue EnumerateRegistryValue(RegistryKey key, unsigned long index, char* name,
                                        unsigned long* nameSize, unsigned char* data, unsigned long* size) {
+    HeldRegistry held(RegistryLock());
     Handle scratch{};
     const Handle* handle = Resolve(key, &scratch);
     if (handle == nullptr || index >= handle->node->values.size()) {
@@ -301,11 +316,15 @@ EnumeratedValue EnumerateRegistryValue(RegistryKey key, unsigned long index, cha
     return EnumeratedValue::Found;
 }
 
-void CloseRegistryKey(RegistryKey key) { TheRegistry().handles.erase(reinterpret_cast<std::uintptr_t>(key)); }
+void CloseRegistryKey(RegistryKey key) {
+    HeldRegistry held(RegistryLock());
+    TheRegistry().handles.erase(reinterpret_cast<std::uintptr_t>(key));
+}
 
 namespace memory_registry {
 
 void Reset() {
+    HeldRegistry held(RegistryLock());
     Registry& registry = TheRegistry();
     registry.currentUser.keys.clear();
     registry.currentUser.values.clear();
@@ -318,9 +337,13 @@ void Reset() {
     registry.log.clear();
 }
 
-void SetMachineWritable(bool writable) { TheRegistry().machineWritable = writable; }
+void SetMachineWritable(bool writable) {
+    HeldRegistry held(RegistryLock());
+    TheRegistry().machineWritable = writable;
+}
 
 void SetValueChangesRefused(RegistryKey root, bool refused) {
+    HeldRegistry held(RegistryLock());
     Handle scratch{};
     const Handle* handle = Resolve(root, &scratch);
     if (handle != nullptr) {
@@ -330,6 +353,7 @@ void SetValueChangesRefused(RegistryKey root, bool refused) {
 
 void PutValue(RegistryKey root, const std::string& keyPath, const std::string& name,
               const std::string& bytes) {
+    HeldRegistry held(RegistryLock());
     std::vector<std::string> saved = TheRegistry().log;
     Node* node = FindNode(root, keyPath, true);
     TheRegistry().log = saved;
@@ -339,15 +363,18 @@ void PutValue(RegistryKey root, const std::string& keyPath, const std::string& n
 }
 
 bool HasKey(RegistryKey root, const std::string& keyPath) {
+    HeldRegistry held(RegistryLock());
     return FindNode(root, keyPath, false) != nullptr;
 }
 
 bool HasValue(RegistryKey root, const std::string& keyPath, const std::string& name) {
+    HeldRegistry held(RegistryLock());
     Node* node = FindNode(root, keyPath, false);
     return node != nullptr && node->values.count(Folded(name)) != 0;
 }
 
 std::string ValueBytes(RegistryKey root, const std::string& keyPath, const std::string& name) {
+    HeldRegistry held(RegistryLock());
     Node* node = FindNode(root, keyPath, false);
     if (node == nullptr) {
         return std::string();
@@ -358,15 +385,22 @@ std::string ValueBytes(RegistryKey root, const std::string& keyPath, const std::
 
 const std::vector<std::string>& Log() { return TheRegistry().log; }
 
-void ClearLog() { TheRegistry().log.clear(); }
+void ClearLog() {
+    HeldRegistry held(RegistryLock());
+    TheRegistry().log.clear();
+}
 
 std::string Dump() {
+    HeldRegistry held(RegistryLock());
     std::string out;
     DumpNode(TheRegistry().currentUser, &out);
     DumpNode(TheRegistry().localMachine, &out);
     return out;
 }
 
-int OpenKeyCount() { return static_cast<int>(TheRegistry().handles.size()); }
+int OpenKeyCount() {
+    HeldRegistry held(RegistryLock());
+    return static_cast<int>(TheRegistry().handles.size());
+}
 
 } // namespace memory_registry
