@@ -4,8 +4,9 @@
 // value names compare without regard to case; a value holds exactly the bytes written,
 // with no terminator added; a query into a buffer too small for the value fails and
 // copies nothing; a key opened for reading cannot be written through; as for a
-// standard user since Windows Vista, HKEY_LOCAL_MACHINE can be made readable only; and
-// a root's value changes can be made to fail while its keys still open.
+// standard user since Windows Vista, HKEY_LOCAL_MACHINE can be made readable only; a
+// root's value changes can be made to fail while its keys still open; and calls from
+// several threads are taken one at a time, as the real registry takes them.
 #ifndef SKITTERA_TESTS_SETTINGS_MEMORYREGISTRY_H
 #define SKITTERA_TESTS_SETTINGS_MEMORYREGISTRY_H
 
