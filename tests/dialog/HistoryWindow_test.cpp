@@ -425,6 +425,49 @@ TEST(HistoryWindow, OpensFromThePropertiesDialog) {
     shownDialog = nullptr;
 }
 
+std::string todayShown;
+
+void CALLBACK ReadTodayAndCloseHistory(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND window = OpenedDialog();
+    if (window == nullptr) {
+        return;
+    }
+    KillTimer(nullptr, timer);
+    todayShown = ControlText(window, IDC_HISTORY_TODAY);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+// The window's today is the day being counted, on Windows' date, also when the C
+// runtime's time zone is another (a change of zone it never heard of): "Oggi" shows the
+// figures being counted.
+TEST(HistoryWindow, ItsTodayIsTheDayBeingCounted) {
+    ResetDialogState();
+    settingsStore.SetBaseKey("Software\\Skittera.HistoryTodayTest");
+    const int today = WindowsLocalDate();
+    ModifyMeasurement([today](OdometerState& measurement) {
+        measurement.day = CalendarDate{today / 10000, today / 100 % 100, today % 100};
+        measurement.dayFigures = DayFigures{250, 1, 0, 5};
+        measurement.unitDivisor = kMetres;
+    });
+    {
+        RuntimeZoneOff runtime;
+        ASSERT_NE(RuntimeLocalDate(), today);
+        RunPropertiesDialog([](HWND dialog) {
+            shownDialog = dialog;
+            todayShown.clear();
+            SetTimer(nullptr, 0, 50, ReadTodayAndCloseHistory);
+            Click(dialog, IDC_HISTORY); // returns when the history window has closed
+        });
+    }
+    shownDialog = nullptr;
+    EXPECT_EQ(todayShown, "2.50 m");
+    ForgetHistoryReadAhead();
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Skittera.HistoryTodayTest\\Storico");
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Skittera.HistoryTodayTest");
+    settingsStore.SetBaseKey(kSettingsKeyPath);
+    ModifyMeasurement([](OdometerState& measurement) { measurement = OdometerState{}; });
+}
+
 TEST(HistoryWindow, LeavesNoDrawingObjectsBehind) {
     DayList days = ThirtyDays();
     long baseline = GdiObjectsInUse();

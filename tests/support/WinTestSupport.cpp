@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <thread>
 
 namespace {
@@ -447,4 +448,34 @@ int StandInTray::Count(DWORD command, UINT flags) const {
         count += call.command == command && (call.flags & flags) == flags;
     }
     return count;
+}
+
+// --- The local date -------------------------------------------------------------------
+
+int WindowsLocalDate() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return now.wYear * 10000 + now.wMonth * 100 + now.wDay;
+}
+
+int RuntimeLocalDate() {
+    std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now);
+    return local != nullptr ? (local->tm_year + 1900) * 10000 + (local->tm_mon + 1) * 100 + local->tm_mday
+                            : 0;
+}
+
+RuntimeZoneOff::RuntimeZoneOff() {
+    for (const char* zone : {"TZ=AAA-14", "TZ=BBB+12"}) {
+        _putenv(zone);
+        _tzset();
+        if (RuntimeLocalDate() != WindowsLocalDate()) {
+            return;
+        }
+    }
+}
+
+RuntimeZoneOff::~RuntimeZoneOff() {
+    _putenv("TZ=");
+    _tzset();
 }

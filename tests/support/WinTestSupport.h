@@ -17,6 +17,25 @@ void PumpMessages();
 void PumpMessagesFor(DWORD milliseconds);
 bool PumpUntil(DWORD timeoutMilliseconds, const std::function<bool()>& condition);
 
+// --- The local date -------------------------------------------------------------------
+
+// A local date as year * 10000 + month * 100 + day (20261209): as Windows tells it (the
+// taskbar's clock), and as the C runtime's localtime tells it.
+int WindowsLocalDate();
+int RuntimeLocalDate();
+
+// The C runtime's time zone put off from Windows' own while it stands, as a change of zone
+// leaves it: the runtime reads the zone once per process and never hears of the change. Of
+// a zone 14 hours east of UTC and one 12 hours west, whose dates always differ, the one
+// whose date is not Windows'.
+class RuntimeZoneOff {
+public:
+    RuntimeZoneOff();
+    ~RuntimeZoneOff();
+    RuntimeZoneOff(const RuntimeZoneOff&) = delete;
+    RuntimeZoneOff& operator=(const RuntimeZoneOff&) = delete;
+};
+
 // --- Timing, for the measuring programs ----------------------------------------------
 
 // The performance counter now, and a span of its counts in microseconds.
