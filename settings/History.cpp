@@ -9,18 +9,6 @@
 
 namespace {
 
-// Exactly count digits at text, as a number.
-bool ReadFixedDigits(const char* text, int count, int& value) {
-    value = 0;
-    for (int i = 0; i < count; ++i) {
-        if (!IsDigit(text[i])) {
-            return false;
-        }
-        value = value * 10 + (text[i] - '0');
-    }
-    return true;
-}
-
 // A decimal integer of one or more digits, up to the end of the field (a ';' or the end
 // of the text); one that does not fit 64 bits is not read.
 bool ReadCount(const char*& cursor, std::uint64_t& value) {
@@ -70,14 +58,7 @@ void CollectDay(void* context, const char* name, const TextString& text) {
 
 // "YYYY-MM-DD" and nothing else, a date that exists.
 bool ParseDayName(const char* name, CalendarDate& date) {
-    CalendarDate read;
-    if (name == nullptr || std::strlen(name) != 10 || name[4] != '-' || name[7] != '-' ||
-        !ReadFixedDigits(name, 4, read.year) || !ReadFixedDigits(name + 5, 2, read.month) ||
-        !ReadFixedDigits(name + 8, 2, read.day) || !IsValidDate(read)) {
-        return false;
-    }
-    date = read;
-    return true;
+    return name != nullptr && ParseIsoDate(name, std::strlen(name), date);
 }
 
 TextString FormatDayName(const CalendarDate& date) { return FormatIsoDate(date); }

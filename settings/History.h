@@ -18,9 +18,6 @@ TextString FormatDayName(const CalendarDate& date);
 bool ParseDayValue(const char* text, DayFigures& figures);
 TextString FormatDayValue(const DayFigures& figures);
 
-// What the store holds for one day.
-enum class StoredDay { Missing, Readable, Unreadable };
-
 // Over an explicit store whose base key is the program's key.
 StoredDay ReadStoredDay(SettingsStore& store, const CalendarDate& date, DayFigures& figures);
 int WriteStoredDay(SettingsStore& store, const CalendarDate& date, const DayFigures& figures);
