@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/DayRecord.h"
+#include "settings/Registry.h"
 #include "support/DecimalText.h"
 
 namespace {
@@ -119,4 +120,41 @@ DayList LoadHistoryFrom(SettingsStore& store) {
     store.ForEachString(kHistorySubkey, CollectDay, &days);
     days.SortByDate();
     return days;
+}
+
+namespace {
+
+StoredDay LookUpStoredDay(void* store, const CalendarDate& date, DayFigures& figures) {
+    return ReadStoredDay(*static_cast<SettingsStore*>(store), date, figures);
+}
+
+// A day the import wrote, as it was before: its old figures, or no value at all.
+bool PutBack(SettingsStore& store, const DayEntry& before, const CalendarDate& date) {
+    if (IsValidDate(before.date)) {
+        return WriteStoredDay(store, before.date, before.figures) == 1;
+    }
+    TextString path = store.baseKeyPath;
+    path.Append("\\").Append(kHistorySubkey);
+    return store.DeleteValueFrom(CurrentUserRoot(), path.buffer, FormatDayName(date).buffer) == 1;
+}
+
+} // namespace
+
+// The plan reads the store and the writes follow it at once, on the same thread, so
+// nothing writes a day in between: what it found unreadable stays out of the plan.
+bool ImportDaysInto(SettingsStore& store, const DayList& imported, const CalendarDate& today,
+                    ImportChoice choice, ImportPlan& plan) {
+    if (!PlanImport(imported, today, choice, LookUpStoredDay, &store, plan)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < plan.write.size(); ++i) {
+        if (WriteStoredDay(store, plan.write[i].date, plan.write[i].figures) != 1) {
+            for (std::size_t j = i + 1; j-- > 0;) {
+                PutBack(store, plan.before[j], plan.write[j].date);
+            }
+            plan.write = DayList();
+            return false;
+        }
+    }
+    return true;
 }
