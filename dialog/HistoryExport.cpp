@@ -3,8 +3,7 @@
 
 #include <commdlg.h>
 
-#include <cstdio>
-#include <cstring>
+#include <cwchar>
 
 #include "engine/HistoryCsv.h"
 #include "engine/UserTexts.h"
@@ -40,27 +39,30 @@ DWORD FailureCode() {
 }
 
 // The export's steps: a new file beside the target, the record into it, then the file
-// in the target's place. The error of the step that failed, or 0.
-DWORD WriteHistoryFile(const DayList& days, const char* path) {
+// in the target's place. The error of the step that failed, or 0. Every call is a wide
+// one, so that a folder named outside the ANSI code page (a Cyrillic user name on an
+// Italian system) is the folder written to, and the file the Save As dialog asked about
+// is the one replaced.
+DWORD WriteHistoryFile(const DayList& days, const wchar_t* path) {
     // The folder keeps its last backslash, so that C:\file.csv gives C:\ and not the
     // current folder of drive C.
-    char folder[MAX_PATH];
-    std::snprintf(folder, sizeof folder, "%s", path);
-    char* lastSlash = std::strrchr(folder, '\\');
-    char* lastForward = std::strrchr(folder, '/');
-    char* cut = lastForward > lastSlash ? lastForward : lastSlash;
+    wchar_t folder[MAX_PATH];
+    lstrcpynW(folder, path, MAX_PATH);
+    wchar_t* lastSlash = std::wcsrchr(folder, L'\\');
+    wchar_t* lastForward = std::wcsrchr(folder, L'/');
+    wchar_t* cut = lastForward > lastSlash ? lastForward : lastSlash;
     if (cut != nullptr) {
-        cut[1] = '\0';
+        cut[1] = L'\0';
     } else {
-        std::snprintf(folder, sizeof folder, ".");
+        lstrcpyW(folder, L".");
     }
-    char temporary[MAX_PATH];
-    if (GetTempFileNameA(folder, "skt", 0, temporary) == 0) {
+    wchar_t temporary[MAX_PATH];
+    if (GetTempFileNameW(folder, L"skt", 0, temporary) == 0) {
         return FailureCode();
     }
     DWORD failure = 0;
     HANDLE file =
-        CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         failure = FailureCode();
     } else {
@@ -69,45 +71,51 @@ DWORD WriteHistoryFile(const DayList& days, const char* path) {
         }
         CloseHandle(file);
     }
-    if (failure == 0 && !MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (failure == 0 && !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         failure = FailureCode();
     }
     if (failure != 0) {
-        DeleteFileA(temporary);
+        DeleteFileW(temporary);
     }
     return failure;
 }
 
-void ReportFailedExport(HWND dialog, const char* path, DWORD error) {
-    char reason[256] = "";
-    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason,
-                       sizeof reason, nullptr) == 0) {
-        std::snprintf(reason, sizeof reason, kExportErrorFormat, static_cast<unsigned long>(error));
-    }
-    char text[MAX_PATH + 400];
-    std::snprintf(text, sizeof text, kExportFailedFormat, path, reason);
-    MessageBoxA(dialog, text, kProgramTitle, MB_OK | MB_ICONERROR);
+void ReportFailedExport(HWND dialog, const wchar_t* path, DWORD error) {
+    wchar_t reason[256];
+    DescribeSystemError(error, reason, 256);
+    wchar_t text[1024]; // wsprintfW writes at most 1024 characters
+    wsprintfW(text, kExportFailedFormat, path, reason);
+    MessageBoxW(dialog, text, kHistoryMessageTitle, MB_OK | MB_ICONERROR);
 }
 
 } // namespace
 
+void DescribeSystemError(DWORD error, wchar_t* reason, int capacity) {
+    if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason,
+                       static_cast<DWORD>(capacity), nullptr) == 0) {
+        wchar_t number[64];
+        wsprintfW(number, kSystemErrorFormat, static_cast<unsigned long>(error));
+        lstrcpynW(reason, number, capacity);
+    }
+}
+
 void ExportHistoryFromWindow(HWND dialog, const DayList& days) {
-    char path[MAX_PATH];
-    lstrcpynA(path, kExportFileName, sizeof path);
-    OPENFILENAMEA request{};
+    wchar_t path[MAX_PATH];
+    lstrcpynW(path, kExportFileName, MAX_PATH);
+    OPENFILENAMEW request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = dialog;
-    request.lpstrFilter = kExportFilter;
+    request.lpstrFilter = kCsvFilter;
     request.nFilterIndex = 1;
     request.lpstrFile = path;
-    request.nMaxFile = sizeof path;
+    request.nMaxFile = MAX_PATH;
     request.lpstrTitle = kExportTitle;
-    request.lpstrDefExt = "csv";
+    request.lpstrDefExt = L"csv";
     request.Flags =
         OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameA(&request)) {
+    if (!GetSaveFileNameW(&request)) {
         if (CommDlgExtendedError() != 0) {
-            MessageBoxA(dialog, kExportDialogFailedText, kProgramTitle, MB_OK | MB_ICONERROR);
+            MessageBoxW(dialog, kExportDialogFailedText, kHistoryMessageTitle, MB_OK | MB_ICONERROR);
         }
         return; // cancelled
     }
@@ -117,7 +125,7 @@ void ExportHistoryFromWindow(HWND dialog, const DayList& days) {
     }
 }
 
-bool ExportHistoryCsv(const DayList& days, const char* path, DWORD* error) {
+bool ExportHistoryCsv(const DayList& days, const wchar_t* path, DWORD* error) {
     DWORD failure = WriteHistoryFile(days, path);
     if (error != nullptr) {
         *error = failure;

@@ -1,9 +1,11 @@
 // The history window: the dialog around the chart (HistoryChart.h). It shows the figures
-// beside the chart, switches between days, weeks and months, and exports the record.
+// beside the chart, switches between days, weeks and months, exports the record and
+// imports a file into it.
 #include "dialog/HistoryWindow.h"
 
 #include "dialog/HistoryChart.h"
 #include "dialog/HistoryExport.h"
+#include "dialog/HistoryImport.h"
 #include "engine/DisplayTexts.h"
 #include "engine/HistorySummary.h"
 #include "engine/UserTexts.h"
@@ -11,9 +13,10 @@
 
 namespace {
 
-// What the open window shows: the record and the day it is shown on, in the unit given.
+// What the open window shows: the record (its own copy, which an import adds to) and the
+// day it is shown on, in the unit given.
 struct HistoryView {
-    const DayList* days = nullptr;
+    DayList days;
     CalendarDate today;
     double unitDivisor = kCentimetres;
 };
@@ -21,7 +24,6 @@ struct HistoryView {
 HistoryView view;
 
 struct HistoryWindowInput {
-    const DayList* days;
     CalendarDate today;
     double unitDivisor;
 };
@@ -37,7 +39,7 @@ void ShowDistance(HWND dialog, int id, double distanceCm) {
 }
 
 void ShowSummary(HWND dialog) {
-    HistorySummary summary = SummariseHistory(*view.days, view.today);
+    HistorySummary summary = SummariseHistory(view.days, view.today);
     ShowDistance(dialog, IDC_HISTORY_TODAY, summary.today.distanceCm);
     ShowDistance(dialog, IDC_HISTORY_YESTERDAY, summary.yesterday.distanceCm);
     ShowDistance(dialog, IDC_HISTORY_THIS_WEEK, summary.thisWeek.distanceCm);
@@ -54,12 +56,28 @@ void ShowSummary(HWND dialog) {
 // --- The dialog's commands ----------------------------------------------------------------
 
 void ChoosePeriod(HWND dialog, HistoryPeriod period) {
-    ShowChartBars(GetDlgItem(dialog, IDC_HISTORY_CHART), BuildBars(*view.days, view.today, period),
+    ShowChartBars(GetDlgItem(dialog, IDC_HISTORY_CHART), BuildBars(view.days, view.today, period),
                   view.unitDivisor);
 }
 
+HistoryPeriod ChosenPeriod(HWND dialog) {
+    if (IsDlgButtonChecked(dialog, IDC_HISTORY_WEEKS) == BST_CHECKED) {
+        return HistoryPeriod::kWeeks;
+    }
+    return IsDlgButtonChecked(dialog, IDC_HISTORY_MONTHS) == BST_CHECKED ? HistoryPeriod::kMonths
+                                                                         : HistoryPeriod::kDays;
+}
+
+// The imported days show at once, in the chart and beside it. Days from today on are
+// never imported, so today's figures stay the counting's.
+void ImportIntoRecord(HWND dialog) {
+    if (ImportHistoryFromWindow(dialog, view.days, view.today)) {
+        ChoosePeriod(dialog, ChosenPeriod(dialog));
+        ShowSummary(dialog);
+    }
+}
+
 void StartHistoryWindow(HWND dialog, const HistoryWindowInput& input) {
-    view.days = input.days;
     view.today = input.today;
     view.unitDivisor = input.unitDivisor;
     CheckRadioButton(dialog, IDC_HISTORY_DAYS, IDC_HISTORY_MONTHS, IDC_HISTORY_DAYS);
@@ -88,7 +106,10 @@ INT_PTR CALLBACK HistoryWindowProc(HWND dialog, UINT message, WPARAM wParam, LPA
             ChoosePeriod(dialog, HistoryPeriod::kMonths);
             return TRUE;
         case IDC_HISTORY_EXPORT:
-            ExportHistoryFromWindow(dialog, *view.days);
+            ExportHistoryFromWindow(dialog, view.days);
+            return TRUE;
+        case IDC_HISTORY_IMPORT:
+            ImportIntoRecord(dialog);
             return TRUE;
         case IDOK:
         case IDCANCEL:
@@ -113,7 +134,11 @@ INT_PTR OpenHistoryWindow(HWND owner, const DayList& days, const CalendarDate& t
     if (!RegisterHistoryChart(instance)) {
         return -1;
     }
-    HistoryWindowInput input{&days, today, unitDivisor};
+    if (!view.days.CopyFrom(days)) {
+        return -1;
+    }
+    view.days.SortByDate(); // the import merges into it in date order
+    HistoryWindowInput input{today, unitDivisor};
     INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_HISTORY), owner, HistoryWindowProc,
                                      reinterpret_cast<LPARAM>(&input));
     view = HistoryView();

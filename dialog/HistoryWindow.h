@@ -1,7 +1,7 @@
 // The history window (template IDD_HISTORY): the chart of the record of the days
 // (HistoryChart.h), the figures of today, yesterday, this week, this month and the record
-// day, and the export of the whole record as a CSV file (HistoryExport.h). Modal, opened
-// from the properties dialog.
+// day, the export of the whole record as a CSV file (HistoryExport.h) and the import of
+// one (HistoryImport.h). Modal, opened from the properties dialog.
 #ifndef SKITTERA_DIALOG_HISTORYWINDOW_H
 #define SKITTERA_DIALOG_HISTORYWINDOW_H
 
@@ -9,7 +9,7 @@
 
 #include "engine/DayFigures.h"
 
-// Shows the days (any order) as of `today`, the distances in the unit of unitDivisor;
+// Shows a copy of the days (any order) as of `today`, the distances in the unit of unitDivisor;
 // returns when the window is closed: 0, or -1 when it could not open.
 INT_PTR OpenHistoryWindow(HWND owner, const DayList& days, const CalendarDate& today, double unitDivisor);
 

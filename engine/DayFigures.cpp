@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "support/DecimalText.h"
+
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
 std::int64_t FloorMod(std::int64_t a, std::int64_t b) { return a - FloorDiv(a, b) * b; }
 
@@ -56,6 +58,33 @@ TextString FormatIsoDate(const CalendarDate& date) {
     TextString text;
     text.Format("%04d-%02d-%02d", date.year, date.month, date.day);
     return text;
+}
+
+namespace {
+
+// Exactly count digits at text, as a number.
+bool ReadFixedDigits(const char* text, int count, int& value) {
+    value = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!IsDigit(text[i])) {
+            return false;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+} // namespace
+
+bool ParseIsoDate(const char* text, std::size_t length, CalendarDate& date) {
+    CalendarDate read;
+    if (text == nullptr || length != 10 || text[4] != '-' || text[7] != '-' ||
+        !ReadFixedDigits(text, 4, read.year) || !ReadFixedDigits(text + 5, 2, read.month) ||
+        !ReadFixedDigits(text + 8, 2, read.day) || !IsValidDate(read)) {
+        return false;
+    }
+    date = read;
+    return true;
 }
 
 DayList::DayList(std::initializer_list<DayEntry> entries) {

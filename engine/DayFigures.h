@@ -47,6 +47,8 @@ std::int64_t FloorMod(std::int64_t a, std::int64_t b);
 // record's value names and in the exported file.
 TextString FormatDottedDate(const CalendarDate& date);
 TextString FormatIsoDate(const CalendarDate& date);
+// Exactly "yyyy-mm-dd" in length bytes, naming a real day; date is left alone otherwise.
+bool ParseIsoDate(const char* text, std::size_t length, CalendarDate& date);
 
 // The four figures of one day.
 struct DayFigures {
@@ -55,6 +57,10 @@ struct DayFigures {
     std::uint64_t wheelNotches = 0;  // vertical and horizontal, 120 units of wheel delta each
     std::uint64_t activeSeconds = 0; // seconds of the clock in which at least one move was measured
 };
+
+// What the store holds for one day: nothing, figures it can read, or a value it cannot
+// read (one a later version wrote, or a damaged one), which nothing may write over.
+enum class StoredDay { Missing, Readable, Unreadable };
 
 // One day of the record.
 struct DayEntry {

@@ -137,3 +137,7 @@ bool WriteHistoryCsv(const DayList& days, const CsvFormat& format, CsvSink sink,
     }
     return true;
 }
+
+const char* HistoryCsvTitle(int column) {
+    return column >= 0 && column < kHistoryCsvColumns ? kHeader[column] : "";
+}

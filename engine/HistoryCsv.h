@@ -32,4 +32,9 @@ using CsvSink = bool (*)(void* context, const char* bytes, std::size_t count);
 // the sink took everything.
 bool WriteHistoryCsv(const DayList& days, const CsvFormat& format, CsvSink sink, void* context);
 
+// The columns: the date, the distance, the presses, the wheel notches, the active
+// seconds; and the title the header gives each (column 0 to 4, "" for another).
+constexpr int kHistoryCsvColumns = 5;
+const char* HistoryCsvTitle(int column);
+
 #endif

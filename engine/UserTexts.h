@@ -40,14 +40,60 @@ inline constexpr wchar_t kLogonFailedText[] = L"Non \u00E8 stato possibile cambi
 // The dialog's window menu entry for the monitors' list.
 inline constexpr char kMonitorReportEntry[] = "Schermi...";
 
-// The history window.
+// The history window. Wide, as the paths of the files it saves and opens are.
 inline constexpr char kNoRecordDayText[] = "nessuno";
-inline constexpr char kExportFileName[] = "storico-skittera.csv";
-inline constexpr char kExportFilter[] = "File CSV (*.csv)\0*.csv\0Tutti i file (*.*)\0*.*\0";
-inline constexpr char kExportTitle[] = "Esporta lo storico";
-inline constexpr char kExportDialogFailedText[] = "Impossibile aprire la finestra per salvare il file.";
-// The path, then the system's reason (or kExportErrorFormat with its number).
-inline constexpr char kExportFailedFormat[] = "Impossibile salvare lo storico in\n%s\n\n%s";
-inline constexpr char kExportErrorFormat[] = "Errore %lu.";
+inline constexpr wchar_t kExportFileName[] = L"storico-skittera.csv";
+inline constexpr wchar_t kCsvFilter[] = L"File CSV (*.csv)\0*.csv\0Tutti i file (*.*)\0*.*\0";
+inline constexpr wchar_t kHistoryMessageTitle[] = L"Skittera";
+inline constexpr wchar_t kExportTitle[] = L"Esporta lo storico";
+inline constexpr wchar_t kExportDialogFailedText[] = L"Impossibile aprire la finestra per salvare il file.";
+// The path, then the system's reason (or kSystemErrorFormat with its number).
+inline constexpr wchar_t kExportFailedFormat[] = L"Impossibile salvare lo storico in\n%s\n\n%s";
+inline constexpr wchar_t kSystemErrorFormat[] = L"Errore %lu.";
+
+// "Importa...". The question's buttons, "Somma", "Mantieni" and "Annulla", are in the
+// resource script (IDD_IMPORT_QUESTION).
+inline constexpr wchar_t kImportTitle[] = L"Importa nello storico";
+inline constexpr wchar_t kImportDialogFailedText[] = L"Impossibile aprire la finestra per scegliere il file.";
+// The path, then the system's reason.
+inline constexpr wchar_t kImportReadFailedFormat[] = L"Impossibile leggere il file\n%s\n\n%s";
+// How many days of the file the record already holds.
+inline constexpr wchar_t kImportQuestionFormat[] =
+    L"Giorni del file gi\u00E0 nello storico: %u.\n\nSomma: aggiunge le cifre del file a quelle dello "
+    L"storico.\nMantieni: lascia quei giorni come sono e importa solo gli altri.\nAnnulla: non importa "
+    L"nulla.";
+// Why nothing was imported: the line, then the field's title (kImportLineFormat without
+// a field), then what is wrong with it.
+inline constexpr wchar_t kImportRefusedFormat[] = L"Nessun giorno importato.\n\n%s";
+inline constexpr wchar_t kImportFieldFormat[] = L"Riga %u, campo \u00AB%s\u00BB: %s";
+inline constexpr wchar_t kImportLineFormat[] = L"Riga %u: %s";
+inline constexpr wchar_t kImportTooLargeText[] = L"Il file supera i 10 MB: non \u00E8 uno storico esportato.";
+inline constexpr wchar_t kImportNoHeaderText[] =
+    L"la prima riga non \u00E8 l'intestazione che scrive Esporta... (Data, Distanza (cm), Clic, Scatti della "
+    L"rotella, Secondi attivi).";
+inline constexpr wchar_t kImportFieldCountFormat[] = L"%u campi invece di 5.";
+inline constexpr wchar_t kImportOpenQuoteText[] = L"le virgolette non sono chiuse.";
+inline constexpr wchar_t kImportBadDateText[] = L"non \u00E8 una data esistente scritta AAAA-MM-GG.";
+inline constexpr wchar_t kImportRepeatedDateFormat[] = L"la stessa data \u00E8 gi\u00E0 alla riga %u.";
+inline constexpr wchar_t kImportNotANumberText[] = L"non \u00E8 un numero.";
+inline constexpr wchar_t kImportNegativeText[] = L"\u00E8 negativo.";
+inline constexpr wchar_t kImportNotFiniteText[] = L"la distanza non \u00E8 un numero finito.";
+inline constexpr wchar_t kImportCountTooLargeText[] = L"supera 2^53 (9007199254740992).";
+inline constexpr wchar_t kImportNoMemoryText[] = L"Memoria insufficiente per importare il file.";
+inline constexpr wchar_t kImportWriteFailedText[] =
+    L"Impossibile scrivere nello storico: nessun giorno importato.";
+// The closing message: added, summed, kept, skipped; then a line for each reason that
+// kept or skipped a day.
+inline constexpr wchar_t kImportDoneFormat[] =
+    L"Importazione completata.\n\nGiorni aggiunti: %u\nGiorni sommati: %u\nGiorni mantenuti: %u\nGiorni "
+    L"saltati: %u";
+inline constexpr wchar_t kImportKeptAnsweredFormat[] =
+    L"\n\nMantenuti come da risposta, perch\u00E9 gi\u00E0 nello storico: %u.";
+inline constexpr wchar_t kImportKeptUnreadableFormat[] =
+    L"\n\nMantenuti perch\u00E9 lo storico ha per quel giorno un valore che il programma non sa leggere: %u.";
+inline constexpr wchar_t kImportKeptTooLargeFormat[] =
+    L"\n\nMantenuti perch\u00E9 la somma supererebbe quanto un giorno pu\u00F2 contenere: %u.";
+inline constexpr wchar_t kImportSkippedFormat[] =
+    L"\n\nSaltati perch\u00E9 di oggi o successivi (oggi appartiene al conteggio in corso): %u.";
 
 #endif

@@ -121,3 +121,8 @@ TextString ReadMonitorOverride(const char* valueName) {
 }
 
 DayList LoadHistory() { return LoadHistoryFrom(settingsStore); }
+
+bool ImportHistory(const DayList& imported, const CalendarDate& today, ImportChoice choice,
+                   ImportPlan& plan) {
+    return ImportDaysInto(settingsStore, imported, today, choice, plan);
+}

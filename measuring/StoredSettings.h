@@ -7,6 +7,7 @@
 #define SKITTERA_MEASURING_STOREDSETTINGS_H
 
 #include "engine/DayFigures.h"
+#include "engine/HistoryImport.h"
 #include "settings/LogonEntry.h"
 #include "support/TextString.h"
 
@@ -34,5 +35,9 @@ TextString ReadMonitorOverride(const char* valueName);
 // Every readable day of the stored record, oldest first; on the main thread (the history's
 // read-ahead has a store of its own, HistoryRecord.h).
 DayList LoadHistory();
+
+// "Importa...": the file's days merged into the stored record and written, all or nothing
+// (settings/History.h: ImportDaysInto); on the main thread, as the day keeping's writes.
+bool ImportHistory(const DayList& imported, const CalendarDate& today, ImportChoice choice, ImportPlan& plan);
 
 #endif

@@ -84,5 +84,12 @@
 #define IDC_HISTORY_RECORD_DATE 1059
 #define IDC_HISTORY_RECORD_DISTANCE 1060
 #define IDC_HISTORY_EXPORT 1061
+#define IDC_HISTORY_IMPORT 1062
+
+// The question of "Importa..." about the days the record already holds.
+#define IDD_IMPORT_QUESTION 107 // a dialog: not the digit picture that shares the number
+#define IDC_IMPORT_QUESTION 1070
+#define IDC_IMPORT_SUM 1071
+#define IDC_IMPORT_KEEP 1072
 
 #endif

@@ -5,21 +5,10 @@
 #include <cstring>
 
 #include "engine/DayRecord.h"
+#include "settings/Registry.h"
 #include "support/DecimalText.h"
 
 namespace {
-
-// Exactly count digits at text, as a number.
-bool ReadFixedDigits(const char* text, int count, int& value) {
-    value = 0;
-    for (int i = 0; i < count; ++i) {
-        if (!IsDigit(text[i])) {
-            return false;
-        }
-        value = value * 10 + (text[i] - '0');
-    }
-    return true;
-}
 
 // A decimal integer of one or more digits, up to the end of the field (a ';' or the end
 // of the text); one that does not fit 64 bits is not read.
@@ -70,14 +59,7 @@ void CollectDay(void* context, const char* name, const TextString& text) {
 
 // "YYYY-MM-DD" and nothing else, a date that exists.
 bool ParseDayName(const char* name, CalendarDate& date) {
-    CalendarDate read;
-    if (name == nullptr || std::strlen(name) != 10 || name[4] != '-' || name[7] != '-' ||
-        !ReadFixedDigits(name, 4, read.year) || !ReadFixedDigits(name + 5, 2, read.month) ||
-        !ReadFixedDigits(name + 8, 2, read.day) || !IsValidDate(read)) {
-        return false;
-    }
-    date = read;
-    return true;
+    return name != nullptr && ParseIsoDate(name, std::strlen(name), date);
 }
 
 TextString FormatDayName(const CalendarDate& date) { return FormatIsoDate(date); }
@@ -149,4 +131,41 @@ DayList LoadHistoryFrom(SettingsStore& store) {
         }
     }
     return days;
+}
+
+namespace {
+
+StoredDay LookUpStoredDay(void* store, const CalendarDate& date, DayFigures& figures) {
+    return ReadStoredDay(*static_cast<SettingsStore*>(store), date, figures);
+}
+
+// A day the import wrote, as it was before: its old figures, or no value at all.
+bool PutBack(SettingsStore& store, const DayEntry& before, const CalendarDate& date) {
+    if (IsValidDate(before.date)) {
+        return WriteStoredDay(store, before.date, before.figures) == 1;
+    }
+    TextString path = store.baseKeyPath;
+    path.Append("\\").Append(kHistorySubkey);
+    return store.DeleteValueFrom(CurrentUserRoot(), path.buffer, FormatDayName(date).buffer) == 1;
+}
+
+} // namespace
+
+// The plan reads the store and the writes follow it at once, on the same thread, so
+// nothing writes a day in between: what it found unreadable stays out of the plan.
+bool ImportDaysInto(SettingsStore& store, const DayList& imported, const CalendarDate& today,
+                    ImportChoice choice, ImportPlan& plan) {
+    if (!PlanImport(imported, today, choice, LookUpStoredDay, &store, plan)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < plan.write.size(); ++i) {
+        if (WriteStoredDay(store, plan.write[i].date, plan.write[i].figures) != 1) {
+            for (std::size_t j = i + 1; j-- > 0;) {
+                PutBack(store, plan.before[j], plan.write[j].date);
+            }
+            plan.write = DayList();
+            return false;
+        }
+    }
+    return true;
 }

@@ -1,6 +1,6 @@
 // The history window under Wine: the chart read back from the screen, the selection
-// following the keys and the mouse, the periods, the figures beside the chart, and the
-// export, through the real Save As dialog too.
+// following the keys and the mouse, the periods, the figures beside the chart, the
+// export, through the real Save As dialog too, and the import through the Open dialog.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -136,23 +136,40 @@ TEST(HistoryWindow, WeeksMonthsAndTheFiguresBesideTheChart) {
 
 // --- Export ---------------------------------------------------------------------------
 
-std::string NewFolder(const char* name) {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    std::string folder = std::string(temp) + name + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(folder.c_str(), nullptr);
+// Paths are UTF-8 here and wide for Windows: a folder may be named in any alphabet.
+std::wstring Wide(const std::string& text) {
+    int count = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(count > 0 ? static_cast<std::size_t>(count) : 1, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], count);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+std::string Utf8(const wchar_t* wide) {
+    int count = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::string text(count > 0 ? static_cast<std::size_t>(count) : 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, &text[0], count, nullptr, nullptr);
+    text.resize(text.size() - 1);
+    return text;
+}
+
+std::string NewFolder(const std::string& name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::string folder = Utf8(temp) + name + std::to_string(GetCurrentProcessId());
+    CreateDirectoryW(Wide(folder).c_str(), nullptr);
     return folder;
 }
 
 std::vector<std::string> FilesIn(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(folder + "\\*").c_str(), &found);
     while (search != INVALID_HANDLE_VALUE) {
-        if (found.cFileName[0] != '.') {
-            names.push_back(found.cFileName);
+        if (found.cFileName[0] != L'.') {
+            names.push_back(Utf8(found.cFileName));
         }
-        if (!FindNextFileA(search, &found)) {
+        if (!FindNextFileW(search, &found)) {
             FindClose(search);
             break;
         }
@@ -160,16 +177,43 @@ std::vector<std::string> FilesIn(const std::string& folder) {
     return names;
 }
 
+std::string FileBytes(const std::string& path) {
+    std::string text;
+    HANDLE file =
+        CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    char chunk[4096];
+    DWORD read = 0;
+    while (file != INVALID_HANDLE_VALUE && ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) {
+        text.append(chunk, read);
+    }
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+    return text;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
 std::vector<std::string> Lines(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream content;
-    content << file.rdbuf();
     std::vector<std::string> lines;
-    std::string text = content.str();
+    std::string text = FileBytes(path);
     for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
         lines.push_back(text.substr(start, end - start));
     }
     return lines;
+}
+
+void RemoveFolder(const std::string& folder) {
+    for (const std::string& name : FilesIn(folder)) {
+        DeleteFileW(Wide(folder + "\\" + name).c_str());
+    }
+    RemoveDirectoryW(Wide(folder).c_str());
 }
 
 // The file a spreadsheet in this user's language reads as columns.
@@ -197,7 +241,7 @@ TEST(HistoryExport, ReplacesTheFileWholeOrLeavesItAlone) {
         old << "an older export";
     }
     DWORD error = 0;
-    ASSERT_TRUE(ExportHistoryCsv(days, target.c_str(), &error)) << error;
+    ASSERT_TRUE(ExportHistoryCsv(days, Wide(target).c_str(), &error)) << error;
     ExpectExportedFile(target);
     EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"storico.csv"});
 
@@ -205,11 +249,11 @@ TEST(HistoryExport, ReplacesTheFileWholeOrLeavesItAlone) {
     // leaves neither the folder's place nor a half-written file behind.
     std::string blocked = folder + "\\occupato.csv";
     CreateDirectoryA(blocked.c_str(), nullptr);
-    EXPECT_FALSE(ExportHistoryCsv(days, blocked.c_str(), &error));
+    EXPECT_FALSE(ExportHistoryCsv(days, Wide(blocked).c_str(), &error));
     EXPECT_NE(error, 0u);
     EXPECT_NE(GetFileAttributesA(blocked.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
     EXPECT_EQ(FilesIn(folder).size(), 2u);
-    EXPECT_FALSE(ExportHistoryCsv(days, (folder + "\\missing\\storico.csv").c_str(), &error));
+    EXPECT_FALSE(ExportHistoryCsv(days, Wide(folder + "\\missing\\storico.csv").c_str(), &error));
     EXPECT_EQ(FilesIn(folder).size(), 2u);
 
     RemoveDirectoryA(blocked.c_str());
@@ -253,9 +297,9 @@ std::string saveAsTarget;
 bool saveAsFilled = false;
 
 std::string TextOf(HWND window) {
-    char text[MAX_PATH] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    wchar_t text[1024] = L"";
+    GetWindowTextW(window, text, 1024);
+    return Utf8(text);
 }
 
 // Types the file's full name into the Save As dialog and presses Enter, as a user would;
@@ -297,22 +341,113 @@ void CALLBACK CancelSaveAs(HWND, UINT, UINT_PTR timer, DWORD) {
     }
 }
 
+// The file goes where the Save As dialog was told, into a folder named in Latin letters
+// or in Cyrillic ones (a user name outside the ANSI code page).
 TEST(HistoryExport, ThroughTheSaveAsDialogDrivenByKeys) {
     DayList days = ThirtyDays();
-    std::string folder = NewFolder("skittera-saveas-");
-    saveAsTarget = folder + "\\dal-dialogo.csv";
+    for (const char* name :
+         {"skittera-saveas-", "skittera-\xD0\x96\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB-"}) {
+        SCOPED_TRACE(name);
+        std::string folder = NewFolder(name);
+        saveAsTarget = folder + "\\dal-dialogo.csv";
+        saveAsFilled = false;
+        RunHistoryWindow(days, kToday, kMetres, [](HWND dialog) {
+            shownDialog = dialog;
+            SetTimer(nullptr, 0, 100, DriveSaveAs);
+            UINT_PTR rescue = SetTimer(nullptr, 0, 15000, CancelSaveAs);
+            Click(dialog, IDC_HISTORY_EXPORT); // returns when the Save As dialog has closed
+            KillTimer(nullptr, rescue);
+            EXPECT_TRUE(saveAsFilled);
+        });
+        ExpectExportedFile(saveAsTarget);
+        EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"dal-dialogo.csv"});
+        RemoveFolder(folder);
+        shownDialog = nullptr;
+    }
+}
+
+// --- Import ---------------------------------------------------------------------------
+
+std::string importQuestion;
+std::string importMessage;
+
+std::string DialogItemText(HWND dialog, int id) {
+    wchar_t text[1024] = L"";
+    GetDlgItemTextW(dialog, id, text, 1024);
+    return Utf8(text);
+}
+
+// After the Open dialog (DriveSaveAs types into it): "Somma" in the question, then the
+// closing message read and closed.
+void CALLBACK AnswerImport(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND opened = OpenedDialog();
+    if (opened == nullptr) {
+        return;
+    }
+    if (GetDlgItem(opened, IDC_IMPORT_SUM) != nullptr) {
+        importQuestion = DialogItemText(opened, IDC_IMPORT_QUESTION);
+        SendMessageW(GetDlgItem(opened, IDC_IMPORT_SUM), BM_CLICK, 0, 0);
+    } else if (TextOf(opened) == "Skittera") {
+        importMessage = DialogItemText(opened, 0xFFFF); // the message box's text
+        KillTimer(nullptr, timer);
+        PostMessageW(opened, WM_COMMAND, IDOK, 0);
+    }
+}
+
+// A file chosen in the real Open dialog, in a folder named in Cyrillic: the day the
+// record holds is summed after the one question, the new day added, today's skipped;
+// the store holds them and the chart and the figures beside it show them at once.
+TEST(HistoryImport, ThroughTheOpenDialogIntoTheRecordAndTheChart) {
+    settingsStore.SetBaseKey("Software\\Skittera.HistoryImportTest");
+    const CalendarDate sunday{2026, 12, 6};
+    const CalendarDate monday{2026, 12, 7};
+    ASSERT_EQ(WriteStoredDay(settingsStore, monday, DayFigures{300, 3, 0, 30}), 1);
+    DayList days = {{monday, {300, 3, 0, 30}}, {kToday, {400, 4, 0, 40}}};
+    std::string folder = NewFolder("skittera-\xD0\x98\xD0\xBC\xD0\xBF\xD0\xBE\xD1\x80\xD1\x82-");
+    saveAsTarget = folder + "\\storico.csv";
+    WriteFileBytes(saveAsTarget, "Data;Distanza (cm);Clic;Scatti della rotella;Secondi attivi\r\n"
+                                 "2026-12-06;100,0000000000;1;2;3\r\n"
+                                 "2026-12-07;250,0000000000;1;2;3\r\n"
+                                 "2026-12-09;50,0000000000;1;2;3\r\n");
     saveAsFilled = false;
+    importQuestion.clear();
+    importMessage.clear();
     RunHistoryWindow(days, kToday, kMetres, [](HWND dialog) {
         shownDialog = dialog;
+        EXPECT_EQ(ControlText(dialog, IDC_HISTORY_THIS_MONTH), "7.00 m");
+        EXPECT_EQ(ChartBarHeights(Chart(dialog), 30)[26], 0); // Sunday
         SetTimer(nullptr, 0, 100, DriveSaveAs);
-        UINT_PTR rescue = SetTimer(nullptr, 0, 15000, CancelSaveAs);
-        Click(dialog, IDC_HISTORY_EXPORT); // returns when the Save As dialog has closed
+        SetTimer(nullptr, 0, 100, AnswerImport);
+        UINT_PTR rescue = SetTimer(nullptr, 0, 20000, CancelSaveAs);
+        Click(dialog, IDC_HISTORY_IMPORT); // returns when the import is done
         KillTimer(nullptr, rescue);
         EXPECT_TRUE(saveAsFilled);
+        SettleDialog(dialog);
+        EXPECT_EQ(ControlText(dialog, IDC_HISTORY_THIS_WEEK), "9.50 m");
+        EXPECT_EQ(ControlText(dialog, IDC_HISTORY_THIS_MONTH), "10.50 m");
+        EXPECT_EQ(ControlText(dialog, IDC_HISTORY_TODAY), "4.00 m");
+        std::vector<int> heights = ChartBarHeights(Chart(dialog), 30);
+        EXPECT_GT(heights[26], 0);
+        EXPECT_NEAR(heights[27] * 100.0, heights[26] * 550.0, 550.0); // Monday 5.5 m, Sunday 1 m
     });
-    ExpectExportedFile(saveAsTarget);
-    DeleteFileA(saveAsTarget.c_str());
-    RemoveDirectoryA(folder.c_str());
+    EXPECT_EQ(importQuestion.rfind("Giorni del file gi\xC3\xA0 nello storico: 1.", 0), 0u) << importQuestion;
+    EXPECT_EQ(importMessage,
+              "Importazione completata.\n\nGiorni aggiunti: 1\nGiorni sommati: 1\nGiorni "
+              "mantenuti: 0\nGiorni saltati: 1\n\nSaltati perch\xC3\xA9 di oggi o successivi (oggi "
+              "appartiene al conteggio in corso): 1.");
+    DayFigures stored;
+    EXPECT_EQ(ReadStoredDay(settingsStore, sunday, stored), StoredDay::Readable);
+    EXPECT_EQ(stored.distanceCm, 100.0);
+    EXPECT_EQ(stored.activeSeconds, 3u);
+    EXPECT_EQ(ReadStoredDay(settingsStore, monday, stored), StoredDay::Readable);
+    EXPECT_EQ(stored.distanceCm, 550.0);
+    EXPECT_EQ(stored.presses, 4u);
+    EXPECT_EQ(ReadStoredDay(settingsStore, kToday, stored), StoredDay::Missing);
+
+    RemoveFolder(folder);
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Skittera.HistoryImportTest\\Storico");
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Skittera.HistoryImportTest");
+    settingsStore.SetBaseKey(kSettingsKeyPath);
     shownDialog = nullptr;
 }
 

@@ -541,9 +541,18 @@ HISTORY_CONTROLS = (
     + _figure(108, "Giorno record:", [1059, 1060])
     + [
         (NO_ID, STATIC, "", SS_ETCHEDHORZ, 0, (7, 176, 316, 1)),
+        (1062, BUTTON, "Importa...", BS_PUSHBUTTON | WS_TABSTOP, 0, (163, 182, 50, 14)),
         (1061, BUTTON, "Esporta...", BS_PUSHBUTTON | WS_TABSTOP, 0, (218, 182, 50, 14)),
         (2, BUTTON, "Chiudi", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, (273, 182, 50, 14)),
     ]
+)
+
+# The question of "Importa...": its text, set when it opens, and the three answers.
+IMPORT_QUESTION_CONTROLS = (
+    (1070, STATIC, "", SS_LEFT | SS_NOPREFIX, 0, (7, 7, 218, 58)),
+    (1071, BUTTON, "Somma", BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, (65, 71, 50, 14)),
+    (1072, BUTTON, "Mantieni", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, (120, 71, 50, 14)),
+    (2, BUTTON, "Annulla", BS_PUSHBUTTON | WS_TABSTOP, 0, (175, 71, 50, 14)),
 )
 
 
@@ -653,6 +662,7 @@ def check_script_resources(entries, resources, failures):
         (RT_MENU, 103),
         (RT_DIALOG, 105),
         (RT_DIALOG, 106),
+        (RT_DIALOG, 107),
         (RT_GROUP_ICON, 101),
         MANIFEST,
     }
@@ -704,6 +714,9 @@ def check_script_resources(entries, resources, failures):
     if (RT_DIALOG, 106) in entries:
         history = read_dialog(entries[(RT_DIALOG, 106)][1])
         check_dialog(history, "Storico", (330, 203), HISTORY_CONTROLS, failures)
+    if (RT_DIALOG, 107) in entries:
+        question = read_dialog(entries[(RT_DIALOG, 107)][1])
+        check_dialog(question, "Importa nello storico", (232, 92), IMPORT_QUESTION_CONTROLS, failures)
 
 
 def check_dialog(dialog, caption, size, expected_controls, failures):

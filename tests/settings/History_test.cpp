@@ -356,3 +356,42 @@ TEST(PendingDaysTest, AFullListOrADistanceThatIsNotANumberKeepsNothingMore) {
 }
 
 } // namespace
+
+namespace {
+
+// "Importa..." over the store: the days written oldest first, a stored value that cannot
+// be read left as it is, and a write the store refuses midway taking back every day
+// written before it, so that trying again cannot count a day twice.
+TEST_F(HistoryStoreTest, ImportedDaysAreWrittenInOrderOrNotAtAll) {
+    Stored("2024-03-10", "10.0000000000;1;0;5\0"s);
+    Stored("2024-03-11", "rotto\0"s);
+    const DayList imported = {{{2024, 3, 9}, {2.5, 1, 1, 1}},
+                              {{2024, 3, 10}, {2.5, 1, 1, 1}},
+                              {{2024, 3, 11}, {2.5, 1, 1, 1}},
+                              {{2024, 3, 12}, {2.5, 1, 1, 1}},
+                              {{2024, 3, 15}, {2.5, 1, 1, 1}}};
+    const CalendarDate today{2024, 3, 15};
+    const std::string before = memory_registry::Dump();
+
+    ImportPlan plan;
+    memory_registry::RefuseSettingValue("2024-03-12");
+    EXPECT_FALSE(ImportDaysInto(store, imported, today, ImportChoice::kSum, plan));
+    EXPECT_EQ(memory_registry::Dump(), before);
+    EXPECT_TRUE(plan.write.empty());
+
+    memory_registry::RefuseSettingValue("");
+    memory_registry::ClearLog();
+    ASSERT_TRUE(ImportDaysInto(store, imported, today, ImportChoice::kSum, plan));
+    EXPECT_EQ(plan.counts.added, 2U);
+    EXPECT_EQ(plan.counts.summed, 1U);
+    EXPECT_EQ(plan.counts.unreadable, 1U);
+    EXPECT_EQ(plan.counts.skipped, 1U);
+    const std::vector<std::string>& log = memory_registry::Log();
+    ASSERT_EQ(log.size(), 3U);
+    EXPECT_NE(log[0].find("Storico:2024-03-09=2.5000000000;1;1;1"), std::string::npos) << log[0];
+    EXPECT_NE(log[1].find("Storico:2024-03-10=12.5000000000;2;1;6"), std::string::npos) << log[1];
+    EXPECT_NE(log[2].find("Storico:2024-03-12=2.5000000000;1;1;1"), std::string::npos) << log[2];
+    EXPECT_EQ(StoredBytes("2024-03-11"), "rotto\0"s);
+}
+
+} // namespace

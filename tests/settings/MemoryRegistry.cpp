@@ -44,6 +44,7 @@ struct Registry {
     Node currentUser{"HKCU", false, "HKCU", {}, {}};
     Node localMachine{"HKLM", false, "HKLM", {}, {}};
     bool machineWritable = true;
+    std::string refusedValueName; // a value whose changes fail, wherever it is
     std::map<std::uintptr_t, Handle> handles;
     std::uintptr_t nextHandle = 0x1000;
     std::vector<std::string> log;
@@ -257,10 +258,11 @@ bool SetRegistryText(RegistryKey key, const char* name, const char* data, unsign
     HeldRegistry held(RegistryLock());
     Handle scratch{};
     const Handle* handle = Resolve(key, &scratch);
-    if (handle == nullptr || !handle->writable || ValueChangesRefused(*handle)) {
+    std::string valueName = name != nullptr ? name : "";
+    if (handle == nullptr || !handle->writable || ValueChangesRefused(*handle) ||
+        (!valueName.empty() && valueName == TheRegistry().refusedValueName)) {
         return false;
     }
-    std::string valueName = name != nullptr ? name : "";
     Value& value = handle->node->values[Folded(valueName)];
     if (value.name.empty()) {
         value.name = valueName;
@@ -333,6 +335,7 @@ void Reset() {
     registry.machineWritable = true;
     registry.currentUser.valueChangesRefused = false;
     registry.localMachine.valueChangesRefused = false;
+    registry.refusedValueName.clear();
     registry.handles.clear();
     registry.log.clear();
 }
@@ -341,6 +344,8 @@ void SetMachineWritable(bool writable) {
     HeldRegistry held(RegistryLock());
     TheRegistry().machineWritable = writable;
 }
+
+void RefuseSettingValue(const std::string& name) { TheRegistry().refusedValueName = name; }
 
 void SetValueChangesRefused(RegistryKey root, bool refused) {
     HeldRegistry held(RegistryLock());

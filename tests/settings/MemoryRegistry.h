@@ -30,6 +30,10 @@ void SetMachineWritable(bool writable);
 // opening it but not changing it), and changes nothing.
 void SetValueChangesRefused(RegistryKey root, bool refused);
 
+// Every set of a value of this name fails (one write the store refuses among others
+// it takes); "" for none.
+void RefuseSettingValue(const std::string& name);
+
 // Puts a value's bytes as they are, creating its key; not logged.
 void PutValue(RegistryKey root, const std::string& keyPath, const std::string& name,
               const std::string& bytes);

@@ -10,17 +10,19 @@
 namespace {
 
 // Dispatches everything waiting for this thread; a quit message is kept aside instead.
+// The wide calls, as a Unicode window's own loop has them: a character typed outside the
+// ANSI code page reaches it as itself, not as "?".
 bool DispatchWaiting(WPARAM& exitCode) {
     MSG message;
     bool quit = false;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             quit = true;
             exitCode = message.wParam;
             continue;
         }
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return quit;
 }
@@ -145,10 +147,13 @@ void SendKey(WORD virtualKey) {
 }
 
 void SendText(const char* text) {
-    for (const char* c = text; *c != '\0'; ++c) {
+    int count = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    std::vector<wchar_t> wide(count > 0 ? static_cast<std::size_t>(count) : 1, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), count);
+    for (const wchar_t* c = wide.data(); *c != L'\0'; ++c) {
         INPUT input[2]{};
         input[0].type = INPUT_KEYBOARD;
-        input[0].ki.wScan = static_cast<unsigned char>(*c);
+        input[0].ki.wScan = static_cast<WORD>(*c);
         input[0].ki.dwFlags = KEYEVENTF_UNICODE;
         input[1] = input[0];
         input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;

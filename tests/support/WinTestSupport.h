@@ -61,7 +61,7 @@ void MovePointerThrough(std::initializer_list<POINT> points);
 
 // One press and release of a key, to whatever has the keyboard.
 void SendKey(WORD virtualKey);
-// Types the text, character by character, to whatever has the keyboard.
+// Types the text (UTF-8), character by character, to whatever has the keyboard.
 void SendText(const char* text);
 
 // --- Windows --------------------------------------------------------------------------
