@@ -135,6 +135,8 @@ int SaveSettingsCheckpoint() {
     return WriteCheckpoint();
 }
 
+bool WriteWaitingDays() { return WritePendingDays() == 1; }
+
 void SaveSettings() {
     RollOverDay();
     WritePendingDays();

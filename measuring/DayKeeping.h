@@ -37,5 +37,9 @@ void SaveCheckpoint(TickCount now);
 int SaveSettingsCheckpoint();
 // What the exit saves.
 void SaveSettings();
+// The finished days still waiting tried again now, oldest first: before an import writes
+// days of its own, so that no waiting day is written later over what it wrote. True when
+// none is left waiting.
+bool WriteWaitingDays();
 
 #endif

@@ -124,5 +124,9 @@ DayList LoadHistory() { return LoadHistoryFrom(settingsStore); }
 
 bool ImportHistory(const DayList& imported, const CalendarDate& today, ImportChoice choice,
                    ImportPlan& plan) {
+    // A day still waiting would be written later over the imported figures of its date.
+    if (!WriteWaitingDays()) {
+        return false;
+    }
     return ImportDaysInto(settingsStore, imported, today, choice, plan);
 }

@@ -38,6 +38,8 @@ DayList LoadHistory();
 
 // "Importa...": the file's days merged into the stored record and written, all or nothing
 // (settings/History.h: ImportDaysInto); on the main thread, as the day keeping's writes.
+// Nothing is written, and false returned, while a finished day the registry refused
+// still waits: it would be written later over the imported figures of its date.
 bool ImportHistory(const DayList& imported, const CalendarDate& today, ImportChoice choice, ImportPlan& plan);
 
 #endif
