@@ -100,6 +100,12 @@ expect_installed() {
         fail "$what: left-overs in the install folder: $(ls "$install_dir")"
 }
 
+# Task Manager's switch for the user's entry, off.
+switch_off() {
+    wine64 reg add "$user_switch_key" /v Skittera /t REG_BINARY /d 030000000000000000000000 /f "$reg_view" \
+        >/dev/null 2>&1 </dev/null || fail "cannot switch the entry off"
+}
+
 # A silent uninstall copies the uninstaller to %TEMP% and returns at once while the copy
 # works: it is done when the folder has gone.
 uninstall_silently() {
@@ -158,8 +164,7 @@ scenario_setup() {
 
     note "silent uninstall"
     reg_set "$user_run_key" Skittera "$install_dir_windows\\skittera.exe"
-    wine64 reg add "$user_switch_key" /v Skittera /t REG_BINARY /d 030000000000000000000000 /f "$reg_view" \
-        >/dev/null 2>&1 </dev/null || fail "cannot switch the entry off"
+    switch_off
     reg_set "$machine_run_key" Skittera 'C:\elsewhere\skittera.exe'
     started=$SECONDS
     uninstall_silently
@@ -174,7 +179,16 @@ scenario_setup() {
     run_setup "$setup" /S
     expect_status 0 "setup /S after an uninstall"
     expect_installed "second install" "$built_program"
+    expect_data "$user_run_key" Skittera "$install_dir_windows\skittera.exe"
+    # The entry switched off in Task Manager, the program's box shows it clear: an update
+    # leaves it so.
+    switch_off
+    run_setup "$setup" /S
+    expect_status 0 "setup /S over an entry switched off"
+    expect_data "$user_switch_key" Skittera 030000000000000000000000
+    expect_data "$user_run_key" Skittera "$install_dir_windows\skittera.exe"
     uninstall_silently /PURGE
+    expect_no_value "$user_switch_key" Skittera
     reg_data "$user_key" SkitDistanza >/dev/null && fail "/PURGE kept the counter"
     wine64 reg query "$user_key" >/dev/null 2>&1 </dev/null && fail "/PURGE kept $user_key"
     return 0
