@@ -24,7 +24,8 @@
 # Signing: with SKITTERA_SIGN_PFX (a PKCS#12 file) and SKITTERA_SIGN_PASSWORD (its password)
 # set, the program in the zips, the setup and the uninstaller inside it are signed with
 # osslsigncode, time-stamped by SKITTERA_SIGN_TIMESTAMP_URL when that names an RFC 3161
-# server. Unsigned otherwise; a signed release is not compared for same bytes.
+# server. Unsigned otherwise, the default; with --compare the setup of a signed release is
+# not made twice, since signatures differ from one signing to the next.
 # SKITTERA_DOWNLOAD_URL is where the setup will be published (its folder), for the winget
 # manifests.
 set -euo pipefail
