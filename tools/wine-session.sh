@@ -257,3 +257,40 @@ move_through() {
         shift 2
     done
 }
+
+# The saved distance against one worked out by hand, within a micrometre unless the path
+# allows more (a third argument, in centimetres).
+expect_distance_near() {
+    python3 - "$1" "$2" "${3:-1e-6}" <<'PYTHON' || fail "saved distance $1, expected $2"
+import sys
+saved, expected, tolerance = (float(v) for v in sys.argv[1:4])
+sys.exit(0 if abs(saved - expected) <= tolerance else 1)
+PYTHON
+}
+
+# Plays a part of the probe in the background (ROLE and its arguments) and waits up to
+# ten seconds for it to print WORD, which it does once it is in place; fails with WHAT
+# otherwise. Its output is in $work/ROLE.out, its process in role_pid.
+# shellcheck disable=SC2034 # role_pid is for the script
+play_role() {
+    local role=$1 word=$2 what=$3
+    shift 3
+    skittera_exec_wine "$probe_program" "$role" "$@" >"$work/$role.out" 2>&1 </dev/null &
+    role_pid=$!
+    for _ in $(seq 100); do
+        grep -q "$word" "$work/$role.out" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    fail "cannot $what: $(cat "$work/$role.out")"
+}
+
+taskbar_state() { probe taskbar | awk '{print $2}'; }
+
+wait_taskbar() {
+    local i
+    for i in $(seq 50); do
+        [ "$(taskbar_state)" = "$1" ] && return 0
+        sleep 0.2
+    done
+    fail "the taskbar is not $1 (the tray icon is $( [ "$1" = visible ] && echo missing || echo still there))"
+}

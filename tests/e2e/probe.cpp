@@ -25,6 +25,7 @@
 //   probe ending-copy MS              plays a copy in its shut-down: its window marked as ending,
 //                                     holds the instance mutex for MS more and counts hand-overs
 //   probe crashed-copy MS             holds the instance mutex for MS, then ends without letting go
+//   probe deaf-copy MS                plays a copy that hangs: its window takes no close, for MS
 //   probe refuse-tray MS              plays a shell that is not ready: refuses every icon for MS
 //   probe linger                      keeps the prefix's desktop up until it is ended
 //   probe calibration                 what the display reports: HORZSIZE VERTSIZE HORZRES VERTRES
@@ -313,6 +314,28 @@ int PlayCrashedCopy(const char* milliseconds) {
     ExitProcess(0);
 }
 
+LRESULT CALLBACK DeafCopyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A copy that hangs: a window of the program's class that a close does not end, kept for
+// the given time. Prints "deaf" once the window is there.
+int PlayDeafCopy(const char* milliseconds) {
+    HWND window = CreateStandInWindow();
+    if (window == nullptr) {
+        return 2;
+    }
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DeafCopyProc));
+    std::printf("deaf\n");
+    std::fflush(stdout);
+    PumpMessagesFor(Milliseconds(milliseconds));
+    DestroyWindow(window);
+    return 0;
+}
+
 int Deliver(bool send, int count, char** arguments) {
     if (count < 1) {
         std::printf("absent\n"); // no message named
@@ -530,6 +553,9 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "crashed-copy") == 0 && argc == 3) {
         return PlayCrashedCopy(argv[2]);
+    }
+    if (std::strcmp(command, "deaf-copy") == 0 && argc == 3) {
+        return PlayDeafCopy(argv[2]);
     }
     if (std::strcmp(command, "refuse-tray") == 0 && argc == 3) {
         return RefuseTray(argv[2]);
