@@ -11,7 +11,7 @@
 #include "engine/DayFigures.h"
 
 // A hundred years of days take under 2 MB; a larger file is no export of the record.
-constexpr std::size_t kMostImportBytes = 10 * 1024 * 1024;
+constexpr std::size_t kMostImportBytes = std::size_t{10} * 1024 * 1024;
 // A spreadsheet holds numbers as doubles, which count exactly only up to 2^53.
 constexpr std::uint64_t kMostImportedCount = std::uint64_t{1} << 53;
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -92,7 +93,12 @@ ImportError Error(ImportProblem problem, std::size_t line, int field, std::size_
 ImportError Bad(ImportProblem problem, int field) { return Error(problem, 3, field); }
 const ImportError kRead{};
 
-bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+std::uint64_t Bits(double value) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+bool SameBits(double a, double b) { return Bits(a) == Bits(b); }
 
 TEST(HistoryImport, FilesReadAndMergedIntoTheRecord) {
     const DayFigures one{150, 1, 2, 3};

@@ -211,7 +211,9 @@ std::vector<std::string> Lines(const std::string& path) {
 
 void RemoveFolder(const std::string& folder) {
     for (const std::string& name : FilesIn(folder)) {
-        DeleteFileW(Wide(folder + "\\" + name).c_str());
+        std::string path = folder + '\\';
+        path += name;
+        DeleteFileW(Wide(path).c_str());
     }
     RemoveDirectoryW(Wide(folder).c_str());
 }
