@@ -48,6 +48,10 @@ std::int64_t FloorMod(std::int64_t a, std::int64_t b);
 TextString FormatDottedDate(const CalendarDate& date);
 TextString FormatIsoDate(const CalendarDate& date);
 
+// The longest distance a day can hold, 10^12 cm: ten million kilometres, beyond any
+// pointer. A stored day beyond it is unreadable, as any other malformed value.
+constexpr double kMostDayDistanceCm = 1e12;
+
 // The four figures of one day.
 struct DayFigures {
     double distanceCm = 0;           // the same measurement as the counter
