@@ -11,10 +11,10 @@ namespace {
 
 constexpr int kIntMost = 0x7fffffff;
 
-// The longest text Format makes, 16 MiB. The program's texts are a few hundred
+// The longest text Format makes, 1 MiB. The program's texts are a few hundred
 // characters; a width, a precision or a text that would take more is a fault, and the
 // format then fails (an empty text) rather than ask for memory without bound.
-constexpr int kLongestFormattedText = 1 << 24;
+constexpr int kLongestFormattedText = 1 << 20;
 
 char* AllocateText(int length) {
     char* text = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
@@ -80,9 +80,11 @@ Argument ArgumentOf(char modifier, char conversion) {
     }
 }
 
-// A width or precision from the argument list; a negative one (a left-justified width,
-// an omitted precision) counts as none.
+// A precision from the argument list; a negative one (an omitted precision) counts as none.
 int NotNegative(int value) { return value > 0 ? value : 0; }
+
+// A width from the argument list: a negative one is the "-" flag and its magnitude.
+int WidthOf(int value) { return value >= 0 ? value : value == -kIntMost - 1 ? kIntMost : -value; }
 
 int Larger(int a, int b) { return a > b ? a : b; }
 
@@ -204,7 +206,7 @@ int EstimateFormattedLength(const char* format, va_list arguments) {
             if (*cursor == '#') {
                 total = SaturatingSum(total, 2);
             } else if (*cursor == '*') {
-                width = NotNegative(va_arg(walk, int));
+                width = WidthOf(va_arg(walk, int));
             }
         }
         if (width == 0) {
@@ -229,7 +231,8 @@ int EstimateFormattedLength(const char* format, va_list arguments) {
             break;
         }
         int item = 0;
-        int widthAndPrecision = SaturatingSum(width, precision);
+        // A number's sign and the "0x" of a pointer come before the digits a precision asks for.
+        int widthAndPrecision = SaturatingSum(SaturatingSum(width, precision), 3);
         switch (argument) {
         case Argument::Int:
             (void)va_arg(walk, int);
@@ -267,12 +270,13 @@ int EstimateFormattedLength(const char* format, va_list arguments) {
         case Argument::Unknown:
             break;
         }
+        // A precision cuts a text; the width then pads what is left.
         if (conversion == 'c' || conversion == 'C' || conversion == 's' || conversion == 'S') {
-            if (width > item) {
-                item = width;
-            }
             if (precision != 0 && precision < item) {
                 item = precision;
+            }
+            if (width > item) {
+                item = width;
             }
         }
         total = SaturatingSum(total, item);

@@ -267,10 +267,14 @@ TEST(TextStringFormat, HugeWidthsSaturateTheEstimateAndTheFormatFails) {
         ExpectWellFormed(one.text);
         EXPECT_TRUE(one.text.IsEmpty()) << one.text.buffer;
     }
-    // One width beyond the longest text Format makes (16 MiB) fails as well; an ordinary
+    // One width beyond the longest text Format makes (1 MiB) fails as well; an ordinary
     // one still comes out whole.
-    EXPECT_TRUE(EstimateAndFormat("%*d", 20000000, 7).text.IsEmpty());
+    EXPECT_TRUE(EstimateAndFormat("%*d", 2000000, 7).text.IsEmpty());
     EXPECT_EQ(EstimateAndFormat("%*d|", 40, 7).text.length, 41);
+    // A negative width is a left-justified one, as wide: the estimate counts it.
+    EXPECT_GE(EstimateAndFormat("%*d|", -40, 7).estimate, 41);
+    EXPECT_EQ(EstimateAndFormat("%*d", INT_MIN, 7).estimate, most);
+    EXPECT_EQ(EstimateAndFormat("%20.5s", "abcdefgh").estimate, 20); // cut to 5, padded to 20
 }
 
 TEST(TextStringFormat, ReformattingReplacesTheContent) {
