@@ -38,7 +38,10 @@ for name in "${targets[@]}"; do
     work="build/fuzz/work/$name"
     findings="build/fuzz/findings/$name"
     log="build/fuzz/findings/$name.log"
-    [ -x "$program" ] && [ -d "$seeds" ] || { echo "fuzz $name: no such target" >&2; exit 2; }
+    if [ ! -x "$program" ] || [ ! -d "$seeds" ]; then
+        echo "fuzz $name: no such target" >&2
+        exit 2
+    fi
     rm -rf "$findings" "$work"
     mkdir -p "$work" "$findings"
     # The seed corpus is read, never written: new inputs go to a fresh scratch corpus.

@@ -78,7 +78,7 @@ for target in $targets; do
     fi
 done
 
-if [ "${SKITTERA_FUZZ:-1}" != 0 ]; then
+if [[ " $targets " == *" native "* ]] && [ "${SKITTERA_FUZZ:-1}" != 0 ]; then
     test_fuzz "$results" || failed=1
 fi
 
