@@ -50,6 +50,10 @@ TextString FormatIsoDate(const CalendarDate& date);
 // Exactly "yyyy-mm-dd" in length bytes, naming a real day; date is left alone otherwise.
 bool ParseIsoDate(const char* text, std::size_t length, CalendarDate& date);
 
+// The longest distance a day can hold, 10^12 cm: ten million kilometres, beyond any
+// pointer. A stored day beyond it is unreadable, as any other malformed value.
+constexpr double kMostDayDistanceCm = 1e12;
+
 // The four figures of one day.
 struct DayFigures {
     double distanceCm = 0;           // the same measurement as the counter

@@ -28,6 +28,22 @@ bool UsableMark(const char* mark) {
     return true;
 }
 
+// Whether a reader that splits at the first separator it meets would split the field:
+// the separator inside it, or one that starts inside it and runs on into the separator
+// after it ("(cm)" before "))" reads as "(cm" and ")").
+bool SeparatorStartsWithin(const char* field, const char* separator) {
+    std::size_t length = std::strlen(field);
+    std::size_t separatorLength = std::strlen(separator);
+    for (std::size_t at = 0; at < length; ++at) {
+        std::size_t inField = length - at < separatorLength ? length - at : separatorLength;
+        if (std::strncmp(field + at, separator, inField) == 0 &&
+            std::strncmp(separator + inField, separator, separatorLength - inField) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // A row being put together in a buffer of its own; a field too long for it is cut, but
 // no field of this file comes near the size.
 class Row {
@@ -39,7 +55,7 @@ public:
             Append(format_.separator);
         }
         ++fields_;
-        bool quoted = std::strstr(field, format_.separator) != nullptr || std::strchr(field, '"') != nullptr;
+        bool quoted = SeparatorStartsWithin(field, format_.separator) || std::strchr(field, '"') != nullptr;
         if (!quoted) {
             Append(field);
             return;

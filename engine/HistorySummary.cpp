@@ -135,7 +135,7 @@ HistoryBars BuildBars(const DayList& days, const CalendarDate& today, HistoryPer
 }
 
 double CountedDistanceCm(double distanceCm) {
-    return std::isfinite(distanceCm) && distanceCm > 0 ? distanceCm : 0;
+    return std::isfinite(distanceCm) && distanceCm > 0 && distanceCm <= kMostDayDistanceCm ? distanceCm : 0;
 }
 
 // The record day is the day with the longest distance; of two equal days, the earlier.
@@ -176,15 +176,20 @@ HistorySummary SummariseHistory(const DayList& days, const CalendarDate& today) 
 }
 
 // The smallest round step whose mostSteps multiples reach the highest value. A highest
-// value of 0 (or none that is a finite number) gives an axis from 0 to 1.
+// value of 0 (or none that is a finite number, or one too small for a step of 10^-20)
+// gives an axis from 0 to 1. A highest value beyond 10^300 is taken as 10^300, so that the
+// step and the top stay finite: no record comes near either limit.
 ValueAxis ChooseValueAxis(double highest, int mostSteps) {
+    constexpr double kSmallestStep = 1e-20;
+    constexpr double kHighestAxisValue = 1e300;
     ValueAxis axis;
     if (mostSteps < 1) {
         mostSteps = 1;
     }
-    if (!std::isfinite(highest) || highest <= 0) {
+    if (!std::isfinite(highest) || highest / mostSteps < kSmallestStep) {
         return axis;
     }
+    highest = std::fmin(highest, kHighestAxisValue);
     int exponent = static_cast<int>(std::floor(std::log10(highest / mostSteps)));
     static const int kMultiples[] = {1, 2, 5, 10};
     for (int multiple : kMultiples) {

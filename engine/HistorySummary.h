@@ -61,8 +61,9 @@ struct HistorySummary {
 
 HistorySummary SummariseHistory(const DayList& days, const CalendarDate& today);
 
-// The distance a day or a bar counts with: a value that is not a finite number, or
-// below 0, counts as 0 (only a damaged record can hold one).
+// The distance a day or a bar counts with: a value that is not a finite number, below 0
+// or beyond kMostDayDistanceCm counts as 0 (only a damaged record can hold one), so that
+// sums of any number of days stay finite.
 double CountedDistanceCm(double distanceCm);
 
 // --- Value axis -----------------------------------------------------------------------

@@ -27,10 +27,12 @@ bool ReadCount(const char*& cursor, std::uint64_t& value) {
 }
 
 // The distance as it is written, up to the end of its field. Sign, exponent and
-// blanks are not the program's writing, and such a value is not read.
+// blanks are not the program's writing, and such a value is not read; nor is a distance
+// beyond any day's (kMostDayDistanceCm), which only an edited value can hold.
 bool ReadDistance(const char*& cursor, double& value) {
     const char* end = nullptr;
-    if (!ReadDecimalNumber(cursor, DecimalForm::kPlain, end, value) || *end != ';') {
+    if (!ReadDecimalNumber(cursor, DecimalForm::kPlain, end, value) || *end != ';' ||
+        value > kMostDayDistanceCm) {
         return false;
     }
     cursor = end;
@@ -106,10 +108,11 @@ StoredDay ReadStoredDay(SettingsStore& store, const CalendarDate& date, DayFigur
     return ParseDayValue(text.buffer, figures) ? StoredDay::Readable : StoredDay::Unreadable;
 }
 
-// A distance that is no longer a number would be stored as "nan" and then never read
-// again; such a day is not written.
+// A distance that is no longer a number, or beyond any day's, would be stored as a value
+// that is never read again; such a day is not written.
 int WriteStoredDay(SettingsStore& store, const CalendarDate& date, const DayFigures& figures) {
-    if (!IsValidDate(date) || !std::isfinite(figures.distanceCm) || figures.distanceCm < 0) {
+    if (!IsValidDate(date) || !std::isfinite(figures.distanceCm) || figures.distanceCm < 0 ||
+        figures.distanceCm > kMostDayDistanceCm) {
         return 0;
     }
     return store.WriteString(kHistorySubkey, FormatDayName(date).buffer, FormatDayValue(figures));

@@ -50,6 +50,13 @@ void TurnOn(SettingsStore& store, const LogonPlaces& places, const char* program
     // dialog every time.
     if (store.WriteUnicodeStringTo(LocalMachineRoot(), kRunKeyPath, kRunValueName, command) != 0) {
         store.DeleteValueFrom(CurrentUserRoot(), kRunKeyPath, kRunValueName);
+        if (ReadEntry(store, CurrentUserRoot(), kApprovalKeyPath, places, programPath).Starts()) {
+            // The user's key refused to let its entry go: with the machine's beside it the
+            // program would start twice, so the machine's goes again and the user's stays
+            // the only one.
+            store.DeleteValueFrom(LocalMachineRoot(), kRunKeyPath, kRunValueName);
+            return;
+        }
         SwitchOn(store, LocalMachineRoot(), places.machineApprovalKeyPath);
         return;
     }
@@ -133,6 +140,8 @@ LogonChange ChangeLogonEntry(SettingsStore& store, const LogonPlaces& places, bo
         return LogonChange::AnotherCopyForEveryUser;
     }
     TurnOn(store, places, programPath, before);
-    return StartsThisProgram(ReadLogonFacts(store, places, programPath)) != 0 ? LogonChange::Done
-                                                                              : LogonChange::Failed;
+    LogonFacts after = ReadLogonFacts(store, places, programPath);
+    // Two entries that start are never Done, whichever program they name.
+    bool startsOnce = StartsThisProgram(after) != 0 && !(after.machine.Starts() && after.user.Starts());
+    return startsOnce ? LogonChange::Done : LogonChange::Failed;
 }

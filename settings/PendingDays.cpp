@@ -3,7 +3,8 @@
 #include <cmath>
 
 bool PendingDays::Add(const DayEntry& day) {
-    if (!std::isfinite(day.figures.distanceCm) || day.figures.distanceCm < 0) {
+    if (!std::isfinite(day.figures.distanceCm) || day.figures.distanceCm < 0 ||
+        day.figures.distanceCm > kMostDayDistanceCm) {
         return false;
     }
     std::size_t at = 0;

@@ -6,8 +6,12 @@
 
 namespace {
 
-// Values larger than this read as missing. 511 characters and the terminating zero fit.
+// The room for the values the store walks through (the record of the days, Task
+// Manager's switches); a larger one is passed over. Texts read by name have any length.
 constexpr unsigned long kReadBufferSize = 512;
+// A value that keeps changing its size between the query for the size and the read is
+// asked for this many times before it counts as missing.
+constexpr int kReadAttempts = 3;
 // The longest value name the registry allows, 16383 characters, and its zero.
 constexpr unsigned long kNameBufferSize = 16384;
 
@@ -42,6 +46,34 @@ int DeleteValueOpenedAs(HKEY__* root, const char* keyPath, const char* valueName
     return gone ? 1 : 0;
 }
 
+// Reads a value of any size into a text: asks for the size first, then reads into room
+// for it and one more byte, so that a value stored without a terminating zero is read
+// whole. query is QueryRegistryValue or the wide-character one; both fail, copying
+// nothing, when the value does not fit.
+template <typename Byte>
+TextString ReadWholeValue(HKEY__* root, const char* keyPath, const char* valueName,
+                          bool (*query)(RegistryKey, const char*, Byte*, unsigned long*)) {
+    RegistryKey key = nullptr;
+    if (!OpenRegistryKey(root, keyPath, KeyAccess::Read, &key)) {
+        return TextString();
+    }
+    TextString text;
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        unsigned long size = 0;
+        if (!query(key, valueName, nullptr, &size) || size >= 0x7fffffffUL) {
+            break;
+        }
+        TextString room('\0', static_cast<int>(size) + 1);
+        unsigned long got = size + 1;
+        if (query(key, valueName, reinterpret_cast<Byte*>(room.buffer), &got) && got <= size + 1) {
+            text = TextOfValue(room.buffer, got);
+            break;
+        }
+    }
+    CloseRegistryKey(key);
+    return text;
+}
+
 } // namespace
 
 void SettingsStore::SetBaseKey(const TextString& path) { baseKeyPath = path; }
@@ -52,18 +84,7 @@ TextString SettingsStore::ReadString(const char* subkey, const char* valueName) 
 }
 
 TextString SettingsStore::ReadStringFrom(HKEY__* root, const char* keyPath, const char* valueName) {
-    char data[kReadBufferSize] = {};
-    unsigned long size = kReadBufferSize;
-    RegistryKey key = nullptr;
-    if (!OpenRegistryKey(root, keyPath, KeyAccess::Read, &key)) {
-        return TextString();
-    }
-    bool found = QueryRegistryValue(key, valueName, reinterpret_cast<unsigned char*>(data), &size);
-    CloseRegistryKey(key);
-    if (!found || size > kReadBufferSize) {
-        return TextString();
-    }
-    return TextOfValue(data, size);
+    return ReadWholeValue(root, keyPath, valueName, QueryRegistryValue);
 }
 
 int SettingsStore::WriteString(const char* subkey, const char* valueName, const TextString& value) {
@@ -102,19 +123,10 @@ int SettingsStore::DeleteValueFrom(HKEY__* root, const char* keyPath, const char
     return DeleteValueOpenedAs(root, keyPath, valueName, KeyAccess::All);
 }
 
+// A path in a folder with a Cyrillic or Greek name takes two or three UTF-8 bytes a
+// character, so a path well within MAX_PATH may need more than a few hundred bytes.
 TextString SettingsStore::ReadUnicodeStringFrom(HKEY__* root, const char* keyPath, const char* valueName) {
-    char data[kReadBufferSize] = {};
-    unsigned long size = kReadBufferSize;
-    RegistryKey key = nullptr;
-    if (!OpenRegistryKey(root, keyPath, KeyAccess::Read, &key)) {
-        return TextString();
-    }
-    bool found = QueryRegistryUnicodeText(key, valueName, data, &size);
-    CloseRegistryKey(key);
-    if (!found || size > kReadBufferSize) {
-        return TextString();
-    }
-    return TextOfValue(data, size);
+    return ReadWholeValue(root, keyPath, valueName, QueryRegistryUnicodeText);
 }
 
 // As WriteStringTo: the whole value in one call, 1 only when it was really stored.

@@ -40,8 +40,9 @@ public:
     int DeleteValueInSystemView(HKEY__* root, const char* keyPath, const char* valueName);
     // Whether the value exists below the base key, whatever its size.
     bool HasValue(const char* subkey, const char* valueName);
-    // Every value of the key below the base key whose name and text fit what ReadString
-    // reads; others are passed over. Returns 0 when the key cannot be opened.
+    // Every value of the key below the base key whose text takes at most 512 bytes;
+    // others are passed over. (The texts read by name are read whole, whatever their size.) Returns 0 when
+    // the key cannot be opened.
     int ForEachString(const char* subkey, StringVisitor visit, void* context);
 };
 

@@ -9,6 +9,13 @@
 
 namespace {
 
+constexpr int kIntMost = 0x7fffffff;
+
+// The longest text Format makes, 1 MiB. The program's texts are a few hundred
+// characters; a width, a precision or a text that would take more is a fault, and the
+// format then fails (an empty text) rather than ask for memory without bound.
+constexpr int kLongestFormattedText = 1 << 20;
+
 char* AllocateText(int length) {
     char* text = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
     if (text == nullptr) {
@@ -73,11 +80,16 @@ Argument ArgumentOf(char modifier, char conversion) {
     }
 }
 
-// A width or precision from the argument list; a negative one (a left-justified width,
-// an omitted precision) counts as none.
+// A precision from the argument list; a negative one (an omitted precision) counts as none.
 int NotNegative(int value) { return value > 0 ? value : 0; }
 
+// A width from the argument list: a negative one is the "-" flag and its magnitude.
+int WidthOf(int value) { return value >= 0 ? value : value == -kIntMost - 1 ? kIntMost : -value; }
+
 int Larger(int a, int b) { return a > b ? a : b; }
+
+// Sums of sizes stop at the largest int instead of wrapping round to a negative size.
+int SaturatingSum(int a, int b) { return b > kIntMost - a ? kIntMost : a + b; }
 
 } // namespace
 
@@ -178,13 +190,13 @@ int EstimateFormattedLength(const char* format, va_list arguments) {
     const char* cursor = format;
     while (*cursor != '\0') {
         if (*cursor != '%') {
-            ++total;
+            total = SaturatingSum(total, 1);
             ++cursor;
             continue;
         }
         ++cursor;
         if (*cursor == '%') {
-            ++total;
+            total = SaturatingSum(total, 1);
             ++cursor;
             continue;
         }
@@ -192,9 +204,9 @@ int EstimateFormattedLength(const char* format, va_list arguments) {
         int precision = 0;
         for (; IsFlag(*cursor); ++cursor) {
             if (*cursor == '#') {
-                total += 2;
+                total = SaturatingSum(total, 2);
             } else if (*cursor == '*') {
-                width = NotNegative(va_arg(walk, int));
+                width = WidthOf(va_arg(walk, int));
             }
         }
         if (width == 0) {
@@ -219,18 +231,20 @@ int EstimateFormattedLength(const char* format, va_list arguments) {
             break;
         }
         int item = 0;
+        // A number's sign and the "0x" of a pointer come before the digits a precision asks for.
+        int widthAndPrecision = SaturatingSum(SaturatingSum(width, precision), 3);
         switch (argument) {
         case Argument::Int:
             (void)va_arg(walk, int);
-            item = conversion == 'c' || conversion == 'C' ? 2 : Larger(32, width + precision);
+            item = conversion == 'c' || conversion == 'C' ? 2 : Larger(32, widthAndPrecision);
             break;
         case Argument::Long:
             (void)va_arg(walk, long);
-            item = Larger(32, width + precision);
+            item = Larger(32, widthAndPrecision);
             break;
         case Argument::Double:
             (void)va_arg(walk, double);
-            item = Larger(128, width + precision);
+            item = Larger(128, widthAndPrecision);
             break;
         case Argument::Text: {
             const char* text = va_arg(walk, const char*);
@@ -244,7 +258,7 @@ int EstimateFormattedLength(const char* format, va_list arguments) {
         }
         case Argument::Pointer:
             (void)va_arg(walk, void*);
-            item = Larger(32, width + precision);
+            item = Larger(32, widthAndPrecision);
             break;
         // NOLINTNEXTLINE(bugprone-branch-clone): va_arg names each pointer's own type, int* here, long* next
         case Argument::IntPointer:
@@ -256,15 +270,16 @@ int EstimateFormattedLength(const char* format, va_list arguments) {
         case Argument::Unknown:
             break;
         }
+        // A precision cuts a text; the width then pads what is left.
         if (conversion == 'c' || conversion == 'C' || conversion == 's' || conversion == 'S') {
-            if (width > item) {
-                item = width;
-            }
             if (precision != 0 && precision < item) {
                 item = precision;
             }
+            if (width > item) {
+                item = width;
+            }
         }
-        total += item;
+        total = SaturatingSum(total, item);
         ++cursor;
     }
     va_end(walk);
@@ -282,16 +297,26 @@ char* TextString::Format(const char* format, ...) {
 // Formats into a scratch buffer sized by the estimate. The estimate is not an upper
 // bound for every format (a huge floating value, a conversion it counts as 0), so the
 // formatting is bounded and, when the text did not fit, done again into a buffer of
-// the size the first pass reported. The result is always the whole formatted text.
+// the size the first pass reported. The result is the whole formatted text, or the
+// empty text when the format fails: an error of the C library, or a text that would be
+// longer than kLongestFormattedText (told by the estimate before anything is formatted,
+// as a huge width or precision costs the library a buffer of its size).
 char* TextString::FormatV(const char* format, va_list arguments) {
-    int capacity = EstimateFormattedLength(format, arguments) + 1;
+    int estimate = EstimateFormattedLength(format, arguments);
+    if (estimate > kLongestFormattedText) {
+        SetLength(0);
+        return buffer;
+    }
+    int capacity = estimate + 1;
     for (;;) {
         char* scratch = AllocateText(capacity - 1);
         va_list pass;
         va_copy(pass, arguments);
         int needed = std::vsnprintf(scratch, static_cast<size_t>(capacity), format, pass);
         va_end(pass);
-        if (needed >= capacity) {
+        if (needed > kLongestFormattedText) {
+            needed = -1;
+        } else if (needed >= capacity) {
             std::free(scratch);
             capacity = needed + 1;
             continue;

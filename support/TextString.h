@@ -46,7 +46,8 @@ public:
     friend bool operator==(const TextString& a, const char* text);
 };
 
-// Upper bound of the formatted length that Format starts from; exposed for tests.
+// Upper bound of the formatted length that Format starts from, at most the largest int;
+// exposed for tests.
 int EstimateFormattedLength(const char* format, va_list arguments);
 
 #endif

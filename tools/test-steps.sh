@@ -36,6 +36,40 @@ test_build() {
     test_note "$record" "$target" "built"
 }
 
+# test_sanitized RECORD JOBS: the native build once more with AddressSanitizer and
+# UndefinedBehaviorSanitizer (build/sanitize) and its tests; what it finds fails them.
+test_sanitized() {
+    local record=$1 jobs=$2
+    echo "== build and test native under AddressSanitizer and UndefinedBehaviorSanitizer"
+    if cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKITTERA_SANITIZE=ON >/dev/null &&
+        cmake --build build/sanitize -j "$jobs" >/dev/null &&
+        ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+            ctest --test-dir build/sanitize --output-on-failure -j "$jobs" --timeout 600; then
+        test_note "$record" native "tests under the sanitizers: passed"
+    else
+        test_note "$record" native "tests under the sanitizers: FAILED (see above)"
+        return 1
+    fi
+}
+
+# test_fuzz RECORD: every fuzz target of bench/fuzz for its fixed number of runs
+# (tools/fuzz.sh); a failure names the target and the input.
+test_fuzz() {
+    local record=$1 output
+    echo "== fuzz"
+    if output=$("$PWD/tools/fuzz.sh" 2>&1); then
+        echo "$output"
+        test_note "$record" fuzz "$(grep -c '^fuzz .*no failure' <<<"$output") targets, no failure"
+    else
+        echo "$output"
+        while IFS= read -r line; do
+            test_note "$record" fuzz "$line"
+        done < <(grep -E '^fuzz .*FAILED|^fuzz .*no such' <<<"$output")
+        [ -s "$record/report-fuzz" ] || test_note "$record" fuzz "FAILED (see above)"
+        return 1
+    fi
+}
+
 # test_release_checks RECORD TARGET...: of the Windows targets among TARGET..., the
 # release's program within its size, and a clean release build in another folder giving
 # the programs just built, byte for byte.
@@ -148,7 +182,7 @@ test_closing_lines() {
     fi
 
     echo "== What ran and what did not"
-    for target in "$@" lint; do
+    for target in "$@" fuzz lint; do
         [ -f "$record/report-$target" ] || continue
         while IFS= read -r line; do
             printf '%-7s %s\n' "$target" "$line"

@@ -2,13 +2,15 @@
 # Builds everything and runs every test: the format check, the native build and both
 # Windows builds (x86_64, the release, and i686, the 32-bit release), the release's size
 # and same-bytes checks (tools/release.sh), clang-tidy (tools/lint.sh), the native test
-# suite (and its settings suite once more under ThreadSanitizer) and the Windows test
-# programs under Wine on a private Xvfb display. Installs what is missing with apt-get
-# first.
+# suite (its settings suite once more under ThreadSanitizer, and the whole suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer), the fuzz targets (tools/fuzz.sh) and
+# the Windows test programs under Wine on a private Xvfb display. Installs what is
+# missing with apt-get first.
 #
 #   tools/test.sh            everything
 #   SKITTERA_TARGETS="native x86_64" tools/test.sh    a subset
 #   SKITTERA_LINT=0 tools/test.sh    without clang-tidy
+#   SKITTERA_SANITIZE=0, SKITTERA_FUZZ=0    without the sanitized native suite, without the fuzz targets
 #   SKITTERA_NO_32BIT=1 tools/test.sh    as on a machine that runs no 32-bit programs
 #
 # Where the machine runs no 32-bit programs, the i686 build is still made and checked,
@@ -72,10 +74,15 @@ for target in $targets; do
         wine_started=1
     fi
     test_target "$results" "$target" "$jobs" || failed=1
-    if [ "$target" = native ]; then
+    if [ "$target" = native ] && [ "${SKITTERA_SANITIZE:-1}" != 0 ]; then
         test_thread_sanitizer "$results" "$jobs" || failed=1
+        test_sanitized "$results" "$jobs" || failed=1
     fi
 done
+
+if [[ " $targets " == *" native "* ]] && [ "${SKITTERA_FUZZ:-1}" != 0 ]; then
+    test_fuzz "$results" || failed=1
+fi
 
 # The closing lines repeat the note only when the i686 tests were asked for.
 [[ " $targets " == *" i686 "* ]] || no_32bit_note=""

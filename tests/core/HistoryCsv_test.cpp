@@ -97,12 +97,13 @@ TEST(HistoryCsv, EachSeparatorReadsBackExactly) {
     const struct {
         const char* separator;
         const char* decimalMark;
-    } formats[] = {{";", ","}, {",", "."}, {"\t", "."}, {",", ","}, {"||", "::"}};
+    } formats[] = {{";", ","}, {",", "."}, {"\t", "."}, {",", ","}, {"||", "::"}, {"))", "."}};
     for (const auto& f : formats) {
         SCOPED_TRACE(std::string(f.separator) + " " + f.decimalMark);
         CsvFormat format = MakeCsvFormat(f.separator, f.decimalMark);
         std::vector<std::vector<std::string>> rows = ReadCsv(Csv(days, format), f.separator);
         ASSERT_EQ(rows.size(), 5u);
+        ASSERT_EQ(rows[0].size(), 5u); // "(cm)" before "))" is no separator
         EXPECT_EQ(rows[0][1], "Distanza (cm)");
         for (int r = 0; r < 4; ++r) {
             const std::vector<std::string>& row = rows[static_cast<std::size_t>(r) + 1];

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <set>
 #include <string>
@@ -139,6 +140,13 @@ TEST(HistorySummary, TodayYesterdayWeekMonthAndTheRecordDay) {
     std::uint64_t most = ~std::uint64_t{0};
     DayEntry full = Day(2026, 12, 9, 1, most);
     EXPECT_EQ(SummariseHistory({full, full}, kToday).today.presses, most); // sums stop at the top
+
+    // A distance beyond any day's counts as 0, as a damaged one does: sums stay finite.
+    HistorySummary huge = SummariseHistory({Day(2026, 12, 8, 1e308), Day(2026, 12, 9, 1e308)}, kToday);
+    EXPECT_EQ(huge.thisWeek.distanceCm, 0);
+    EXPECT_FALSE(huge.hasRecordDay);
+    EXPECT_EQ(SummariseHistory({Day(2026, 12, 8, 1e12), Day(2026, 12, 9, 1e12)}, kToday).thisWeek.distanceCm,
+              2e12);
 }
 
 TEST(HistoryAxis, RoundStepsThatReachTheHighestBar) {
@@ -150,10 +158,22 @@ TEST(HistoryAxis, RoundStepsThatReachTheHighestBar) {
         int decimals;
     };
     const Case cases[] = {
-        {0, 5, 1, 1, 0},    {5, 5, 1, 5, 0},          {100, 5, 20, 5, 0},
-        {101, 5, 50, 3, 0}, {0.3, 5, 0.1, 3, 1},      {0.00042, 5, 0.0001, 5, 4},
-        {7, 4, 2, 4, 0},    {123456, 5, 50000, 3, 0}, {std::nan(""), 5, 1, 1, 0},
+        {0, 5, 1, 1, 0},
+        {5, 5, 1, 5, 0},
+        {100, 5, 20, 5, 0},
+        {101, 5, 50, 3, 0},
+        {0.3, 5, 0.1, 3, 1},
+        {0.00042, 5, 0.0001, 5, 4},
+        {7, 4, 2, 4, 0},
+        {123456, 5, 50000, 3, 0},
+        {std::nan(""), 5, 1, 1, 0},
         {-4, 5, 1, 1, 0},
+        // Beyond what a record holds the axis stays finite: a highest value whose step
+        // would underflow is the axis of 0, the largest double one of 10^300.
+        {5e-324, 5, 1, 1, 0},
+        {1e-300, 1, 1, 1, 0},
+        {DBL_MAX, 1, 1e300, 1, 0},
+        {DBL_MAX, 5, 2e299, 5, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.highest);

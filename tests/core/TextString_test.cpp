@@ -1,6 +1,7 @@
 #include "support/TextString.h"
 
 #include <cstdarg>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -232,6 +233,48 @@ TEST(TextStringFormat, MultiArgumentFormatsReadEachArgumentAsItsType) {
             EXPECT_EQ(c.formatted.estimate, c.estimate) << c.text;
         }
     }
+}
+
+// The estimate and Format's text for one format; through the argument list, so that
+// the compiler does not refuse widths no caller would write.
+struct Estimated {
+    int estimate;
+    TextString text{"before"};
+};
+
+Estimated EstimateAndFormat(const char* format, ...) {
+    Estimated result;
+    va_list arguments;
+    va_start(arguments, format);
+    result.estimate = EstimateFormattedLength(format, arguments);
+    result.text.FormatV(format, arguments);
+    va_end(arguments);
+    return result;
+}
+
+// Widths and precisions no caller passes: the estimate stops at the largest int instead
+// of wrapping round, and the format fails, leaving an empty text, instead of asking for
+// gigabytes.
+TEST(TextStringFormat, HugeWidthsSaturateTheEstimateAndTheFormatFails) {
+    const int most = INT_MAX;
+    const Estimated huge[] = {
+        EstimateAndFormat("%*.*d", most, most, 1),
+        EstimateAndFormat("%999999999d%999999999d%999999999d", 1, 2, 3),
+        EstimateAndFormat("%-*.*p", 1869376620, 1862270976, nullptr),
+    };
+    for (const Estimated& one : huge) {
+        EXPECT_EQ(one.estimate, most);
+        ExpectWellFormed(one.text);
+        EXPECT_TRUE(one.text.IsEmpty()) << one.text.buffer;
+    }
+    // One width beyond the longest text Format makes (1 MiB) fails as well; an ordinary
+    // one still comes out whole.
+    EXPECT_TRUE(EstimateAndFormat("%*d", 2000000, 7).text.IsEmpty());
+    EXPECT_EQ(EstimateAndFormat("%*d|", 40, 7).text.length, 41);
+    // A negative width is a left-justified one, as wide: the estimate counts it.
+    EXPECT_GE(EstimateAndFormat("%*d|", -40, 7).estimate, 41);
+    EXPECT_EQ(EstimateAndFormat("%*d", INT_MIN, 7).estimate, most);
+    EXPECT_EQ(EstimateAndFormat("%20.5s", "abcdefgh").estimate, 20); // cut to 5, padded to 20
 }
 
 TEST(TextStringFormat, ReformattingReplacesTheContent) {

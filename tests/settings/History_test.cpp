@@ -73,6 +73,9 @@ INSTANTIATE_TEST_SUITE_P(Names, UnreadableDayName,
                                            "0000-01-01", "20240315", "2024-03-1x", "SkitDistanza",
                                            "2024-03-150"));
 
+// 10^308 cm written out in digits: two such days would add up to infinity.
+const std::string kBeyondAnyDay = "1" + std::string(308, '0') + ".0;0;0;0";
+
 class UnreadableDayValue : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(UnreadableDayValue, IsNotRead) {
@@ -85,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(Values, UnreadableDayValue,
                          ::testing::Values("", "12.5", "12.5;1;2", "12.5;1;2;", "12.5;;2;3", "-1.0;1;2;3",
                                            "nan;1;2;3", "inf;0;0;0", "1e5;1;2;3", " 12.5;1;2;3",
                                            "12.5;1;2;3x", "12,5;1;2;3", "12.;1;2;3", ".5;1;2;3",
-                                           "12.5;-1;2;3", "12.5;1;2;18446744073709551616", "12.5;+1;2;3"));
+                                           "12.5;-1;2;3", "12.5;1;2;18446744073709551616", "12.5;+1;2;3",
+                                           "1000000000001.0;0;0;0", kBeyondAnyDay.c_str()));
 
 class HistoryStoreTest : public ::testing::Test {
 protected:

@@ -213,6 +213,11 @@ const ChangeCase kChanges[] = {
     {"off, machine off", false, kMachineReadOnly, {E, Off, E, N}, {E, Off, N, N}, Done, 0},
     {"off, machine alone", false, kMachineReadOnly, {E, N, N, N}, {E, N, N, N}, Stays, 1},
     {"off refused", false, kUserRefuses, {N, N, E, N}, {N, N, E, N}, Failed, 1},
+    // The user's key keeps its entry: the machine's written beside it would start the
+    // program twice, so it goes again, and the result says what starts.
+    {"user refuses, its entry stays", true, kUserRefuses, {N, N, E, N}, {N, N, E, N}, Done, 1},
+    {"user refuses another copy", true, kUserRefuses, {N, N, Other, N}, {N, N, Other, N}, Failed, 0},
+    {"both stay", true, kMachineReadOnly | kUserRefuses, {E, N, E, N}, {E, N, E, N}, Failed, 1},
 };
 INSTANTIATE_TEST_SUITE_P(OnAndOff, LogonChangeCase, ::testing::ValuesIn(kChanges));
 
@@ -222,6 +227,20 @@ TEST_F(LogonEntryTest, OnFromAStandardUserGoesToTheUsersKey) {
     EXPECT_FALSE(memory_registry::HasKey(LocalMachineRoot(), kRun));
     EXPECT_EQ(Entry(CurrentUserRoot()), kEntry);
     EXPECT_EQ(Shown(), 1);
+}
+
+// 200 Cyrillic letters take 400 bytes of UTF-8: the entry is read back whole.
+TEST_F(LogonEntryTest, ALongPathIsSwitchedOnAndShown) {
+    std::string path = "C:\\";
+    for (int i = 0; i < 200; ++i) {
+        path += "\xD0\x96"; // Ж
+    }
+    path += "\\skittera.exe";
+    path.insert(3, std::string(190, 'x'));
+    ASSERT_GT(path.size(), 600u);
+    EXPECT_EQ(ChangeLogonEntry(store, kPlaces, true, path.c_str()), LogonChange::Done);
+    EXPECT_EQ(Entry(LocalMachineRoot()), path + '\0');
+    EXPECT_EQ(StartsThisProgram(ReadLogonFacts(store, kPlaces, path.c_str())), 1);
 }
 
 TEST_F(LogonEntryTest, PathWithBlanksIsQuotedSoThatNoOtherProgramStarts) {

@@ -304,20 +304,18 @@ TEST_F(RealRegistryTest, EveryValueRoundTrips) {
     }
 }
 
-TEST_F(RealRegistryTest, ValuesOfUpTo511CharactersAreReadWhole) {
-    std::string longest(511, '8');
-    PutText(HKEY_CURRENT_USER, kKey, "SkitData", longest);
-    StartProgram();
-    EXPECT_EQ(appState.sinceDate.length, 511);
-    EXPECT_EQ(settingsStore.ReadString(nullptr, "SkitData").buffer, longest);
-
-    PutText(HKEY_CURRENT_USER, kKey, "SkitData", longest + '8');
-    StartProgram();
-    EXPECT_EQ(appState.sinceDate.buffer, Today());
-    EXPECT_TRUE(settingsStore.ReadString(nullptr, "SkitData").IsEmpty());
-
+// The size is asked for first: a text of any size is read whole.
+TEST_F(RealRegistryTest, ValuesOfAnySizeAreReadWhole) {
+    for (std::size_t length : {511u, 512u, 4000u}) {
+        std::string longest(length, '8');
+        PutText(HKEY_CURRENT_USER, kKey, "SkitData", longest);
+        StartProgram();
+        EXPECT_EQ(appState.sinceDate.length, static_cast<int>(length));
+        EXPECT_EQ(settingsStore.ReadString(nullptr, "SkitData").buffer, longest);
+    }
     PutText(HKEY_LOCAL_MACHINE, kRun, "Skittera", std::string(600, 'C'));
-    EXPECT_TRUE(settingsStore.ReadStringFrom(HKEY_LOCAL_MACHINE, kRun, "Skittera").IsEmpty());
+    EXPECT_EQ(settingsStore.ReadStringFrom(HKEY_LOCAL_MACHINE, kRun, "Skittera").length, 600);
+    EXPECT_EQ(settingsStore.ReadUnicodeStringFrom(HKEY_LOCAL_MACHINE, kRun, "Skittera").length, 600);
 }
 
 TEST_F(RealRegistryTest, UnitNamesCountOnlyWhenExact) {

@@ -54,16 +54,19 @@ TEST_F(SettingsStoreTest, TextEndsAtTheFirstZeroOrAtTheReturnedBytes) {
     EXPECT_EQ(Read(full), full);
 }
 
-TEST_F(SettingsStoreTest, ValuesFitTheReadBufferUpTo511Characters) {
-    std::string longest(511, 'a');
-    EXPECT_EQ(Read(longest + '\0'), longest);
-    EXPECT_EQ(Read(std::string(512, 'b') + '\0'), "");
-    EXPECT_EQ(Read(std::string(4000, 'c') + '\0'), "");
-
-    memory_registry::PutValue(LocalMachineRoot(), "Run", "Skittera", longest + '\0');
-    EXPECT_EQ(store.ReadStringFrom(LocalMachineRoot(), "Run", "Skittera").length, 511);
-    memory_registry::PutValue(LocalMachineRoot(), "Run", "Skittera", std::string(512, 'd') + '\0');
-    EXPECT_TRUE(store.ReadStringFrom(LocalMachineRoot(), "Run", "Skittera").IsEmpty());
+// The size is asked for first: a text of any length reads whole, with or without its zero.
+TEST_F(SettingsStoreTest, ValuesOfAnySizeReadWhole) {
+    for (std::size_t length : {511u, 512u, 513u, 4000u, 70000u}) {
+        SCOPED_TRACE(length);
+        std::string text(length, 'a');
+        EXPECT_EQ(Read(text + '\0'), text);
+        EXPECT_EQ(Read(text), text);
+        memory_registry::PutValue(LocalMachineRoot(), "Run", "Skittera", text + '\0');
+        EXPECT_EQ(store.ReadStringFrom(LocalMachineRoot(), "Run", "Skittera").length,
+                  static_cast<int>(length));
+        EXPECT_EQ(store.ReadUnicodeStringFrom(LocalMachineRoot(), "Run", "Skittera").length,
+                  static_cast<int>(length));
+    }
 }
 
 TEST_F(SettingsStoreTest, ReadAndWriteStringWorkBelowTheBaseKeyOfTheUser) {

@@ -150,7 +150,21 @@ TEST_F(SettingsTest, SinceDateIsTakenUnchangedUnlessEmptyOrUnreadable) {
 
     Stored("SkitData", std::string(512, '9') + '\0');
     Start(state);
-    EXPECT_TRUE(state.sinceDate == kToday);
+    EXPECT_EQ(state.sinceDate.length, 512);
+}
+
+// 512 bytes without a terminating zero are saved as 513 with it: the next start must
+// still read the same date, not take today's.
+TEST_F(SettingsTest, ASinceDateReadsBackAsItWasWrittenWhateverItsSize) {
+    for (const std::string& bytes :
+         {std::string(512, '7'), std::string(511, '7'), std::string(600, '7') + '\0'}) {
+        SCOPED_TRACE(bytes.size());
+        Stored("SkitData", bytes);
+        Start(state);
+        SaveSettingsTo(store, state);
+        ApplicationState again = Reloaded();
+        EXPECT_EQ(std::string(again.sinceDate.buffer), bytes.substr(0, bytes.find('\0')));
+    }
 }
 
 // Saving ------------------------------------------------------------------------
@@ -353,8 +367,8 @@ TEST_F(SettingsTest, MonitorSizesAreReadFromTheProgramsKeyAndNeverWritten) {
     memory_registry::ClearLog();
     EXPECT_STREQ(ReadMonitorOverrideFrom(store, name).buffer, "597x336");
     EXPECT_TRUE(ReadMonitorOverrideFrom(store, "SkitSchermo.SKT1234.00000042").IsEmpty());
-    Stored(name, std::string(600, '5')); // longer than any text the store reads
-    EXPECT_TRUE(ReadMonitorOverrideFrom(store, name).IsEmpty());
+    Stored(name, std::string(600, '5')); // read whole: the engine judges the text
+    EXPECT_EQ(ReadMonitorOverrideFrom(store, name).length, 600);
     EXPECT_TRUE(memory_registry::Log().empty());
 
     Stored(name, "597x336\0"s);
