@@ -110,6 +110,9 @@ void ReportRefusedFile(HWND window, const ImportError& error) {
     case ImportProblem::kNotFinite:
         lstrcpynW(what, kImportNotFiniteText, kMessageCapacity);
         break;
+    case ImportProblem::kBeyondADay:
+        lstrcpynW(what, kImportBeyondADayText, kMessageCapacity);
+        break;
     case ImportProblem::kCountTooLarge:
         lstrcpynW(what, kImportCountTooLargeText, kMessageCapacity);
         break;

@@ -233,8 +233,11 @@ ImportProblem ReadDistance(Span field, double& value) {
         std::memmove(number + whole + 1, number + decimals, end - decimals + 1);
     }
     // The form is right: only a value beyond the largest double fails here.
-    return ReadDecimalNumber(number, DecimalForm::kPlain, stop, value) ? ImportProblem::kNone
-                                                                       : ImportProblem::kNotFinite;
+    if (!ReadDecimalNumber(number, DecimalForm::kPlain, stop, value)) {
+        return ImportProblem::kNotFinite;
+    }
+    // The record would hold it as unreadable, and no day can hold it.
+    return value > kMostDayDistanceCm ? ImportProblem::kBeyondADay : ImportProblem::kNone;
 }
 
 ImportProblem ReadCount(Span field, std::uint64_t& value) {
@@ -352,7 +355,7 @@ bool AddFigures(const DayFigures& a, const DayFigures& b, DayFigures& sum) {
         *total[i] = *left[i] + *right[i];
     }
     sum.distanceCm = a.distanceCm + b.distanceCm;
-    return std::isfinite(sum.distanceCm);
+    return sum.distanceCm <= kMostDayDistanceCm;
 }
 
 } // namespace

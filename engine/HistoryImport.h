@@ -26,6 +26,7 @@ enum class ImportProblem {
     kNotANumber,    // empty, or not written as the export writes a number
     kNegative,      // a figure below zero
     kNotFinite,     // a distance of infinity, not-a-number or beyond the largest double
+    kBeyondADay,    // a distance over kMostDayDistanceCm, which no day holds
     kCountTooLarge, // a count over kMostImportedCount
     kNoMemory,
 };
@@ -60,6 +61,7 @@ struct ImportCounts {
     std::size_t kept = 0;       // in both, the record's day kept as the answer asked
     std::size_t unreadable = 0; // kept: the record holds a value it cannot read there
     std::size_t tooLarge = 0;   // kept: the sum would be beyond what a day can hold
+                                // (a count past 2^64, a distance past kMostDayDistanceCm)
     std::size_t skipped = 0;    // from today on: today belongs to the running count
 };
 
