@@ -25,7 +25,8 @@ while [ $# -gt 0 ]; do
 done
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(StoredSettings DayRecord Edid MonitorOverride LogonEntry HistoryCsv TextFormat HistorySummary)
+    targets=(StoredSettings DayRecord Edid MonitorOverride LogonEntry HistoryCsv HistoryImport TextFormat
+        HistorySummary)
 fi
 
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DSKITTERA_FUZZ=ON -DCMAKE_BUILD_TYPE=Release >/dev/null

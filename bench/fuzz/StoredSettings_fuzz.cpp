@@ -11,12 +11,12 @@
 
 namespace {
 
-constexpr std::time_t kNow = 1710504000; // 15 March 2024, noon UTC
+constexpr CalendarDate kToday{2024, 3, 15};
 
 PersistedState Loaded(SettingsStore& store) {
     PersistedState state;
     state.unitDivisor = 1;
-    LoadSettingsFrom(store, state, kNow);
+    LoadSettingsFrom(store, state, kToday);
     return state;
 }
 
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* name : {kDistanceValueName, kUnitValueName, kSinceDateValueName}) {
         memory_registry::PutValue(CurrentUserRoot(), kSettingsKeyPath, name, input.Until('\n'));
     }
-    TextString today = FormatDayName(LocalCalendarDate(kNow));
+    TextString today = FormatDayName(kToday);
     memory_registry::PutValue(CurrentUserRoot(), "Software\\Skittera\\Storico", today.buffer, input.Rest());
 
     SettingsStore store;

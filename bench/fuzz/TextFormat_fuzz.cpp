@@ -25,7 +25,7 @@ struct Outcome {
 
 // Format, the estimate and the C library on the same arguments. The formats are made at
 // run time from the input, which is the point here.
-#pragma clang diagnostic ignored "-Wformat-nonliteral"
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
 Outcome ThreeWays(bool readLibrary, const char* format, ...) {
     Outcome outcome;
     va_list arguments;
