@@ -78,7 +78,8 @@ inline constexpr wchar_t kImportRepeatedDateFormat[] = L"la stessa data \u00E8 g
 inline constexpr wchar_t kImportNotANumberText[] = L"non \u00E8 un numero.";
 inline constexpr wchar_t kImportNegativeText[] = L"\u00E8 negativo.";
 inline constexpr wchar_t kImportNotFiniteText[] = L"la distanza non \u00E8 un numero finito.";
-inline constexpr wchar_t kImportBeyondADayText[] = L"la distanza supera 10^12 cm, pi\u00F9 di quanto conti un giorno.";
+inline constexpr wchar_t kImportBeyondADayText[] =
+    L"la distanza supera 10^12 cm, pi\u00F9 di quanto conti un giorno.";
 inline constexpr wchar_t kImportCountTooLargeText[] = L"supera 2^53 (9007199254740992).";
 inline constexpr wchar_t kImportNoMemoryText[] = L"Memoria insufficiente per importare il file.";
 inline constexpr wchar_t kImportWriteFailedText[] =

@@ -52,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(i == 0 || Before(days[i - 1].date, day.date));
         FUZZ_CHECK(std::isfinite(day.figures.distanceCm) && day.figures.distanceCm >= 0 &&
                    day.figures.distanceCm <= kMostDayDistanceCm);
-        FUZZ_CHECK(day.figures.presses <= kMostImportedCount && day.figures.wheelNotches <= kMostImportedCount &&
+        FUZZ_CHECK(day.figures.presses <= kMostImportedCount &&
+                   day.figures.wheelNotches <= kMostImportedCount &&
                    day.figures.activeSeconds <= kMostImportedCount);
     }
 
