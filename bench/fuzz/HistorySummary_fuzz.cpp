@@ -55,7 +55,7 @@ void ExpectAxis(double highest, int mostSteps) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzInput input(data, size);
     CalendarDate today = TakeDate(input);
-    int mostSteps = static_cast<signed char>(input.Byte());
+    int mostSteps = static_cast<int>(input.Byte()) - 128; // negative, zero and positive alike
     DayList days;
     while (!input.Empty() && days.size() < 128) {
         DayEntry day;
