@@ -272,7 +272,8 @@ ImportError ReadDay(Span line, Span separator, DayEntry& day) {
     Fields fields = SplitLine(line, separator);
     if (fields.openQuote != 0) {
         error.problem = ImportProblem::kOpenQuote;
-        error.field = fields.openQuote;
+        // Beyond the fifth field there is no title to name: the line is at fault.
+        error.field = fields.openQuote <= kHistoryCsvColumns ? fields.openQuote : 0;
         return error;
     }
     if (fields.count != static_cast<std::size_t>(kHistoryCsvColumns)) {
