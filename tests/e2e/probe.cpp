@@ -429,15 +429,32 @@ int Cover() {
     return 0;
 }
 
+// The program told of the new mode before the probe returns: the notice Wine sends the
+// windows may still be on its way when the script's next pointer move comes, and the
+// hook would measure that move on the monitors of before. A second notice only reads
+// the monitors again.
+int ToldOfDisplayChange(LONG result) {
+    std::printf("result %ld\n", result);
+    if (result != DISP_CHANGE_SUCCESSFUL) {
+        return 1;
+    }
+    HWND window = MainWindow();
+    DWORD_PTR unused = 0;
+    if (window != nullptr) {
+        SendMessageTimeoutA(window, WM_DISPLAYCHANGE, 32,
+                            MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)),
+                            SMTO_ABORTIFHUNG, 5000, &unused);
+    }
+    return 0;
+}
+
 int ChangeDisplay(const char* width, const char* height) {
     DEVMODEA mode{};
     mode.dmSize = sizeof mode;
     mode.dmPelsWidth = static_cast<DWORD>(std::strtoul(width, nullptr, 10));
     mode.dmPelsHeight = static_cast<DWORD>(std::strtoul(height, nullptr, 10));
     mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-    LONG result = ChangeDisplaySettingsA(&mode, 0);
-    std::printf("result %ld\n", result);
-    return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
+    return ToldOfDisplayChange(ChangeDisplaySettingsA(&mode, 0));
 }
 
 int PrintRect(const char* what, HWND window) {
@@ -585,9 +602,7 @@ int main(int argc, char** argv) {
         return ChangeDisplay(argv[2], argv[3]);
     }
     if (std::strcmp(command, "restore-display") == 0) {
-        LONG result = ChangeDisplaySettingsA(nullptr, 0);
-        std::printf("result %ld\n", result);
-        return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
+        return ToldOfDisplayChange(ChangeDisplaySettingsA(nullptr, 0));
     }
     if (std::strcmp(command, "find-picture") == 0 && argc == 8) {
         return FindPicture(argv + 2);
