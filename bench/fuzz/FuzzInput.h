@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 // A property that must hold: libFuzzer takes the abort for a crash and keeps the input.
@@ -36,6 +37,16 @@ public:
             ++at_;
         }
         return piece;
+    }
+    // A number made of the next bytes as they lie in memory (zeros past the end).
+    template <typename Number> Number Take() {
+        unsigned char bytes[sizeof(Number)];
+        for (unsigned char& byte : bytes) {
+            byte = Byte();
+        }
+        Number number;
+        std::memcpy(&number, bytes, sizeof number);
+        return number;
     }
     std::string Rest() {
         std::string piece(reinterpret_cast<const char*>(data_) + at_, size_ - at_);

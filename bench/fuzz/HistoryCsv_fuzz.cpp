@@ -1,6 +1,6 @@
 // The export with any list separator and decimal mark the locale could give, over any
-// days: read back by a reader of its own, the file gives a header of five fields and, for
-// every day with a real date, the same date, the distance's ten decimals and the counts.
+// days: read back as a spreadsheet reads it (tests/core/CsvRows.h), the file gives a header of five fields
+// and, for every day with a real date, the same date, the distance's ten decimals and the counts.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,61 +10,13 @@
 #include "bench/fuzz/FuzzInput.h"
 #include "engine/DayFigures.h"
 #include "engine/HistoryCsv.h"
+#include "tests/core/CsvRows.h"
 
 namespace {
-
-using Rows = std::vector<std::vector<std::string>>;
 
 bool Collect(void* context, const char* bytes, std::size_t count) {
     static_cast<std::string*>(context)->append(bytes, count);
     return true;
-}
-
-// A spreadsheet's reading: CR LF ends a line, the separator ends a field outside quotes,
-// two quotes inside them are one.
-Rows Read(const std::string& file, const std::string& separator) {
-    Rows rows;
-    std::vector<std::string> row;
-    std::string field;
-    bool quoted = false;
-    for (std::size_t i = 0; i < file.size(); ++i) {
-        if (quoted) {
-            if (file[i] == '"' && i + 1 < file.size() && file[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else if (file[i] == '"') {
-                quoted = false;
-            } else {
-                field += file[i];
-            }
-        } else if (file[i] == '"' && field.empty()) {
-            quoted = true;
-        } else if (file.compare(i, separator.size(), separator) == 0) {
-            row.push_back(field);
-            field.clear();
-            i += separator.size() - 1;
-        } else if (file.compare(i, 2, "\r\n") == 0) {
-            row.push_back(field);
-            rows.push_back(row);
-            row.clear();
-            field.clear();
-            ++i;
-        } else {
-            field += file[i];
-        }
-    }
-    FUZZ_CHECK(field.empty() && row.empty() && !quoted);
-    return rows;
-}
-
-template <typename Number> Number Take(FuzzInput& input) {
-    unsigned char bytes[sizeof(Number)];
-    for (unsigned char& byte : bytes) {
-        byte = input.Byte();
-    }
-    Number number;
-    std::memcpy(&number, bytes, sizeof number);
-    return number;
 }
 
 } // namespace
@@ -78,20 +30,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DayList days;
     while (!input.Empty() && days.size() < 64) {
         DayEntry day;
-        day.date.year = Take<std::uint16_t>(input) % 10001;
+        day.date.year = input.Take<std::uint16_t>() % 10001;
         day.date.month = input.Byte() % 14;
         day.date.day = input.Byte() % 33;
-        day.figures.distanceCm = Take<double>(input);
-        day.figures.presses = Take<std::uint64_t>(input);
-        day.figures.wheelNotches = Take<std::uint32_t>(input);
-        day.figures.activeSeconds = Take<std::uint16_t>(input);
+        day.figures.distanceCm = input.Take<double>();
+        day.figures.presses = input.Take<std::uint64_t>();
+        day.figures.wheelNotches = input.Take<std::uint32_t>();
+        day.figures.activeSeconds = input.Take<std::uint16_t>();
         days.Append(day);
     }
     CsvFormat format = MakeCsvFormat(separator.c_str(), decimalMark.c_str());
     FUZZ_CHECK(format.separator[0] != '\0' && format.decimalMark[0] != '\0');
     std::string file;
     FUZZ_CHECK(WriteHistoryCsv(days, format, Collect, &file));
-    Rows rows = Read(file, format.separator);
+    CsvRows rows;
+    FUZZ_CHECK(ReadCsvRows(file, format.separator, rows));
 
     const char* const header[] = {"Data", "Distanza (cm)", "Clic", "Scatti della rotella", "Secondi attivi"};
     FUZZ_CHECK(!rows.empty() && rows[0].size() == 5);

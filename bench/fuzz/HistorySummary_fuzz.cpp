@@ -9,19 +9,9 @@
 
 namespace {
 
-template <typename Number> Number Take(FuzzInput& input) {
-    unsigned char bytes[sizeof(Number)];
-    for (unsigned char& byte : bytes) {
-        byte = input.Byte();
-    }
-    Number number;
-    std::memcpy(&number, bytes, sizeof number);
-    return number;
-}
-
 CalendarDate TakeDate(FuzzInput& input) {
     CalendarDate date;
-    date.year = Take<std::uint16_t>(input) % 10001;
+    date.year = input.Take<std::uint16_t>() % 10001;
     date.month = input.Byte() % 14;
     date.day = input.Byte() % 33;
     return date;
@@ -60,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (!input.Empty() && days.size() < 128) {
         DayEntry day;
         day.date = TakeDate(input);
-        day.figures.distanceCm = Take<double>(input);
-        day.figures.presses = Take<std::uint32_t>(input);
+        day.figures.distanceCm = input.Take<double>();
+        day.figures.presses = input.Take<std::uint32_t>();
         days.Append(day);
     }
 
@@ -88,6 +78,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(!summary.hasRecordDay || (summary.recordDistanceCm > 0 && IsValidDate(summary.recordDate)));
     // The axis alone, for any highest value at all.
-    ExpectAxis(Take<double>(input), mostSteps);
+    ExpectAxis(input.Take<double>(), mostSteps);
     return 0;
 }

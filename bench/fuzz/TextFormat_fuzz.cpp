@@ -130,31 +130,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                  !(modifier == 'l' && (conversion == 'c' || conversion == 's'));
     int most = known ? 7 : 4;
 
-    std::string spec = "%";
+    std::string directive = "%";
     const char kFlags[] = "-+ #0";
     for (int i = 0; i < 5; ++i) {
         if ((flags >> i) & 1) {
-            spec += kFlags[i];
+            directive += kFlags[i];
         }
     }
     int stars = 0;
     int star[2] = {0, 0};
     if (widthKind == 1) {
-        spec += Digits(input, most);
+        directive += Digits(input, most);
     } else if (widthKind == 2 && known) {
-        spec += '*';
+        directive += '*';
         star[stars++] = StarValue(input);
     }
     if (precisionKind == 1) {
-        spec += '.' + Digits(input, most);
+        directive += '.' + Digits(input, most);
     } else if (precisionKind == 2 && known) {
-        spec += ".*";
+        directive += ".*";
         star[stars++] = StarValue(input);
     }
     if (modifier != ' ') {
-        spec += modifier;
+        directive += modifier;
     }
-    spec += conversion;
+    directive += conversion;
     int repeat = 1 + input.Byte() % 3;
     std::string around = input.Until('\n');
     std::string textArgument = input.Rest();
@@ -166,7 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     format.resize(std::strlen(format.c_str()));
     std::string all = format;
     for (int i = 0; i < repeat; ++i) {
-        all += spec + format;
+        all += directive + format;
     }
 
     bool wide = modifier == 'l' && (conversion == 's' || conversion == 'c');

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/core/CsvRows.h"
+
 namespace {
 
 bool Collect(void* context, const char* bytes, std::size_t count) {
@@ -20,40 +22,9 @@ std::string Csv(const DayList& days, const CsvFormat& format) {
     return file;
 }
 
-// Reads the file back as a spreadsheet would: CR LF lines, fields split at the
-// separator outside quotes, doubled quotes inside them.
 std::vector<std::vector<std::string>> ReadCsv(const std::string& file, const std::string& separator) {
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> row;
-    std::string field;
-    bool quoted = false;
-    for (std::size_t i = 0; i < file.size(); ++i) {
-        if (quoted) {
-            if (file[i] == '"' && i + 1 < file.size() && file[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else if (file[i] == '"') {
-                quoted = false;
-            } else {
-                field += file[i];
-            }
-        } else if (file[i] == '"') {
-            quoted = true;
-        } else if (file.compare(i, separator.size(), separator) == 0) {
-            row.push_back(field);
-            field.clear();
-            i += separator.size() - 1;
-        } else if (file.compare(i, 2, "\r\n") == 0) {
-            row.push_back(field);
-            rows.push_back(row);
-            row.clear();
-            field.clear();
-            ++i;
-        } else {
-            field += file[i];
-        }
-    }
-    EXPECT_TRUE(field.empty() && row.empty()) << "the file ends inside a line";
+    CsvRows rows;
+    EXPECT_TRUE(ReadCsvRows(file, separator, rows)) << "the file ends inside a line";
     return rows;
 }
 
